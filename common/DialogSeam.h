@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// Every message box, file dialog and print dialog of the program goes through
+// this seam. The program answers it with real Qt dialogs; tests and the
+// command-line companion answer it from a script (CScriptedDialogs).
+
+enum class MsgButtons { Ok, OkCancel };
+enum class MsgIcon { None, Information, Warning, Question, Error };
+enum class MsgAnswer { Ok, Cancel };
+
+struct FileDialogRequest {
+    std::string filter;          // Qt filter text, e.g. "Data File(*.txt)"
+    std::string initialName;     // e.g. "*.txt"
+    std::string defaultExtension; // e.g. "txt", appended when the user gives none
+    bool promptOverwrite = true;
+};
+
+class IDialogSeam {
+public:
+    virtual ~IDialogSeam() = default;
+
+    virtual MsgAnswer MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
+                                 MsgIcon icon) = 0;
+
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<std::string> SaveFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> OpenFileName(const FileDialogRequest& request) = 0;
+};
+
+// The caption of every message box of the program unless a caller says otherwise.
+inline constexpr const char* kMessageCaption = "LX47";
+
+// The usual "caption LX47, OK button" message.
+inline void ShowMessage(IDialogSeam& seam, const std::string& text, MsgIcon icon = MsgIcon::Warning)
+{
+    seam.MessageBox(kMessageCaption, text, MsgButtons::Ok, icon);
+}
+
+inline bool AskOkCancel(IDialogSeam& seam, const std::string& text)
+{
+    return seam.MessageBox(kMessageCaption, text, MsgButtons::OkCancel, MsgIcon::Question) == MsgAnswer::Ok;
+}

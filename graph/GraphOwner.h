@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// How a graph control reports to the window that owns it: the cursor readouts,
+// the readouts between the cursors, the time labels, and the scroll bars.
+class IGraphOwner {
+public:
+    virtual ~IGraphOwner() = default;
+
+    virtual void ShowCursorA(double value, const std::string& clockText) = 0;
+    virtual void ShowCursorB(double value, const std::string& clockText) = 0;
+    virtual void ShowMaxBetween(double value, const std::string& clockText) = 0;
+    virtual void ShowMinBetween(double value, const std::string& clockText) = 0;
+    virtual void ShowAvgBetween(double value) = 0;
+    virtual void ClearBetweenReadouts() = 0;
+    virtual void SetTimeLabels(const std::string& left, const std::string& middle, const std::string& right) = 0;
+    virtual void SetPrintAllowed(int allowed) = 0;
+    virtual void SetHistogramAllowed(int allowed) = 0;
+
+    virtual void SetHScrollPage(int step) = 0;
+    virtual void SetHScrollPos(int readingIndex) = 0;
+    virtual int GetHScrollPos() const = 0;
+    virtual void SetVScroll(double unit, int maximum, double topLevel) = 0;
+    virtual void ExtendTimeScale() = 0;
+};
