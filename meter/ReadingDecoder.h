@@ -1,0 +1,63 @@
+#pragma once
+
+#include "MeterState.h"
+
+#include <cstddef>
+#include <cstdint>
+
+class IClock;
+
+// What the decoder tells the view while it turns received bytes into MeterState.
+class IDecoderEvents {
+public:
+    virtual ~IDecoderEvents() = default;
+    virtual void InvalidatePanel(const PanelRect& rect) = 0; // redraw without erasing
+    virtual void CurrentValueDecoded() = 0;                  // tag 0x0D: value bytes stored
+    virtual void DisplayValueDecoded(double value) = 0;      // tag 0x0B: display digits replaced
+    virtual void BlockDecoded() = 0;                         // after each block: refresh the statistics
+};
+
+// Where chunks of a data-logger download go instead of the real-time block assembly.
+class IDownloadRoute {
+public:
+    virtual ~IDownloadRoute() = default;
+    virtual bool HeaderPending() const = 0; // header phase above 0
+    virtual bool Receiving() const = 0;     // data phase in progress
+    virtual void HeaderChunk(const std::uint8_t* chunk, std::size_t n) = 0;
+    virtual void DataChunk(const std::uint8_t* chunk, std::size_t n) = 0;
+};
+
+// The receive side of the meter link: hunts for the 0xA5 0x0D pair, cuts the
+// stream into 20-byte blocks and decodes their tagged fields into MeterState.
+// Runs on the UI thread, once per receive notification.
+class CReadingDecoder {
+public:
+    static constexpr std::size_t kChunkSize = 2048;
+    static constexpr std::size_t kBlockSize = 20;
+
+    CReadingDecoder(MeterState& state, IDecoderEvents& events, const IClock& clock);
+
+    void SetDownloadRoute(IDownloadRoute* route) { m_route = route; }
+
+    // One receive notification with all bytes that were waiting.
+    void Receive(const std::uint8_t* data, std::size_t n);
+
+    // Back to hunting for the start of a block (port opened, link lost, empty logger).
+    void ResetSync();
+
+    bool Synced() const { return m_synced; }
+    bool Connected() const { return m_connected; }
+    void SetConnected(bool connected) { m_connected = connected; }
+    std::int64_t LastReceiveTime() const { return m_lastReceiveTime; }
+
+private:
+    // Implementation details (buffers, indices, tag handlers) live below.
+    MeterState& m_state;
+    IDecoderEvents& m_events;
+    const IClock& m_clock;
+    IDownloadRoute* m_route = nullptr;
+
+    bool m_synced = false;
+    bool m_connected = false;
+    std::int64_t m_lastReceiveTime = 0;
+};
