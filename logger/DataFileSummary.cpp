@@ -1,0 +1,59 @@
+#include "DataFileSummary.h"
+
+#include "DataFileReader.h"
+#include "TimeText.h"
+
+#include <cstdio>
+
+namespace {
+
+// At most 9 gets a leading zero, as in the DataLogger window's list.
+std::string TwoDigits(int value)
+{
+    return (value <= 9 ? "0" : "") + std::to_string(value);
+}
+
+std::string Fixed2(double value)
+{
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.2f", value);
+    return buf;
+}
+
+std::string Extreme(const char* label, double value, const std::string& time)
+{
+    return std::string(label) + Fixed2(value) + " @ " + (time.empty() ? std::string("(no time)") : PadTimeText(time));
+}
+
+} // namespace
+
+std::vector<std::string> DataFileSummaryLines(const DataFileImport& data)
+{
+    std::vector<std::string> lines;
+    char rate[400];
+    std::snprintf(rate, sizeof rate, "Sampling rate: %2.1f s", data.rate);
+    lines.emplace_back(rate);
+    lines.push_back("Samples: " + std::to_string(data.count));
+    lines.push_back("Record sets: " + std::to_string(data.SetCount()));
+    for (int i = 0; i < data.SetCount(); ++i) {
+        const auto& set = data.sets[static_cast<std::size_t>(i)];
+        lines.push_back("Set " + std::to_string(i + 1) + ": " + std::to_string(set.begin) + ".." +
+                        std::to_string(set.end) + ", " + set.unit + ", " + std::to_string(set.year) + "-" +
+                        TwoDigits(set.month) + "-" + TwoDigits(set.day) + " " + TwoDigits(set.hour) + ":" +
+                        TwoDigits(set.minute) + ":" + TwoDigits(set.second) + ", " +
+                        std::to_string(set.end - set.begin + 1) + " samples");
+    }
+    if (data.count > 0) {
+        lines.push_back("Average: " + Fixed2(data.sum / data.count));
+        lines.push_back(Extreme("Maximum: ", data.maximum, data.maximumTime));
+        lines.push_back(Extreme("Minimum: ", data.minimum, data.minimumTime));
+    } else {
+        lines.emplace_back("Average: none");
+        lines.emplace_back("Maximum: none");
+        lines.emplace_back("Minimum: none");
+    }
+    const std::string truncation = DataFileTruncationText(data);
+    if (!truncation.empty())
+        lines.push_back(truncation);
+    return lines;
+}

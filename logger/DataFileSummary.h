@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct DataFileImport;
+
+// A data file's contents as text lines, for the command-line companion:
+//   Sampling rate: 1.0 s
+//   Samples: 120
+//   Record sets: 2
+//   Set 1: 0..59, dBA, 2007-03-07 09:05:00, 60 samples
+//   Set 2: 60..119, dBC, 2007-03-07 09:06:00, 60 samples
+//   Average: 65.30
+//   Maximum: 88.10 @ 09:05:31
+//   Minimum: 40.20 @ 09:06:02
+// With no samples the statistics read "none". A bound that cut the import
+// short adds its sentence as the last line.
+std::vector<std::string> DataFileSummaryLines(const DataFileImport& data);

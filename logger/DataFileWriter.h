@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+struct DataSample;
+
+// The program's text data file: a header with the sampling rate, then one
+// sample a line. The original program wrote "...\r\n" through a text-mode
+// stream, which turned every line end into CR CR LF; we write those three
+// bytes ourselves so files stay byte-identical.
+inline constexpr std::string_view kDataFileSignature = "ORVANTIS LX47 DATA LOGGER";
+inline constexpr std::string_view kDataFileLineEnd = "\r\r\n";
+
+// "ORVANTIS LX47 DATA LOGGER SamplingRate:%2.1f;" without the line end.
+std::string FormatDataFileHeader(double rate);
+
+// "%s, %s, %5.2f, %s" of date, time, value and unit, without the line end.
+std::string FormatDataFileLine(const DataSample& sample);
+
+struct DataFileWriteResult {
+    bool ok = false;
+    std::string error; // when !ok: a sentence naming the file and the reason
+};
+
+// Writes the header and samples[0 .. count-1] to path. The old file is never
+// destroyed on failure: everything goes to a temporary file in the same folder,
+// which is flushed to disk and only then renamed over the target. A negative
+// count or a null array writes the header only.
+DataFileWriteResult WriteDataFile(const std::string& path, const DataSample* samples, int count, double rate);
