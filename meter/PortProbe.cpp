@@ -1,0 +1,110 @@
+#include "PortProbe.h"
+
+#include <cerrno>
+#include <system_error>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+std::string ProbeFailureText(const std::string& device, int errorNumber, const std::string& ownerGroup)
+{
+    std::string text = device + ": " + std::error_code(errorNumber, std::generic_category()).message();
+    if (errorNumber == EACCES || errorNumber == EPERM) {
+        if (ownerGroup.empty())
+            text += ". The user must be allowed to read and write this device.";
+        else
+            text += ". The user must be a member of the group \"" + ownerGroup + "\" that owns the device.";
+    } else if (errorNumber == EBUSY) {
+        text += " (the port is in use).";
+    }
+    return text;
+}
+
+#ifdef _WIN32
+
+std::string DeviceGroupName(const std::string&)
+{
+    return {};
+}
+
+bool CPortProbe::Probe(int port, std::string* reason)
+{
+    const std::string device = m_map.DevicePath(port);
+    HANDLE handle = device.empty() ? INVALID_HANDLE_VALUE
+                                   : CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        if (reason != nullptr)
+            *reason = device.empty() ? "No device for port " + std::to_string(port) + "."
+                                     : device + ": error " + std::to_string(GetLastError());
+        return false;
+    }
+    CloseHandle(handle);
+    return true;
+}
+
+#else
+
+std::string DeviceGroupName(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    std::vector<char> buffer(4096);
+    struct group entry {};
+    struct group* found = nullptr;
+    while (getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+           buffer.size() < 1 << 20)
+        buffer.resize(buffer.size() * 2);
+    if (found == nullptr)
+        return std::to_string(info.st_gid);
+    return found->gr_name;
+}
+
+bool CPortProbe::Probe(int port, std::string* reason)
+{
+    const std::string device = m_map.DevicePath(port);
+    if (device.empty()) {
+        if (reason != nullptr)
+            *reason = "No device for port " + std::to_string(port) + ".";
+        return false;
+    }
+    const int fd = ::open(device.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (reason != nullptr)
+            *reason = ProbeFailureText(device, error,
+                                       (error == EACCES || error == EPERM) ? DeviceGroupName(device) : std::string());
+        return false;
+    }
+    // Only a terminal can be a serial port. The exclusive mode stays with the
+    // terminal, not with this descriptor, so it is dropped again before
+    // closing unless someone else had set it: a probe must not lock others out.
+    int wasExclusive = 0;
+#ifdef TIOCGEXCL
+    if (::ioctl(fd, TIOCGEXCL, &wasExclusive) != 0)
+        wasExclusive = 0;
+#endif
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (reason != nullptr)
+            *reason = ProbeFailureText(device, error, {});
+        return false;
+    }
+    if (wasExclusive == 0)
+        ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+    return true;
+}
+
+#endif

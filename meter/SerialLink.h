@@ -1,0 +1,92 @@
+#pragma once
+
+#include "MeterState.h"
+
+#include <string>
+
+class CReadingDecoder;
+class IClock;
+class IDialogSeam;
+class IPortProbe;
+class ISerialControl;
+
+// What the link asks of the main view.
+class ILinkHost {
+public:
+    virtual ~ILinkHost() = default;
+    // Recording stops as with the Stop command (running off, the graph told).
+    virtual void StopRecording() = 0;
+    virtual void InvalidatePanel(const PanelRect& rect) = 0;
+    // Timer 9: call CSerialLink::OnSupervisionTick every ms milliseconds.
+    virtual void StartSupervisionTimer(int ms) = 0;
+    virtual void StopSupervisionTimer() = 0;
+    // Starts a port watcher for port; false when its thread cannot be created.
+    virtual bool StartWatcher(int port) = 0;
+};
+
+// The link's periods; tests shorten them.
+struct LinkTiming {
+    int supervisionPeriodMs = 1000; // timer 9
+    int silenceSeconds = 2;         // this much silence is a lost link
+};
+
+// The serial link: chooses, opens and supervises the COM port. Two or more
+// seconds without data count as a lost link: recording stops, the port is
+// closed and a watcher waits for the port to come back (OnPortAvailable).
+class CSerialLink {
+public:
+    static constexpr int kPortMarks = 5;                // Com1..Com5
+    static constexpr int kEnteredPortFallback = 99;     // "Other" with an entry outside 1..100
+    static constexpr PanelRect kMeterFace{41, 39, 166, 185};
+    static constexpr const char* kSettings = "9600,n,8,1";
+    static constexpr const char* kProfileSection = "Port Record";
+    static constexpr const char* kProfileKey = "Port";
+
+    CSerialLink(ISerialControl& control, IPortProbe& probe, IDialogSeam& dialogs, const IClock& clock,
+                CReadingDecoder& decoder, ILinkHost& host, LinkTiming timing = {});
+
+    CSerialLink(const CSerialLink&) = delete;
+    CSerialLink& operator=(const CSerialLink&) = delete;
+
+    // The one routine every port choice goes through. True when the port is
+    // open afterwards.
+    bool OpenPort(int port);
+
+    // Menu commands 32786..32790: Com1..Com5 (index 1..5).
+    void OnComPort(int index);
+    // Menu command 32799 after the port dialog was confirmed with port.
+    void OnOtherPort(int port);
+    // WM_PORT_AVAILABLE from a port watcher; returns 1.
+    long OnPortAvailable();
+    // Timer 9.
+    void OnSupervisionTick();
+
+    // At the view's first layout: the port remembered in iniPath, if any, is
+    // chosen and opened.
+    void LoadRememberedPort(const std::string& iniPath);
+    // When the view goes: the port number is remembered (unless none). False
+    // when the file could not be written.
+    bool SaveRememberedPort(const std::string& iniPath) const;
+
+    int PortNumber() const { return m_port; }
+    // Radio mark of menu item Com1..Com5 (index 1..5).
+    bool PortMark(int index) const;
+    bool SupervisionArmed() const { return m_supervisionArmed; }
+    bool PortOpen() const;
+
+private:
+    void ClearMarks();
+    void MarkPort(int port);
+
+    ISerialControl& m_control;
+    IPortProbe& m_probe;
+    IDialogSeam& m_dialogs;
+    const IClock& m_clock;
+    CReadingDecoder& m_decoder;
+    ILinkHost& m_host;
+    LinkTiming m_timing;
+
+    int m_port = 0;
+    bool m_marks[kPortMarks] = {};
+    bool m_supervisionArmed = false;
+};
