@@ -2,6 +2,7 @@
 
 #include "MeterState.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -51,7 +52,24 @@ public:
     std::int64_t LastReceiveTime() const { return m_lastReceiveTime; }
 
 private:
-    // Implementation details (buffers, indices, tag handlers) live below.
+    // A chunk in step goes to the download or to the block assembly.
+    // Returns false when the chunk ended early (0xFF block, bad display digit).
+    bool HandleChunk(const std::uint8_t* chunk, std::size_t n);
+    bool AssembleBlocks(const std::uint8_t* bytes, std::size_t n);
+    bool ProcessBlock();
+    // Hunting: the position in data just after the pair, or n when not found.
+    std::size_t Hunt(const std::uint8_t* data, std::size_t n);
+
+    // Tag handlers (ReadingTags.cpp). ScanBlock returns false when the chunk ends.
+    bool ScanBlock();
+    void FlagTag(std::uint8_t code);
+    void ClockTag(std::uint8_t h, std::uint8_t m, std::uint8_t s);
+    bool DisplayTag();
+    void BarTag();
+    void ValueTag(std::uint8_t b1, std::uint8_t b2);
+    std::int64_t ClockTimestamp(int hour, int minute, int second);
+    void LearnDay(std::int64_t now);
+
     MeterState& m_state;
     IDecoderEvents& m_events;
     const IClock& m_clock;
@@ -60,4 +78,22 @@ private:
     bool m_synced = false;
     bool m_connected = false;
     std::int64_t m_lastReceiveTime = 0;
+
+    // Only used to put a sync pair split across two chunks back in front of its chunk.
+    std::array<std::uint8_t, kChunkSize> m_chunk{};
+    std::size_t m_searchIndex = 0;  // bytes hunted so far, wraps within kChunkSize
+    std::uint8_t m_huntPrevious = 0; // the byte before the one being hunted
+    std::array<std::uint8_t, kBlockSize> m_block{};
+    std::size_t m_blockIndex = 0;
+    bool m_badBlock = false;
+
+    // The PC's local date for clock timestamps, kept for the day Now() falls in:
+    // mktime for every clock tag would cost more than the rest of the decoding.
+    bool m_dayKnown = false;
+    bool m_dayUniform = false; // no daylight-saving change inside the day
+    int m_dayYear = 0;
+    int m_dayMonth = 0;
+    int m_dayDay = 0;
+    std::int64_t m_dayStart = 0;
+    std::int64_t m_nextDayStart = 0;
 };
