@@ -235,12 +235,12 @@ std::string DataFileTruncationText(const DataFileImport& data)
     const std::string leftOut = std::to_string(data.linesLeftOut);
     switch (data.limit) {
     case DataFileLimit::Samples:
-        return "The file holds more than " + std::to_string(kImportStoreSize) + " readings; the first " +
-               std::to_string(kImportStoreSize) + " were imported and " + leftOut + " were left out.";
+        return "The file holds more than " + std::to_string(kImportStoreSize) + " readings; only the first " +
+               std::to_string(kImportStoreSize) + " were imported. Lines left out: " + leftOut + ".";
     case DataFileLimit::RecordSets:
-        return "The file holds more than " + std::to_string(kRecordSetTableSize) + " record sets; the first " +
+        return "The file holds more than " + std::to_string(kRecordSetTableSize) + " record sets; only the first " +
                std::to_string(kRecordSetTableSize) + " (" + std::to_string(data.count) +
-               " readings) were imported and " + leftOut + " readings were left out.";
+               " readings) were imported. Lines left out: " + leftOut + ".";
     case DataFileLimit::None:
         break;
     }

@@ -25,6 +25,11 @@ std::string Extreme(const char* label, double value, const std::string& time)
     return std::string(label) + Fixed2(value) + " @ " + (time.empty() ? std::string("(no time)") : PadTimeText(time));
 }
 
+std::string Samples(int n)
+{
+    return std::to_string(n) + (n == 1 ? " sample" : " samples");
+}
+
 } // namespace
 
 std::vector<std::string> DataFileSummaryLines(const DataFileImport& data)
@@ -41,7 +46,7 @@ std::vector<std::string> DataFileSummaryLines(const DataFileImport& data)
                         std::to_string(set.end) + ", " + set.unit + ", " + std::to_string(set.year) + "-" +
                         TwoDigits(set.month) + "-" + TwoDigits(set.day) + " " + TwoDigits(set.hour) + ":" +
                         TwoDigits(set.minute) + ":" + TwoDigits(set.second) + ", " +
-                        std::to_string(set.end - set.begin + 1) + " samples");
+                        Samples(set.end - set.begin + 1));
     }
     if (data.count > 0) {
         lines.push_back("Average: " + Fixed2(data.sum / data.count));

@@ -9,7 +9,7 @@ struct DataFileImport;
 //   Sampling rate: 1.0 s
 //   Samples: 120
 //   Record sets: 2
-//   Set 1: 0..59, dBA, 2007-03-07 09:05:00, 60 samples
+//   Set 1: 0..59, dBA, 2007-03-07 09:05:00, 60 samples   ("1 sample" for one)
 //   Set 2: 60..119, dBC, 2007-03-07 09:06:00, 60 samples
 //   Average: 65.30
 //   Maximum: 88.10 @ 09:05:31

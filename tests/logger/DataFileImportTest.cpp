@@ -1,0 +1,135 @@
+#include "DataFile.h"
+#include "DataFileSummary.h"
+#include "ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kHeader = "ORVANTIS LX47 DATA LOGGER SamplingRate:1.0;\r\r\n";
+
+class DataFileImportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "vximportXXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string File(const std::string& bytes)
+    {
+        const fs::path path = m_dir / "data.txt";
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+        return path.string();
+    }
+
+    fs::path m_dir;
+    CScriptedDialogs m_dialogs;
+    int m_accepted = 0;
+    std::size_t m_messagesWhenAccepted = 0;
+
+    std::optional<DataFileImport> Import()
+    {
+        return ImportDataFile(m_dialogs, [this] {
+            ++m_accepted;
+            m_messagesWhenAccepted = m_dialogs.Messages().size();
+        });
+    }
+};
+
+} // namespace
+
+TEST_F(DataFileImportTest, CancelReadsNothing)
+{
+    EXPECT_FALSE(Import().has_value());
+    ASSERT_EQ(m_dialogs.FileRequests().size(), 1u);
+    EXPECT_EQ(m_dialogs.FileRequests()[0].filter, "Data File(*.txt)");
+    EXPECT_EQ(m_dialogs.FileRequests()[0].initialName, "*.txt");
+    EXPECT_EQ(m_dialogs.FileRequests()[0].defaultExtension, "txt");
+    EXPECT_TRUE(m_dialogs.Messages().empty());
+    EXPECT_EQ(m_accepted, 0);
+}
+
+TEST_F(DataFileImportTest, WrongSignatureIsReportedAndNothingIsReleased)
+{
+    m_dialogs.QueueOpenPath(File("orvantis lx47 data logger SamplingRate:1.0;\r\r\n"));
+    EXPECT_FALSE(Import().has_value());
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.Messages()[0].caption, "LX47");
+    EXPECT_EQ(m_dialogs.Messages()[0].text, "Data Format is wrong!");
+    EXPECT_EQ(m_dialogs.Messages()[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(m_accepted, 0);
+}
+
+TEST_F(DataFileImportTest, ConfirmsBeforeReleasingAndReading)
+{
+    m_dialogs.QueueOpenPath(File(kHeader + "7-3-2007, 9:05:07, 65.30, dBA\r\r\n8-3-2007, 9:5:8, 70.10, dBC\r\r\n"));
+    const std::optional<DataFileImport> d = Import();
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(m_dialogs.MessageTexts(), std::vector<std::string>{"Data has been imported."});
+    EXPECT_EQ(m_dialogs.Messages()[0].caption, "LX47");
+    EXPECT_EQ(m_dialogs.Messages()[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(m_accepted, 1);
+    EXPECT_EQ(m_messagesWhenAccepted, 1u); // the confirmation came first
+    EXPECT_EQ(d->count, 2);
+    EXPECT_EQ(d->SetCount(), 2);
+}
+
+TEST_F(DataFileImportTest, TruncationIsToldAfterTheConfirmation)
+{
+    std::string bytes = kHeader;
+    for (int i = 0; i < kImportStoreSize + 1; ++i)
+        bytes += "7-3-2007, 9:05:07, 65.30, dBA\r\r\n";
+    m_dialogs.QueueOpenPath(File(bytes));
+    const std::optional<DataFileImport> d = Import();
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(d->count, kImportStoreSize);
+    EXPECT_EQ(m_dialogs.MessageTexts(),
+              (std::vector<std::string>{"Data has been imported.", "The file holds more than 40000 readings; only the "
+                                                                   "first 40000 were imported. Lines left out: 1."}));
+}
+
+TEST_F(DataFileImportTest, AFileThatCannotBeOpenedIsNamed)
+{
+    const std::string missing = (m_dir / "nothing.txt").string();
+    m_dialogs.QueueOpenPath(missing);
+    EXPECT_FALSE(Import().has_value());
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.Messages()[0].caption, "LX47");
+    EXPECT_NE(m_dialogs.Messages()[0].text.find(missing), std::string::npos);
+    EXPECT_EQ(m_accepted, 0);
+}
+
+TEST_F(DataFileImportTest, SummaryListsSetsAndStatistics)
+{
+    const std::string path = File("ORVANTIS LX47 DATA LOGGER SamplingRate:0.5;\r\r\n"
+                                  "7-3-2007, 9:05:07, 65.30, dBA\r\r\n"
+                                  "7-3-2007, 9:05:08, 88.10, dBA\r\r\n"
+                                  "17-12-2007, 19:5:0, 40.20, dBC\r\r\n");
+    const DataFileReadResult r = ReadDataFile(path);
+    ASSERT_EQ(r.status, DataFileReadStatus::Ok);
+    EXPECT_EQ(DataFileSummaryLines(r.data), (std::vector<std::string>{
+                                                "Sampling rate: 0.5 s",
+                                                "Samples: 3",
+                                                "Record sets: 2",
+                                                "Set 1: 0..1, dBA, 2007-03-07 09:05:07, 2 samples",
+                                                "Set 2: 2..2, dBC, 2007-12-17 19:05:00, 1 sample",
+                                                "Average: 64.53",
+                                                "Maximum: 88.10 @ 09:05:08",
+                                                "Minimum: 40.20 @ 19:05:00",
+                                            }));
+
+    const DataFileReadResult empty = ReadDataFile(File(kHeader));
+    EXPECT_EQ(DataFileSummaryLines(empty.data),
+              (std::vector<std::string>{"Sampling rate: 1.0 s", "Samples: 0", "Record sets: 0", "Average: none",
+                                        "Maximum: none", "Minimum: none"}));
+}
