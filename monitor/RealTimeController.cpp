@@ -1,0 +1,297 @@
+#include "RealTimeController.h"
+
+#include "Clock.h"
+#include "DialogSeam.h"
+#include "MeterState.h"
+#include "RealTimeGraph.h"
+#include "RealTimeSetup.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kCleanMaximum = 30.0;
+constexpr double kCleanMinimum = 130.0;
+
+constexpr const char* kMonitoringFinished = "Monitoring Time has finished. Do you want to save data?";
+constexpr const char* kResetQuestion =
+    "There is data in Real-Time graph, the graph has  to reset.\r\n Do you want to save the data?";
+constexpr const char* kRateRefused = "Can not change Sampling Rate while real time is running.";
+
+} // namespace
+
+CRealTimeController::CRealTimeController(const MeterState& state, IRealTimeGraph& graph, const IClock& clock,
+                                         IDialogSeam& dialogs, IRealTimeSetupDialog& setupDialog,
+                                         SaveDataFileFunction saveDataFile, RealTimeControllerViews views)
+    : m_state(state), m_graph(graph), m_clock(clock), m_dialogs(dialogs), m_setupDialog(setupDialog),
+      m_saveDataFile(std::move(saveDataFile)), m_views(views), m_startTime(clock.Now())
+{
+}
+
+// ---- events from the decoder ----
+
+void CRealTimeController::DisplayValueDecoded(double value)
+{
+    // A repeated maximum keeps the time it was first reached; a repeated
+    // minimum moves to the latest occurrence.
+    if (value - m_statistics.maximum > 0.01) {
+        m_statistics.maximum = value;
+        m_statistics.maximumTime = PadTimeText(m_state.clockText24);
+    }
+    if (value - m_statistics.minimum < 0.01) {
+        m_statistics.minimum = value;
+        m_statistics.minimumTime = PadTimeText(m_state.clockText24);
+    }
+    if (m_running && m_recordSource == 1)
+        RecordByMeterClock(value);
+}
+
+void CRealTimeController::CurrentValueDecoded()
+{
+    if (!m_running || m_recordSource != 0)
+        return;
+    const int digits[4] = {m_state.valueBytes[0] >> 4, m_state.valueBytes[0] & 0x0F, m_state.valueBytes[1] >> 4,
+                           m_state.valueBytes[1] & 0x0F};
+    for (int d : digits)
+        if (d > 9)
+            return;
+    RecordByTick(digits[0] * 100 + digits[1] * 10 + digits[2] + digits[3] * 0.1);
+}
+
+// A reading carries the meter's time of day, so none is taken before the
+// meter clock has been decoded.
+void CRealTimeController::RecordByMeterClock(double value)
+{
+    if (m_state.hour == -1)
+        return;
+    if (!m_firstReadingTaken) {
+        TakeFirstReading(value);
+        return;
+    }
+    if (m_store.Count() >= m_limit) {
+        EndMonitoring();
+        return;
+    }
+    const std::int64_t elapsed = m_state.clockTimestamp - m_lastReadingClock;
+    // At 0.5 s every display value is recorded: the meter clock only has whole seconds.
+    if (static_cast<double>(elapsed) < m_period && m_period != 0.5)
+        return;
+    Append(value);
+}
+
+void CRealTimeController::RecordByTick(double value)
+{
+    if (m_state.hour == -1)
+        return;
+    if (!m_firstReadingTaken) {
+        TakeFirstReading(value);
+        return;
+    }
+    const std::uint32_t tick = m_clock.TickCount();
+    if (m_store.Count() >= m_limit) {
+        EndMonitoring();
+        return;
+    }
+    const std::uint32_t elapsed = tick - m_lastReadingTick; // wraps with the tick count
+    if (static_cast<double>(elapsed) < m_period * 1000.0)
+        return;
+    m_lastReadingTick = tick;
+    // While MAX or MIN hold is on the recording follows the held display.
+    if (m_state.max)
+        value = m_state.DisplayValue();
+    if (m_state.min)
+        value = m_state.DisplayValue();
+    Append(value);
+}
+
+void CRealTimeController::TakeFirstReading(double value)
+{
+    m_sum = 0.0;
+    m_firstReadingTaken = true;
+    const LocalDate date = ReadingDate();
+    m_startTime = MakeLocalTime(date.year, date.month, date.day, m_state.hour, m_state.minute, m_state.second);
+    ApplyTimeScale(m_limit);
+    m_statistics.startTime = PadTimeText(m_state.clockText24);
+    m_store.SetCount(0);
+    m_statistics.dataNo = 0;
+    m_lastReadingClock = m_state.clockTimestamp;
+
+    WriteSlot(0, value);
+    m_sum += value;
+    m_statistics.dataNo = 1;
+    m_store.SetCount(1);
+    m_statistics.avg = m_sum / m_statistics.dataNo;
+    // The graph learns of slot 0 with the second reading.
+}
+
+void CRealTimeController::Append(double value)
+{
+    const int index = m_store.Count();
+    if (index >= ReadingStore::kSlots) // the limit is clamped to the store; this only guards it
+        return;
+    m_sum += value;
+    m_statistics.dataNo += 1;
+    m_statistics.avg = m_sum / m_statistics.dataNo;
+    WriteSlot(index, value);
+    m_lastReadingClock = m_state.clockTimestamp;
+    m_graph.NewReading(m_store.Data(), index);
+    m_store.SetCount(index + 1);
+}
+
+void CRealTimeController::WriteSlot(int index, double value)
+{
+    DataSample& slot = m_store[index];
+    slot.valid = 1;
+    slot.date = DateText(ReadingDate());
+    slot.time = m_state.clockText24;
+    slot.value = value;
+    slot.unit = m_state.dBA ? "dBA" : "dBC";
+}
+
+void CRealTimeController::EndMonitoring()
+{
+    Stop();
+    if (AskOkCancel(m_dialogs, kMonitoringFinished))
+        SaveReadings();
+}
+
+void CRealTimeController::SaveReadings()
+{
+    if (m_saveDataFile)
+        m_saveDataFile(m_store.Data(), m_store.Count(), m_period);
+}
+
+// The meter's midnights are counted by the day offset. Adding it to today's
+// date would count a midnight twice once the PC's date has moved on as well,
+// so it is added to the date on which the meter clock was first seen.
+LocalDate CRealTimeController::ReadingDate()
+{
+    if (!m_haveDateBase) {
+        m_dateBase = LocalDateOf(m_clock.Now(), -m_state.dayOffset);
+        m_haveDateBase = true;
+    }
+    return LocalDateOf(MakeLocalTime(m_dateBase.year, m_dateBase.month, m_dateBase.day, 12, 0, 0),
+                       m_state.dayOffset);
+}
+
+void CRealTimeController::ApplyTimeScale(double readingsAcross)
+{
+    // A limit of 0 still records the first reading: scale for at least one.
+    const double across = std::max(readingsAcross, 1.0);
+    m_timeScale = m_graph.GetPlotWidth() / (across * m_period);
+    m_graph.SetTimeScale(m_startTime, m_timeScale);
+}
+
+// ---- commands ----
+
+void CRealTimeController::Run()
+{
+    if (m_store.Count() > 0) {
+        if (AskOkCancel(m_dialogs, kResetQuestion))
+            SaveReadings();
+        Clean();
+    }
+    m_running = true;
+    m_graph.SetScrolling(1);
+}
+
+void CRealTimeController::Stop()
+{
+    m_running = false;
+    m_graph.SetScrolling(0);
+}
+
+void CRealTimeController::Setup()
+{
+    const LocalDateTime start = BreakDownLocalTime(m_startTime);
+    m_setupDialog.SetStart(start.year, start.month, start.day, start.hour, start.minute, start.second);
+    m_setupDialog.SetParameters(m_period, m_limit);
+    if (!m_setupDialog.Run())
+        return;
+    double period = m_period;
+    int limit = m_limit;
+    int choice = m_rateIndex;
+    m_setupDialog.GetParameters(period, limit, choice);
+    if (period > 0.0)
+        m_period = period;
+    m_limit = std::clamp(limit, 0, ReadingStore::kSlots);
+    SelectRate(choice);
+    m_recordSource = m_period >= 0.5 ? 1 : 0;
+    Run();
+}
+
+void CRealTimeController::SetParameters(double period, int limit)
+{
+    if (period > 0.0)
+        m_period = period;
+    m_limit = std::clamp(limit, 0, ReadingStore::kSlots);
+    m_recordSource = m_period >= 0.5 ? 1 : 0;
+    SelectRateOfPeriod();
+}
+
+void CRealTimeController::Clean()
+{
+    Stop();
+    m_store.EmptySlots();
+    m_statistics.maximum = kCleanMaximum;
+    m_statistics.minimum = kCleanMinimum;
+    m_statistics.dataNo = 0;
+    m_firstReadingTaken = false;
+    m_statistics.avg = 0.0;
+    RefreshStatistics();
+    m_graph.Clear();
+}
+
+void CRealTimeController::SamplingRateSelected(int index)
+{
+    if (m_running) {
+        ShowMessage(m_dialogs, kRateRefused);
+        SelectRateOfPeriod();
+        return;
+    }
+    if (index < 0 || index >= kSamplingRateCount)
+        return;
+    m_rateIndex = index;
+    m_period = RateItemValue(index);
+    m_recordSource = m_period >= 0.5 ? 1 : 0;
+    ApplyTimeScale(m_limit);
+}
+
+void CRealTimeController::SelectRate(int index)
+{
+    m_rateIndex = (index >= 0 && index < kSamplingRateCount) ? index : -1;
+    if (m_views.controls)
+        m_views.controls->ShowSamplingRate(m_rateIndex);
+}
+
+void CRealTimeController::SelectRateOfPeriod()
+{
+    SelectRate(FindRateItem(IntervalText(m_period), 0));
+}
+
+void CRealTimeController::ShowHistogram() const
+{
+    m_graph.SetStyle(0);
+}
+
+void CRealTimeController::ShowLine() const
+{
+    m_graph.SetStyle(1);
+}
+
+void CRealTimeController::Print() const
+{
+    m_graph.PrintGraph();
+}
+
+bool CRealTimeController::CanDataLogger(bool connected) const
+{
+    return connected && !m_state.rec;
+}
+
+void CRealTimeController::RefreshStatistics() const
+{
+    if (m_views.statistics)
+        m_views.statistics->ShowStatistics(MakeStatisticsTexts(m_statistics));
+}
