@@ -1,0 +1,375 @@
+#include "Clock.h"
+#include "PrivateProfile.h"
+#include "PortProbe.h"
+#include "ReadingDecoder.h"
+#include "ScriptedDialogs.h"
+#include "SerialControl.h"
+#include "SerialLink.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every call the link makes, in order, across the control, the probe and the host.
+using CallLog = std::vector<std::string>;
+
+class CFakeControl final : public ISerialControl {
+public:
+    explicit CFakeControl(CallLog& log) : m_log(log) {}
+    void SetCommPort(int port) override { m_log.push_back("CommPort " + std::to_string(port)); m_port = port; }
+    int CommPort() const override { return m_port; }
+    bool PortOpen() const override { return m_open || stuckOpen; }
+    bool SetPortOpen(bool open) override
+    {
+        m_log.push_back(open ? "PortOpen true" : "PortOpen false");
+        if (open && failOpen)
+            return false;
+        m_open = open;
+        return true;
+    }
+    bool SetSettings(const std::string& s) override { m_log.push_back("Settings " + s); return true; }
+    void SetRThreshold(int v) override { m_log.push_back("RThreshold " + std::to_string(v)); }
+    void SetInputMode(int v) override { m_log.push_back("InputMode " + std::to_string(v)); }
+    void SetInputLen(int v) override { m_log.push_back("InputLen " + std::to_string(v)); }
+    std::vector<std::uint8_t> Input() override { m_log.push_back("Input"); return {}; }
+    void Output(const std::vector<std::uint8_t>&) override {}
+    int CommEvent() const override { return kEventReceive; }
+    std::string LastOpenError() const override { return failOpen ? "/dev/ttyACM0: Input/output error" : ""; }
+
+    bool stuckOpen = false; // the port does not close when told to
+    bool failOpen = false;
+
+private:
+    CallLog& m_log;
+    int m_port = 1;
+    bool m_open = false;
+};
+
+class CFakeProbe final : public IPortProbe {
+public:
+    explicit CFakeProbe(CallLog& log) : m_log(log) {}
+    bool Probe(int port, std::string* reason) override
+    {
+        m_log.push_back("Probe " + std::to_string(port));
+        if (available.count(port) != 0 && available[port])
+            return true;
+        if (reason != nullptr)
+            *reason = "/dev/ttyS9: No such file or directory";
+        return false;
+    }
+    std::map<int, bool> available;
+
+private:
+    CallLog& m_log;
+};
+
+class CFakeHost final : public ILinkHost {
+public:
+    explicit CFakeHost(CallLog& log) : m_log(log) {}
+    void StopRecording() override { m_log.push_back("StopRecording"); }
+    void InvalidatePanel(const PanelRect& r) override
+    {
+        m_log.push_back("Invalidate " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                        std::to_string(r.right) + "," + std::to_string(r.bottom));
+    }
+    void StartSupervisionTimer(int ms) override { m_log.push_back("StartTimer " + std::to_string(ms)); }
+    void StopSupervisionTimer() override { m_log.push_back("StopTimer"); }
+    bool StartWatcher(int port) override
+    {
+        m_log.push_back("StartWatcher " + std::to_string(port));
+        return watcherStarts;
+    }
+    bool watcherStarts = true;
+
+private:
+    CallLog& m_log;
+};
+
+class CNoEvents final : public IDecoderEvents {
+public:
+    void InvalidatePanel(const PanelRect&) override {}
+    void CurrentValueDecoded() override {}
+    void DisplayValueDecoded(double) override {}
+    void BlockDecoded() override {}
+};
+
+class SerialLinkTest : public ::testing::Test {
+protected:
+    SerialLinkTest() : control(log), probe(log), host(log), decoder(state, events, clock),
+        link(control, probe, dialogs, clock, decoder, host)
+    {
+        for (int port : {1, 2, 3, 4, 5, 12, 99})
+            probe.available[port] = true;
+    }
+
+    // The meter sends a few bytes: the decoder notes the time and connects.
+    void MeterSends()
+    {
+        const std::uint8_t bytes[] = {0x00, 0xA5, 0x0D, 0x08, 0x53};
+        decoder.Receive(bytes, sizeof bytes);
+    }
+
+    CallLog TakeLog()
+    {
+        CallLog taken;
+        taken.swap(log);
+        return taken;
+    }
+
+    CallLog log;
+    CManualClock clock{1'000'000};
+    CFakeControl control;
+    CFakeProbe probe;
+    CFakeHost host;
+    CScriptedDialogs dialogs;
+    MeterState state;
+    CNoEvents events;
+    CReadingDecoder decoder;
+    CSerialLink link;
+};
+
+const CallLog kOpenSteps = {"Probe 3",        "CommPort 3",   "PortOpen true", "Settings 9600,n,8,1",
+                            "RThreshold 1",   "InputMode 1",  "InputLen 0",    "Input"};
+
+TEST_F(SerialLinkTest, OpeningFollowsTheStepsInOrder)
+{
+    link.OnComPort(3);
+    CallLog expected = kOpenSteps;
+    expected.push_back("StartTimer 1000");
+    EXPECT_EQ(TakeLog(), expected);
+    EXPECT_TRUE(link.PortOpen());
+    EXPECT_TRUE(link.SupervisionArmed());
+    EXPECT_EQ(link.PortNumber(), 3);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(link.PortMark(i), i == 3) << i;
+    EXPECT_TRUE(dialogs.Messages().empty());
+
+    // Opening again closes first and restarts the armed timer.
+    link.OnComPort(3);
+    expected = {"PortOpen false"};
+    expected.insert(expected.end(), kOpenSteps.begin(), kOpenSteps.end());
+    expected.push_back("StopTimer");
+    expected.push_back("StartTimer 1000");
+    EXPECT_EQ(TakeLog(), expected);
+}
+
+TEST_F(SerialLinkTest, OpeningStartsTheStreamHuntAnew)
+{
+    link.OnComPort(1);
+    MeterSends();
+    ASSERT_TRUE(decoder.Synced());
+    link.OnComPort(2);
+    EXPECT_FALSE(decoder.Synced());
+}
+
+TEST_F(SerialLinkTest, AnInvalidPortClearsTheMarksAndStops)
+{
+    link.OnComPort(2);
+    TakeLog();
+    probe.available[4] = false;
+    link.OnComPort(4);
+    EXPECT_EQ(TakeLog(), (CallLog{"PortOpen false", "Probe 4"}));
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].caption, "LX47");
+    EXPECT_EQ(dialogs.Messages()[0].text, "Invalid port number.\n/dev/ttyS9: No such file or directory");
+    EXPECT_EQ(dialogs.Messages()[0].buttons, MsgButtons::Ok);
+    // The command sets its own mark after the open routine, whatever it did.
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(link.PortMark(i), i == 4) << i;
+    EXPECT_FALSE(link.PortOpen());
+}
+
+TEST_F(SerialLinkTest, APortThatStaysOpenIsReported)
+{
+    control.stuckOpen = true;
+    link.OnComPort(5);
+    EXPECT_EQ(TakeLog(), (CallLog{"PortOpen false", "Probe 5", "CommPort 5"}));
+    ASSERT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{"Can't open serial port, please check your line."}));
+    EXPECT_FALSE(link.SupervisionArmed());
+    EXPECT_TRUE(link.PortMark(5));
+}
+
+TEST_F(SerialLinkTest, AFailedOpeningAfterAGoodProbeIsReported)
+{
+    control.failOpen = true;
+    link.OnComPort(3);
+    EXPECT_EQ(TakeLog(), (CallLog{"Probe 3", "CommPort 3", "PortOpen true"}));
+    EXPECT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{
+                                          "Can't open serial port, please check your line.\n"
+                                          "/dev/ttyACM0: Input/output error"}));
+    EXPECT_FALSE(link.PortOpen());
+    EXPECT_FALSE(link.SupervisionArmed());
+}
+
+TEST_F(SerialLinkTest, OtherClearsTheMarksBeforeOpening)
+{
+    link.OnComPort(2);
+    probe.available[99] = false;
+    link.OnOtherPort(99);
+    EXPECT_EQ(link.PortNumber(), 99);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_FALSE(link.PortMark(i)) << i;
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
+
+    link.OnOtherPort(4); // a menu number through the dialog still gets no mark
+    EXPECT_TRUE(link.PortOpen());
+    EXPECT_FALSE(link.PortMark(4));
+}
+
+TEST_F(SerialLinkTest, ChoosingTheSamePortWhileConnectedStaysConnectedUntilSilence)
+{
+    link.OnComPort(3);
+    MeterSends();
+    ASSERT_TRUE(decoder.Connected());
+    clock.AdvanceSeconds(1);
+    link.OnComPort(3);
+    EXPECT_TRUE(decoder.Connected());
+    EXPECT_TRUE(link.PortOpen());
+    link.OnSupervisionTick(); // one second of silence
+    EXPECT_TRUE(decoder.Connected());
+    clock.AdvanceSeconds(1);
+    link.OnSupervisionTick(); // two seconds
+    EXPECT_FALSE(decoder.Connected());
+    EXPECT_FALSE(link.PortOpen());
+}
+
+TEST_F(SerialLinkTest, SilenceLosesTheLinkOnceThenRepeatsOnlyTheQuietPart)
+{
+    link.OnComPort(2);
+    MeterSends();
+    TakeLog();
+
+    clock.AdvanceSeconds(1);
+    link.OnSupervisionTick();
+    EXPECT_TRUE(TakeLog().empty());
+
+    clock.AdvanceSeconds(1);
+    link.OnSupervisionTick();
+    EXPECT_EQ(TakeLog(), (CallLog{"StopRecording", "Invalidate 41,39,166,185", "PortOpen false", "StartWatcher 2"}));
+    EXPECT_FALSE(decoder.Connected());
+    EXPECT_FALSE(decoder.Synced());
+    EXPECT_FALSE(link.PortOpen());
+    EXPECT_TRUE(link.PortMark(2)); // port number and marks survive
+    EXPECT_EQ(link.PortNumber(), 2);
+
+    // Later ticks: the timer runs on, the quiet part repeats, no more watchers.
+    clock.AdvanceSeconds(1);
+    link.OnSupervisionTick();
+    EXPECT_EQ(TakeLog(), (CallLog{"StopRecording", "Invalidate 41,39,166,185"}));
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(SerialLinkTest, AWatcherThatCannotStartIsReported)
+{
+    host.watcherStarts = false;
+    link.OnComPort(1);
+    clock.AdvanceSeconds(5);
+    link.OnSupervisionTick();
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].caption, "Warming");
+    EXPECT_EQ(dialogs.Messages()[0].text, "Failed to create new thread!");
+    EXPECT_FALSE(link.PortOpen());
+}
+
+TEST_F(SerialLinkTest, ThePortComingBackReopensItAndMarksIt)
+{
+    link.OnComPort(4);
+    clock.AdvanceSeconds(3);
+    link.OnSupervisionTick();
+    TakeLog();
+    EXPECT_EQ(link.OnPortAvailable(), 1);
+    CallLog expected = {"Probe 4", "CommPort 4", "PortOpen true", "Settings 9600,n,8,1", "RThreshold 1",
+                        "InputMode 1", "InputLen 0", "Input", "StopTimer", "StartTimer 1000"};
+    EXPECT_EQ(TakeLog(), expected);
+    EXPECT_TRUE(link.PortMark(4));
+
+    // Nothing in the first second after reopening: the old silence still counts.
+    clock.AdvanceSeconds(1);
+    link.OnSupervisionTick();
+    EXPECT_FALSE(link.PortOpen());
+    EXPECT_EQ(TakeLog().back(), "StartWatcher 4");
+}
+
+TEST_F(SerialLinkTest, PortAvailableLeavesOtherMarksAlone)
+{
+    link.OnOtherPort(12);
+    EXPECT_EQ(link.OnPortAvailable(), 1);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_FALSE(link.PortMark(i));
+    EXPECT_TRUE(link.PortOpen());
+}
+
+class RememberedPortTest : public SerialLinkTest {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vx_link_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_ini = (m_dir / "TempPort.ini").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    std::filesystem::path m_dir;
+    std::string m_ini;
+};
+
+TEST_F(RememberedPortTest, TwelveRestoresTwelve)
+{
+    ASSERT_TRUE(CPrivateProfile(m_ini).WriteString("Port Record", "Port", "12"));
+    link.LoadRememberedPort(m_ini);
+    EXPECT_EQ(link.PortNumber(), 12);
+    EXPECT_TRUE(link.PortOpen());
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_FALSE(link.PortMark(i));
+}
+
+TEST_F(RememberedPortTest, AMenuPortIsMarked)
+{
+    {
+        std::ofstream out(m_ini, std::ios::binary);
+        out << "[Port Record]\r\nPort=3\r\n";
+    }
+    link.LoadRememberedPort(m_ini);
+    EXPECT_EQ(link.PortNumber(), 3);
+    EXPECT_TRUE(link.PortMark(3));
+}
+
+TEST_F(RememberedPortTest, ZeroOrNothingMeansNoPort)
+{
+    link.LoadRememberedPort(m_ini); // no file
+    ASSERT_TRUE(CPrivateProfile(m_ini).WriteString("Port Record", "Port", "0"));
+    link.LoadRememberedPort(m_ini);
+    ASSERT_TRUE(CPrivateProfile(m_ini).WriteString("Port Record", "Port", "none"));
+    link.LoadRememberedPort(m_ini);
+    EXPECT_EQ(link.PortNumber(), 0);
+    EXPECT_TRUE(log.empty());
+
+    // No port chosen: nothing is written back.
+    std::filesystem::remove(m_ini);
+    EXPECT_TRUE(link.SaveRememberedPort(m_ini));
+    EXPECT_FALSE(std::filesystem::exists(m_ini));
+}
+
+TEST_F(RememberedPortTest, ThePortIsWrittenBackBesideOtherContent)
+{
+    {
+        std::ofstream out(m_ini, std::ios::binary);
+        out << "[Port Record]\r\nPort=3\r\n\r\n[Port Devices]\r\n12=/tmp/ttyLX47\r\n";
+    }
+    link.OnOtherPort(12);
+    ASSERT_TRUE(link.SaveRememberedPort(m_ini));
+    std::ifstream in(m_ini, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "[Port Record]\r\nPort=12\r\n\r\n[Port Devices]\r\n12=/tmp/ttyLX47\r\n");
+}
+
+} // namespace
