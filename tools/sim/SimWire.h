@@ -1,0 +1,118 @@
+#pragma once
+
+// The LX47's wire format as the simulated meter writes it: 20-byte blocks of
+// 0xA5-tagged fields, packed BCD levels, the 12-hour clock coding and the
+// data-logger dump. Pure functions, so the tests can check every byte.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace SimWire {
+
+inline constexpr std::size_t kBlockSize = 20;
+inline constexpr std::uint8_t kTagStart = 0xA5;
+inline constexpr std::uint8_t kFiller = 0x00; // neither 0xA5 (a tag) nor 0xFF (a bad block)
+
+// Tag codes of the real-time stream.
+namespace Tag {
+inline constexpr std::uint8_t Fast = 0x02;
+inline constexpr std::uint8_t Slow = 0x03;
+inline constexpr std::uint8_t Max = 0x04;
+inline constexpr std::uint8_t Min = 0x05;
+inline constexpr std::uint8_t Clock = 0x06; // + hour, minute, second
+inline constexpr std::uint8_t Over = 0x07;
+inline constexpr std::uint8_t Under = 0x08;
+inline constexpr std::uint8_t RecOn = 0x0A;
+inline constexpr std::uint8_t Display = 0x0B;
+inline constexpr std::uint8_t Bar = 0x0C;
+inline constexpr std::uint8_t Value = 0x0D; // + two BCD bytes
+inline constexpr std::uint8_t MaxMinOff = 0x0E;
+inline constexpr std::uint8_t InRange = 0x11;
+inline constexpr std::uint8_t HoldOn = 0x16;
+inline constexpr std::uint8_t HoldOff = 0x17;
+inline constexpr std::uint8_t RecOff = 0x1A;
+inline constexpr std::uint8_t WeightA = 0x1B;
+inline constexpr std::uint8_t WeightC = 0x1C;
+inline constexpr std::uint8_t Range1 = 0x30;
+inline constexpr std::uint8_t Range2 = 0x4B;
+inline constexpr std::uint8_t Range3 = 0x4C;
+inline constexpr std::uint8_t RangeAuto = 0x40;
+} // namespace Tag
+
+// Bytes of the data-logger exchange.
+inline constexpr std::uint8_t kRequestByte = 0xAC; // eight of them ask for the logger
+inline constexpr std::size_t kRequestLength = 8;
+inline constexpr std::uint8_t kDumpStart = 0xBB;
+inline constexpr std::uint8_t kMarkerA = 0xAA;
+inline constexpr std::uint8_t kMarkerC = 0xCC;
+inline constexpr std::uint8_t kDumpEnd = 0xDD;
+inline constexpr int kLengthBias = 100; // the length field is data bytes + 100
+// The length field has 16 bits, so a dump can carry no more data than this.
+inline constexpr std::size_t kMaxDumpData = 0xFFFF - kLengthBias;
+
+// Two decimal digits 0..99 as one packed BCD byte (out-of-range values are clamped).
+std::uint8_t ToBcd(int value);
+// 10 * high nibble + low nibble, without any check.
+int FromBcd(std::uint8_t byte);
+
+// A level as hundreds|tens, units|tenths: 85.3 -> 0x08 0x53. Rounded to a
+// tenth and clamped to 0.0..999.9.
+std::array<std::uint8_t, 2> LevelBytes(double level);
+// The level of two value bytes, or -1.0 when a nibble is above 9.
+double LevelFromBytes(std::uint8_t high, std::uint8_t low);
+
+// The meter's 12-hour hour byte: bit 5 PM, bit 4 the tens digit of the
+// 12-hour hour, low nibble its units. 0 (12 AM) -> 0x12, 12 (12 PM) -> 0x32, 23 -> 0x31.
+std::uint8_t HourByte(int hour24);
+// The inverse, as the program reads it: 0..23, or -1 when the byte is out of range.
+int HourFromByte(std::uint8_t byte);
+// Hour, minute and second bytes of the clock tag.
+std::array<std::uint8_t, 3> ClockBytes(int hour24, int minute, int second);
+
+// Fills one 20-byte block field by field and pads the rest with the filler.
+class CBlockBuilder {
+public:
+    // Adds an 0xA5-tagged field with its data bytes; false (and nothing added) when it does not fit.
+    bool AddTag(std::uint8_t code, const std::vector<std::uint8_t>& data = {});
+    std::size_t Room() const { return kBlockSize - m_used; }
+    std::array<std::uint8_t, kBlockSize> Finish() const;
+
+private:
+    std::array<std::uint8_t, kBlockSize> m_bytes{};
+    std::size_t m_used = 0;
+};
+
+// One record set of the data logger.
+struct LoggerSet {
+    bool cWeighted = false;
+    int year = 2024; // four digits; written as years after 2000
+    int month = 1;
+    int day = 1;
+    int hour = 0; // 0..23
+    int minute = 0;
+    int second = 0;
+    int rate = 1; // seconds between readings
+    std::vector<double> readings;
+};
+
+// Marker, year, month, day, hour, minute, second, rate, unused byte, readings: 9 + 2k bytes.
+std::vector<std::uint8_t> EncodeSet(const LoggerSet& set);
+std::size_t EncodedSize(const LoggerSet& set);
+// 0xBB and the length L = dataBytes + 100, high byte first.
+std::array<std::uint8_t, 3> DumpHeader(std::size_t dataBytes);
+// The record sets one after another (no header, no end byte).
+std::vector<std::uint8_t> DumpData(const std::vector<LoggerSet>& sets);
+
+// Parses "none" or comma-joined items "NxK" / "NxK@R": N sets of K readings
+// (rate R seconds, default 1). Preloaded set i alternates dBA (even i) and
+// dBC (odd i), starts on 2024-03-07 at 09:05:00 plus i hours, and holds
+// reading j = 50.0 + 5.0 * (i % 8) + 0.5 * (j % 20), so tests can predict it.
+bool ParseLoggerSpec(const std::string& spec, std::vector<LoggerSet>& sets, std::string& error);
+
+// "0xNN" (or "NN") as a byte; false when it is not one.
+bool ParseHexByte(const std::string& text, std::uint8_t& byte);
+
+} // namespace SimWire
