@@ -6,6 +6,10 @@
 
 #include <charconv>
 
+#ifndef _WIN32
+#include <poll.h>
+#endif
+
 namespace {
 
 std::string_view Trimmed(std::string_view text)
@@ -79,6 +83,7 @@ bool CMscomm::SetPortOpen(bool open)
         m_port.close();
         m_open = false;
         m_lost = false;
+        m_device.clear();
         return true;
     }
     if (m_open)
@@ -99,6 +104,7 @@ bool CMscomm::SetPortOpen(bool open)
     // Settings given before opening take effect now.
     ApplySettings();
     m_lastOpenError.clear();
+    m_device = device;
     m_open = true;
     m_lost = false;
     return true;
@@ -148,11 +154,28 @@ void CMscomm::HandleReadyRead()
     emit OnComm();
 }
 
+bool CMscomm::DeviceHungUp() const
+{
+#ifdef _WIN32
+    return false;
+#else
+    // A terminal whose other end has gone reads as end of file, which
+    // QSerialPort reports as a read error again and again rather than as the
+    // loss of the device.
+    if (!m_port.isOpen())
+        return false;
+    pollfd device{static_cast<int>(m_port.handle()), POLLIN, 0};
+    return ::poll(&device, 1, 0) > 0 && (device.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#endif
+}
+
 void CMscomm::HandleError(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError)
         return;
-    if (error == QSerialPort::ResourceError && m_open && !m_lost) {
+    const bool gone = error == QSerialPort::ResourceError ||
+                      ((error == QSerialPort::ReadError || error == QSerialPort::WriteError) && DeviceHungUp());
+    if (gone && m_open && !m_lost) {
         // The device went away. Close it once control is back in the event
         // loop (not inside QSerialPort's own notification), and stay quiet.
         m_lost = true;

@@ -52,7 +52,7 @@ public:
     // True once the open device has gone away (until the port is closed).
     bool DeviceLost() const { return m_lost; }
     // The device path of the open port, empty when closed.
-    QString DevicePath() const { return m_open ? m_port.portName() : QString(); }
+    const std::string& DevicePath() const { return m_device; }
 
 signals:
     // Bytes are waiting: the receive event, delivered on the UI thread.
@@ -63,6 +63,7 @@ private:
     void HandleError(QSerialPort::SerialPortError error);
     void ApplySettings();
     void DropDevice();
+    bool DeviceHungUp() const;
 
     const CPortMap& m_map;
     QSerialPort m_port;
@@ -75,4 +76,5 @@ private:
     bool m_open = false;
     bool m_lost = false;
     std::string m_lastOpenError;
+    std::string m_device;
 };
