@@ -1,0 +1,75 @@
+// Draws every picture of the meter panel, the toolbar strip and the program
+// icon, and writes them as PNG files named by resource id into the folder
+// given on the command line. Run at build time (QT_QPA_PLATFORM=offscreen).
+#include "ArtworkPalette.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+
+namespace {
+
+bool Save(const QString& folder, const QString& name, const QImage& image, bool keepAlpha = false)
+{
+    const QString path = QDir(folder).filePath(name);
+    const QImage out = image.convertToFormat(keepAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB888);
+    if (!out.save(path, "PNG")) {
+        std::fprintf(stderr, "GenerateArtwork: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+bool SavePicture(const QString& folder, int id, const QImage& image)
+{
+    return Save(folder, QStringLiteral("bmp%1.png").arg(id), image);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv); // text needs the font database
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: GenerateArtwork <output folder>\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "GenerateArtwork: cannot create %s\n", argv[1]);
+        return 1;
+    }
+
+    using namespace Artwork;
+    const QImage face = DrawFace(true);
+    bool ok = SavePicture(folder, 162, face);
+    ok = SavePicture(folder, 176, DrawFace(false)) && ok;
+
+    // Level digits: 0 is 141, 1 is 143, 2..9 are 132..139.
+    const int digitIds[10] = {141, 143, 132, 133, 134, 135, 136, 137, 138, 139};
+    for (int digit = 0; digit < 10; ++digit)
+        ok = SavePicture(folder, digitIds[digit], DrawDigit(digit)) && ok;
+    ok = SavePicture(folder, 148, DrawDigit(-1)) && ok;
+    ok = SavePicture(folder, 140, DrawDecimalPoint()) && ok;
+
+    // Backgrounds are the lit face itself where the painter puts them.
+    ok = SavePicture(folder, 144, face.copy(41, 88, 110, 24)) && ok;
+    ok = SavePicture(folder, 153, face.copy(44, 61, 151, 27)) && ok;
+    ok = SavePicture(folder, 149, face.copy(45, 50, 104, 10)) && ok;
+    ok = SavePicture(folder, 151, face.copy(42, 168, 112, 13)) && ok;
+    ok = SavePicture(folder, 163, face.copy(45, 40, 53, 10)) && ok;
+
+    QImage segment(1, 7, QImage::Format_RGB32);
+    segment.fill(kSegment);
+    ok = SavePicture(folder, 146, segment) && ok;
+
+    for (const KeyArt& key : kKeys)
+        ok = SavePicture(folder, key.pictureId, DrawKey(face, key)) && ok;
+
+    ok = Save(folder, QStringLiteral("bmp128_toolbar.png"), DrawToolbarStrip(), true) && ok;
+    ok = Save(folder, QStringLiteral("icon128.png"), DrawApplicationIcon(), true) && ok;
+    return ok ? 0 : 1;
+}
