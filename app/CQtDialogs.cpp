@@ -1,0 +1,79 @@
+#include "CQtDialogs.h"
+
+#include <QFileDialog>
+
+CQtDialogs::CQtDialogs(QWidget* parent)
+    : m_parent(parent)
+{
+}
+
+QMessageBox::Icon CQtDialogs::QtIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Warning:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Error:
+        return QMessageBox::Critical;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MsgAnswer CQtDialogs::MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
+                                 MsgIcon icon)
+{
+    const QMessageBox::StandardButtons shown =
+        buttons == MsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
+    QMessageBox box(QtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text), shown,
+                    m_parent.data());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Ok);
+    if (buttons == MsgButtons::OkCancel)
+        box.setEscapeButton(QMessageBox::Cancel);
+    const int result = box.exec();
+    // A plain message has only OK, however it was closed.
+    if (buttons == MsgButtons::Ok)
+        return MsgAnswer::Ok;
+    return result == QMessageBox::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
+}
+
+void CQtDialogs::ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, bool save)
+{
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.filter.empty())
+        dialog.setNameFilter(QString::fromStdString(request.filter));
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    // A save dialog asks before replacing a file unless the caller said not to;
+    // Qt's dialogs have no read-only check box to hide.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.promptOverwrite));
+    // An initial name such as "*.txt" is a pattern, already given by the
+    // filter; only a real name is put into the name field.
+    const QString initial = QString::fromStdString(request.initialName);
+    if (!initial.isEmpty() && !initial.contains(QLatin1Char('*')) && !initial.contains(QLatin1Char('?')))
+        dialog.selectFile(initial);
+}
+
+std::optional<std::string> CQtDialogs::RunFileDialog(const FileDialogRequest& request, bool save)
+{
+    QFileDialog dialog(m_parent.data());
+    ConfigureFileDialog(dialog, request, save);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> CQtDialogs::SaveFileName(const FileDialogRequest& request)
+{
+    return RunFileDialog(request, true);
+}
+
+std::optional<std::string> CQtDialogs::OpenFileName(const FileDialogRequest& request)
+{
+    return RunFileDialog(request, false);
+}

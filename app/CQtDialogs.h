@@ -1,0 +1,32 @@
+#pragma once
+
+#include "DialogSeam.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+class QFileDialog;
+
+// The program's dialog seam over Qt's message boxes and file dialogs. Nothing
+// else in the program calls QMessageBox or QFileDialog.
+class CQtDialogs final : public IDialogSeam {
+public:
+    explicit CQtDialogs(QWidget* parent = nullptr);
+
+    // The window the dialogs are centred on (the main frame once it exists).
+    void SetParentWindow(QWidget* parent) { m_parent = parent; }
+
+    MsgAnswer MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
+                         MsgIcon icon) override;
+    std::optional<std::string> SaveFileName(const FileDialogRequest& request) override;
+    std::optional<std::string> OpenFileName(const FileDialogRequest& request) override;
+
+    // How a request becomes a dialog; used by the two file dialogs above.
+    static void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, bool save);
+    static QMessageBox::Icon QtIcon(MsgIcon icon);
+
+private:
+    std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save);
+
+    QPointer<QWidget> m_parent;
+};
