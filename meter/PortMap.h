@@ -31,6 +31,8 @@ public:
     static constexpr int kFirstPort = 1;
     static constexpr int kLastPort = 100;
     static constexpr const char* kOverrideSection = "Port Devices";
+    // ".\TempPort.ini": the port file in the working directory.
+    static constexpr const char* kPortFile = "TempPort.ini";
 
     explicit CPortMap(std::string iniPath) : m_iniPath(std::move(iniPath)) {}
 

@@ -35,6 +35,8 @@ struct LinkTiming {
 // closed and a watcher waits for the port to come back (OnPortAvailable).
 class CSerialLink {
 public:
+    static constexpr int kComCommandFirst = 32786;      // Com1; Com2..Com5 follow
+    static constexpr int kOtherCommand = 32799;
     static constexpr int kPortMarks = 5;                // Com1..Com5
     static constexpr int kEnteredPortFallback = 99;     // "Other" with an entry outside 1..100
     static constexpr PanelRect kMeterFace{41, 39, 166, 185};
