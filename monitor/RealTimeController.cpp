@@ -59,11 +59,18 @@ void CRealTimeController::CurrentValueDecoded()
     RecordByTick(digits[0] * 100 + digits[1] * 10 + digits[2] + digits[3] * 0.1);
 }
 
-// A reading carries the meter's time of day, so none is taken before the
-// meter clock has been decoded.
+// A reading carries the meter's time of day and its weighting, so none is
+// taken before the meter clock and the dBA/dBC indicator have been decoded:
+// a program that connects between two status tags would otherwise label its
+// first readings dBC whatever the meter measures.
+bool CRealTimeController::MeterReadyToRecord() const
+{
+    return m_state.hour != -1 && (m_state.dBA || m_state.dBC);
+}
+
 void CRealTimeController::RecordByMeterClock(double value)
 {
-    if (m_state.hour == -1)
+    if (!MeterReadyToRecord())
         return;
     if (!m_firstReadingTaken) {
         TakeFirstReading(value);
@@ -82,7 +89,7 @@ void CRealTimeController::RecordByMeterClock(double value)
 
 void CRealTimeController::RecordByTick(double value)
 {
-    if (m_state.hour == -1)
+    if (!MeterReadyToRecord())
         return;
     if (!m_firstReadingTaken) {
         TakeFirstReading(value);

@@ -137,6 +137,7 @@ public:
     void SetParameters(double period, int limit);
 
 private:
+    bool MeterReadyToRecord() const;
     void RecordByMeterClock(double value);
     void RecordByTick(double value);
     void TakeFirstReading(double value);

@@ -47,6 +47,8 @@ TEST_F(Recording, DefaultPeriodRecordsEveryDisplayValueAndStartsTheScaleAtTheFir
 TEST_F(Recording, DataNoFollowsTheCountAndAvgTheSum)
 {
     SetMeterClock(9, 5, 31);
+    state.dBA = false;
+    state.dBC = true;
     controller.Run();
     const std::uint8_t values[][2] = {{0x08, 0x53}, {0x07, 0x00}, {0x10, 0x24}, {0x03, 0x01}};
     double sum = 0.0;
@@ -58,6 +60,20 @@ TEST_F(Recording, DataNoFollowsTheCountAndAvgTheSum)
     }
     EXPECT_EQ(Slot(3).unit, "dBC");
     EXPECT_EQ(controller.Statistics().startTime, "09:05:31");
+}
+
+TEST_F(Recording, NoReadingBeforeTheWeightingIsKnown)
+{
+    SetMeterClock(9, 5, 31);
+    state.dBA = false;
+    controller.Run();
+    Display(0x08, 0x53);
+    EXPECT_EQ(Count(), 0);
+    EXPECT_DOUBLE_EQ(controller.Statistics().maximum, 85.3); // Max and Min still follow the display
+    state.dBA = true;
+    Display(0x08, 0x54);
+    ASSERT_EQ(Count(), 1);
+    EXPECT_EQ(Slot(0).unit, "dBA");
 }
 
 TEST_F(Recording, OneSecondPeriodWaitsForTheMeterClockToAdvance)

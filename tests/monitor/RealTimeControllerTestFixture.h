@@ -115,7 +115,8 @@ struct SavedFile {
 class RealTimeControllerFixture : public ::testing::Test {
 protected:
     // The PC's clock: 12 May 2007, 10:00:00 local time.
-    RealTimeControllerFixture() : clock(MakeLocalTime(2007, 5, 12, 10, 0, 0), 0) {}
+    // The meter shows dBA, as after its first weighting tag.
+    RealTimeControllerFixture() : clock(MakeLocalTime(2007, 5, 12, 10, 0, 0), 0) { state.dBA = true; }
 
     // The meter's clock as the decoder leaves it after a clock tag, dated with
     // the PC's current date.

@@ -1,1 +1,46 @@
-int main() { return 0; }
+// vexalog-cli: the headless companion of Vexalog, on the program's own core.
+#include "CliOptions.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+void PrintUsage()
+{
+    std::fputs("usage:\n"
+               "  vexalog-cli watch  (--port N | --device PATH) [--ini FILE] [--seconds S]\n"
+               "      print one line per change of the meter's display until interrupted\n"
+               "  vexalog-cli record (--port N | --device PATH) --out FILE [--interval S] [--count N]\n"
+               "                     [--ini FILE] [--timeout S]\n"
+               "      record N readings every S seconds (default 0.5 s, 100 readings) into a data file\n"
+               "  vexalog-cli info FILE\n"
+               "      print the record sets and statistics of a data file\n",
+               stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    std::string error;
+    const auto options = CliOptions::Parse(argc, argv, &error);
+    if (!options) {
+        std::fprintf(stderr, "vexalog-cli: %s\n", error.c_str());
+        PrintUsage();
+        return 2;
+    }
+    if (options->command == "watch")
+        return RunWatch(*options);
+    if (options->command == "record")
+        return RunRecord(*options);
+    if (options->command == "info")
+        return RunInfo(*options);
+    if (options->command != "help" && options->command != "--help")
+        std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
+    PrintUsage();
+    return options->command == "help" || options->command == "--help" ? 0 : 2;
+}

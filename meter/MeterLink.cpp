@@ -1,0 +1,53 @@
+#include "MeterLink.h"
+
+#include <QMetaObject>
+
+CMeterLink::CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock,
+                       IMeterLinkClient& client, Timing timing, QObject* parent)
+    : QObject(parent),
+      m_iniPath(iniPath),
+      m_client(client),
+      m_map(iniPath),
+      m_probe(m_map),
+      m_comm(m_map),
+      m_decoder(m_state, *this, clock),
+      m_link(m_comm, m_probe, dialogs, clock, m_decoder, *this, timing.link),
+      // The watcher's finding is handed to the UI thread; a call queued for a
+      // link that is gone by then is dropped by Qt.
+      m_watchers(
+          m_probe,
+          [this] {
+              QMetaObject::invokeMethod(
+                  this, [this] { m_link.OnPortAvailable(); }, Qt::QueuedConnection);
+          },
+          timing.watcherPeriod)
+{
+    connect(&m_comm, &CMscomm::OnComm, this, &CMeterLink::OnComm);
+    connect(&m_supervision, &QTimer::timeout, this, [this] { m_link.OnSupervisionTick(); });
+}
+
+CMeterLink::~CMeterLink()
+{
+    m_watchers.StopAll();
+}
+
+void CMeterLink::OnComm()
+{
+    if (m_comm.CommEvent() != ISerialControl::kEventReceive)
+        return;
+    const std::vector<std::uint8_t> bytes = m_comm.Input();
+    m_decoder.Receive(bytes.data(), bytes.size());
+}
+
+void CMeterLink::SendCommandByte(std::uint8_t byte)
+{
+    if (!m_decoder.Connected())
+        return;
+    m_comm.Output({byte});
+}
+
+void CMeterLink::SendBytes(const std::vector<std::uint8_t>& bytes)
+{
+    if (m_comm.PortOpen())
+        m_comm.Output(bytes);
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "CMscomm.h"
+#include "MeterState.h"
+#include "PortMap.h"
+#include "PortProbe.h"
+#include "PortWatcher.h"
+#include "ReadingDecoder.h"
+#include "SerialLink.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class IClock;
+class IDialogSeam;
+
+// What the meter link reports to its owner (the main view, or the command-line
+// companion): the decoder's events and the lost link's stop of recording.
+class IMeterLinkClient {
+public:
+    virtual ~IMeterLinkClient() = default;
+    virtual void InvalidatePanel(const PanelRect& rect) = 0;
+    virtual void CurrentValueDecoded() = 0;
+    virtual void DisplayValueDecoded(double value) = 0;
+    virtual void BlockDecoded() = 0;
+    virtual void StopRecording() = 0;
+};
+
+// The whole meter link put together: port map and probe, the serial control,
+// the decoder with its MeterState, the link with its supervision timer, and
+// the port watchers whose findings come back to the UI thread as queued calls.
+class CMeterLink final : public QObject, private IDecoderEvents, private ILinkHost {
+    Q_OBJECT
+
+public:
+    struct Timing {
+        LinkTiming link;
+        std::chrono::milliseconds watcherPeriod = CPortWatchers::kProbePeriod;
+    };
+
+    CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock, IMeterLinkClient& client,
+               Timing timing, QObject* parent = nullptr);
+    CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock, IMeterLinkClient& client,
+               QObject* parent = nullptr)
+        : CMeterLink(iniPath, dialogs, clock, client, Timing{}, parent)
+    {
+    }
+    ~CMeterLink() override;
+
+    // The key bytes of the panel go out only while the meter is connected.
+    void SendCommandByte(std::uint8_t byte);
+    // Any bytes (the data-logger request); sent whenever the port is open.
+    void SendBytes(const std::vector<std::uint8_t>& bytes);
+
+    const MeterState& State() const { return m_state; }
+    bool Connected() const { return m_decoder.Connected(); }
+    CSerialLink& Link() { return m_link; }
+    const CSerialLink& Link() const { return m_link; }
+    CReadingDecoder& Decoder() { return m_decoder; }
+    CMscomm& Comm() { return m_comm; }
+    const CPortMap& PortMap() const { return m_map; }
+    const std::string& IniPath() const { return m_iniPath; }
+
+private:
+    void OnComm();
+
+    // IDecoderEvents
+    void InvalidatePanel(const PanelRect& rect) override { m_client.InvalidatePanel(rect); }
+    void CurrentValueDecoded() override { m_client.CurrentValueDecoded(); }
+    void DisplayValueDecoded(double value) override { m_client.DisplayValueDecoded(value); }
+    void BlockDecoded() override { m_client.BlockDecoded(); }
+
+    // ILinkHost
+    void StopRecording() override { m_client.StopRecording(); }
+    void StartSupervisionTimer(int ms) override { m_supervision.start(ms); }
+    void StopSupervisionTimer() override { m_supervision.stop(); }
+    bool StartWatcher(int port) override { return m_watchers.Start(port); }
+
+    std::string m_iniPath;
+    IMeterLinkClient& m_client;
+    MeterState m_state;
+    CPortMap m_map;
+    CPortProbe m_probe;
+    CMscomm m_comm;
+    CReadingDecoder m_decoder;
+    CSerialLink m_link;
+    QTimer m_supervision; // timer 9
+    // Last, so the watcher threads are stopped and joined before anything
+    // they could reach goes away.
+    CPortWatchers m_watchers;
+};

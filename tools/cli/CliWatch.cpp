@@ -1,0 +1,81 @@
+#include "CliOptions.h"
+#include "CliSignals.h"
+#include "ConsoleDialogs.h"
+#include "MeterDescription.h"
+
+#include "Clock.h"
+#include "MeterLink.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// Prints a line whenever the decoded display changes, and the link's comings and goings.
+class CWatchClient final : public IMeterLinkClient {
+public:
+    void Attach(const CMeterLink& link) { m_link = &link; }
+
+    void InvalidatePanel(const PanelRect&) override {}
+    void CurrentValueDecoded() override {}
+    void DisplayValueDecoded(double) override {}
+    void BlockDecoded() override
+    {
+        if (m_link->Connected() && !m_wasConnected)
+            Print("connected");
+        m_wasConnected = m_link->Connected();
+        const std::string line = DescribeMeterState(m_link->State());
+        if (line != m_last) {
+            m_last = line;
+            Print(line);
+        }
+    }
+    void StopRecording() override
+    {
+        if (m_wasConnected)
+            Print("link lost");
+        m_wasConnected = false;
+    }
+
+private:
+    static void Print(const std::string& line)
+    {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    }
+
+    const CMeterLink* m_link = nullptr;
+    bool m_wasConnected = false;
+    std::string m_last;
+};
+
+} // namespace
+
+int RunWatch(const CliOptions& options)
+{
+    CliPort port;
+    std::string error;
+    if (!ResolvePort(options, port, &error)) {
+        std::fprintf(stderr, "vexalog-cli watch: %s\n", error.c_str());
+        return 2;
+    }
+    CConsoleDialogs dialogs;
+    CSystemClock clock;
+    CWatchClient client;
+    CMeterLink link(port.iniPath, dialogs, clock, client);
+    client.Attach(link);
+
+    if (!link.Link().OpenPort(port.number))
+        return 1;
+    std::printf("watching port %d (%s)\n", port.number, link.PortMap().DevicePath(port.number).c_str());
+    std::fflush(stdout);
+
+    auto& app = *QCoreApplication::instance();
+    QuitOnSignals(app);
+    if (const auto seconds = options.Value("seconds"))
+        QTimer::singleShot(static_cast<int>(std::stod(*seconds) * 1000), &app, &QCoreApplication::quit);
+    return app.exec();
+}
