@@ -1,6 +1,7 @@
 #include "CAboutDlg.h"
 
 #include "DialogUnits.h"
+#include "MainForm.h"
 #include "ToolbarStrip.h"
 
 #include <QLabel>
@@ -10,7 +11,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Help LX47"));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(ShellDialogFont(9));
     setFixedSize(DialogRect(0, 0, 235, 55).size());
     setModal(true);
 

@@ -1,8 +1,8 @@
 #include "CVexalogApp.h"
+#include "MainForm.h"
 #include "StartupOptions.h"
 
 #include <QApplication>
-#include <QWidget>
 
 #include <cstdio>
 
@@ -13,24 +13,32 @@
 
 namespace {
 
+#ifdef VEXALOG_HAVE_VIEW
+// Hands the view the port of the command line, when the view takes one.
+template <class View>
+void TellStartupPort(View* view, int port)
+{
+    if constexpr (requires { view->SetStartupPort(port); })
+        view->SetStartupPort(port);
+    else
+        std::fprintf(stderr, "vexalog: --port is not supported by this build\n");
+}
+#endif
+
 // The main view, told the port of the command line before its first layout
 // opens the remembered one.
 CVexalogApp::ViewParts MakeView(IDialogSeam& dialogs, QWidget* parent, int startupPort)
 {
 #ifdef VEXALOG_HAVE_VIEW
     auto* view = new CVexalogView(dialogs, parent);
-    if (startupPort > 0) {
-        if constexpr (requires { view->SetStartupPort(startupPort); })
-            view->SetStartupPort(startupPort);
-        else
-            std::fprintf(stderr, "vexalog: --port is not supported by this build\n");
-    }
+    if (startupPort > 0)
+        TellStartupPort(view, startupPort);
     return {view, view};
 #else
-    // Until the main view is part of the build the frame shows an empty form.
+    // Until the main view is part of the build the frame shows the bare form.
     (void)dialogs;
     (void)startupPort;
-    return {new QWidget(parent), nullptr};
+    return {new CMainForm(parent), nullptr};
 #endif
 }
 

@@ -9,12 +9,53 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 
 namespace {
+
 using K = FormControlKind;
+
+// A group box drawn as the platform's dialogs draw one: an etched frame and
+// the title on the form's own background, with no shaded panel inside, so
+// the whole graph area stands on the form colour.
+class CEtchedGroupBox final : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = metrics.height() / 2;
+        const QRect frame = rect().adjusted(0, top, -2, -2);
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawRect(frame);
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawRect(frame.translated(1, 1));
+        if (title().isEmpty())
+            return;
+        const int width = metrics.horizontalAdvance(title()) + 6;
+        const QRect titleRect((this->width() - width) / 2, 0, width, metrics.height());
+        painter.fillRect(titleRect, palette().color(QPalette::Window));
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        painter.drawText(titleRect, Qt::AlignCenter, title());
+    }
+};
+
 } // namespace
+
+QFont ShellDialogFont(int pointSize)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Shell Dlg"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
+    font.setPointSize(pointSize);
+    return font;
+}
 
 const std::vector<FormControl>& CMainForm::Table()
 {
@@ -99,7 +140,7 @@ QSize CMainForm::FormSize()
 CMainForm::CMainForm(QWidget* parent)
     : QWidget(parent)
 {
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 9));
+    setFont(ShellDialogFont(9));
     // The form and every control but the edits stand on the form's colour;
     // the edits keep the system's own.
     QPalette palette = this->palette();
@@ -128,7 +169,7 @@ QWidget* CMainForm::Create(const FormControl& control)
         break;
     }
     case K::GroupBox:
-        m_group = new QGroupBox(text, this);
+        m_group = new CEtchedGroupBox(text, this);
         m_group->setAlignment(Qt::AlignHCenter);
         m_group->setFocusPolicy(Qt::NoFocus);
         widget = m_group;

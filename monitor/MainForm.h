@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QRect>
 #include <QWidget>
 
@@ -13,6 +14,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+
+// "MS Shell Dlg" at pointSize, falling back on narrow faces of about its
+// metrics where the face is missing, so the labels fit their resource widths.
+QFont ShellDialogFont(int pointSize);
 
 enum class FormControlKind {
     SerialControl, // 1000, hosted by the view; nothing visible
