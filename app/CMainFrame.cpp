@@ -66,7 +66,13 @@ CMainFrame::CMainFrame(QWidget* parent)
     UpdateCommandUi();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The view dies with the frame's children: ask it nothing from here on.
+    m_idleTimer->stop();
+    m_view = nullptr;
+    m_app = nullptr;
+}
 
 void CMainFrame::BuildMenus()
 {
@@ -185,8 +191,14 @@ void CMainFrame::BuildAccelerators()
 void CMainFrame::SetView(QWidget* view, ICommandTarget* target)
 {
     m_view = target;
-    if (view)
+    if (view) {
         setCentralWidget(view);
+        // A view that goes away takes its commands with it.
+        connect(view, &QObject::destroyed, this, [this, target] {
+            if (m_view == target)
+                m_view = nullptr;
+        });
+    }
     UpdateCommandUi();
 }
 

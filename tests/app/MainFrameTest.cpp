@@ -2,6 +2,7 @@
 // status bar read back and checked against the command table of the program.
 #include "CMainFrame.h"
 #include "FakeCommandTarget.h"
+#include "PanelBitmaps.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -195,6 +196,18 @@ TEST_F(MainFrameTest, ToolbarHoldsTheButtonsInOrderWithoutTooltips)
             EXPECT_TRUE(action->statusTip().isEmpty());
     }
     EXPECT_EQ(frame->ToolBar()->iconSize(), QSize(16, 15));
+
+    // The buttons show the strip's images in order.
+    int image = 0;
+    for (int id : order) {
+        if (id == 0)
+            continue;
+        const QImage shown = frame->ToolbarAction(id)->icon().pixmap(QSize(16, 15)).toImage().convertToFormat(
+            QImage::Format_ARGB32);
+        const QImage want = LoadToolbarImage(image++).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_FALSE(want.isNull());
+        EXPECT_EQ(shown, want) << id;
+    }
 }
 
 TEST_F(MainFrameTest, ToolbarIsMovableFloatableDockableEverywhereAndStartsAtTheTop)
@@ -420,6 +433,21 @@ TEST_F(MainFrameTest, ApplicationCommandsGoToTheApplication)
     frame->RunCommand(32798);
     frame->RunCommand(57664);
     EXPECT_EQ(app.received, (std::vector<int>{32798, 57664}));
+}
+
+TEST(MainFrameView, ADestroyedViewTakesItsCommandsWithIt)
+{
+    auto target = std::make_unique<CFakeCommandTarget>(ViewCommands());
+    CMainFrame frame;
+    auto* view = new QWidget;
+    frame.SetView(view, target.get());
+    EXPECT_TRUE(frame.IsCommandEnabled(32780));
+    delete view;
+    target.reset();
+    frame.UpdateCommandUi();
+    EXPECT_FALSE(frame.IsCommandEnabled(32780));
+    EXPECT_FALSE(frame.RunCommand(32780));
+    EXPECT_FALSE(frame.ToolbarAction(32780)->isEnabled());
 }
 
 bool HasMaximiseBox(Qt::WindowFlags flags)
