@@ -70,6 +70,9 @@ CMainFrame::~CMainFrame()
 {
     // The view dies with the frame's children: ask it nothing from here on.
     m_idleTimer->stop();
+    // The view is destroyed after this class's part of the frame: its
+    // destroyed signal must not reach a half-destroyed frame.
+    QObject::disconnect(m_viewDestroyed);
     m_view = nullptr;
     m_app = nullptr;
 }
@@ -194,7 +197,8 @@ void CMainFrame::SetView(QWidget* view, ICommandTarget* target)
     if (view) {
         setCentralWidget(view);
         // A view that goes away takes its commands with it.
-        connect(view, &QObject::destroyed, this, [this, target] {
+        QObject::disconnect(m_viewDestroyed);
+        m_viewDestroyed = connect(view, &QObject::destroyed, this, [this, target] {
             if (m_view == target)
                 m_view = nullptr;
         });

@@ -90,5 +90,6 @@ private:
     std::vector<QMenu*> m_popups;
     std::vector<QAction*> m_menuBarCommands;
     QTimer* m_idleTimer = nullptr;
+    QMetaObject::Connection m_viewDestroyed;
     LockKeyProbe m_lockKeys;
 };

@@ -36,6 +36,12 @@ struct TextBuilder {
         Number(b >> 4);
         Number(b & 0x0F);
     }
+    void CopyTo(std::string& out) const
+    {
+        // Built and moved in rather than assigned: GCC 12 warns wrongly on assign here.
+        // Both stay in the string's small buffer.
+        out = std::string(text, length);
+    }
 };
 } // namespace
 
@@ -219,7 +225,7 @@ void CReadingDecoder::ClockTag(std::uint8_t h, std::uint8_t m, std::uint8_t s)
     const int minute = (m >> 4) * 10 + (m & 0x0F);
     text24.Nibbles(m);
     if (minute > 60) {
-        m_state.clockText12.assign(text12.text, text12.length);
+        text12.CopyTo(m_state.clockText12);
         return;
     }
     m_state.minute = minute;
@@ -228,13 +234,13 @@ void CReadingDecoder::ClockTag(std::uint8_t h, std::uint8_t m, std::uint8_t s)
     const int second = (s >> 4) * 10 + (s & 0x0F);
     text24.Nibbles(s);
     if (second > 60) {
-        m_state.clockText12.assign(text12.text, text12.length);
+        text12.CopyTo(m_state.clockText12);
         return;
     }
     m_state.second = second;
-    m_state.clockText24.assign(text24.text, text24.length);
+    text24.CopyTo(m_state.clockText24);
     text12.Nibbles(s);
-    m_state.clockText12.assign(text12.text, text12.length);
+    text12.CopyTo(m_state.clockText12);
     m_state.clockValid = true;
 
     const bool wasLastSecond = m_state.previousHour == 23 && m_state.previousMinute == 59 && m_state.previousSecond == 59;

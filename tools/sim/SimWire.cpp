@@ -180,6 +180,10 @@ bool ParseLoggerSpec(const std::string& spec, std::vector<LoggerSet>& sets, std:
 {
     std::vector<LoggerSet> parsed;
     if (spec != "none") {
+        if (spec.empty() || spec.back() == ',') {
+            error = "bad logger spec '" + spec + "' (want none, NxK or NxK@R)";
+            return false;
+        }
         std::stringstream items(spec);
         std::string item;
         std::size_t bytes = 0;
