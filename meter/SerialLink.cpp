@@ -115,6 +115,11 @@ void CSerialLink::LoadRememberedPort(const std::string& iniPath)
     const int port = TextToInt(*text);
     if (port == 0)
         return;
+    ChoosePort(port);
+}
+
+void CSerialLink::ChoosePort(int port)
+{
     m_port = port;
     ClearMarks();
     MarkPort(port);

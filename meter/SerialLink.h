@@ -66,6 +66,9 @@ public:
     // At the view's first layout: the port remembered in iniPath, if any, is
     // chosen and opened.
     void LoadRememberedPort(const std::string& iniPath);
+    // A port chosen as the remembered one is (the command line's): it becomes
+    // the port number, its item among Com1..Com5 is marked, and it is opened.
+    void ChoosePort(int port);
     // When the view goes: the port number is remembered (unless none). False
     // when the file could not be written.
     bool SaveRememberedPort(const std::string& iniPath) const;

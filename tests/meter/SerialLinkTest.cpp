@@ -161,6 +161,19 @@ TEST_F(SerialLinkTest, OpeningFollowsTheStepsInOrder)
     EXPECT_EQ(TakeLog(), expected);
 }
 
+TEST_F(SerialLinkTest, AChosenPortIsTheLinksPortWithItsMarkSoALostLinkWatchesIt)
+{
+    link.ChoosePort(4);
+    EXPECT_EQ(link.PortNumber(), 4);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(link.PortMark(i), i == 4) << i;
+    link.ChoosePort(12);
+    EXPECT_EQ(link.PortNumber(), 12);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_FALSE(link.PortMark(i)) << i;
+    EXPECT_TRUE(link.PortOpen());
+}
+
 TEST_F(SerialLinkTest, OpeningStartsTheStreamHuntAnew)
 {
     link.OnComPort(1);

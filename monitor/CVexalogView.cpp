@@ -1,0 +1,333 @@
+#include "CVexalogView.h"
+
+#include "CGraphPlaceholder.h"
+#include "CMeterButton.h"
+#include "CPortDialog.h"
+#include "Clock.h"
+#include "CommandIds.h"
+#include "DataFile.h"
+#include "DialogSeam.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+namespace {
+
+constexpr int kGraphId = 1011;
+
+// What a scroll bar's action means in the window system's terms.
+std::optional<ScrollCode> ScrollCodeOf(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        return ScrollCode::LineBack;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return ScrollCode::LineForward;
+    case QAbstractSlider::SliderPageStepSub:
+        return ScrollCode::PageBack;
+    case QAbstractSlider::SliderPageStepAdd:
+        return ScrollCode::PageForward;
+    case QAbstractSlider::SliderToMinimum:
+        return ScrollCode::ToStart;
+    case QAbstractSlider::SliderToMaximum:
+        return ScrollCode::ToEnd;
+    case QAbstractSlider::SliderMove:
+        return ScrollCode::ThumbTrack;
+    default:
+        return std::nullopt;
+    }
+}
+
+int PortIndexOf(int id)
+{
+    return id - CommandId::Com1 + 1;
+}
+
+bool IsPortItem(int id)
+{
+    return id >= CommandId::Com1 && id <= CommandId::Com5;
+}
+
+} // namespace
+
+CVexalogView::CVexalogView(IDialogSeam& dialogs, QWidget* parent)
+    : CVexalogView(dialogs, Options{}, parent)
+{
+}
+
+CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget* parent)
+    : CMainForm(parent)
+    , m_dialogs(dialogs)
+    , m_systemClock(options.clock ? nullptr : std::make_unique<CSystemClock>())
+    , m_clock(options.clock ? *options.clock : *m_systemClock)
+    , m_iniPath(options.iniPath)
+    , m_graph(new CGraphPlaceholder(this))
+    , m_setupRunner(this, dialogs, m_clock)
+    , m_link(m_iniPath, dialogs, m_clock, *this, options.timing)
+    , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
+                   [this](const DataSample* samples, int count, double rate) {
+                       SaveDataFile(m_dialogs, samples, count, rate);
+                   },
+                   RealTimeControllerViews{this, this, nullptr})
+    , m_askPort([this](int current) { return AskPortWithDialog(current); })
+{
+    setObjectName(QStringLiteral("CVexalogView"));
+    InstallControl(kGraphId, m_graph);
+    ConnectControls();
+}
+
+CVexalogView::~CVexalogView()
+{
+    // The port in use is remembered for the next start.
+    m_link.Link().SaveRememberedPort(m_iniPath);
+}
+
+void CVexalogView::ConnectControls()
+{
+    connect(RateBox(), &QComboBox::activated, this, [this](int index) { m_controller.SamplingRateSelected(index); });
+    connect(UndoZoomButton(), &QPushButton::clicked, this, [this] { m_controller.UndoZoom(); });
+
+    // The bars keep the controller's positions: after each action the
+    // controller decides, and the bar shows what it decided. A dragged thumb
+    // moves freely and lands where it is let go.
+    QScrollBar* hBar = HScroll();
+    QScrollBar* vBar = VScroll();
+    for (QScrollBar* bar : {hBar, vBar}) {
+        bar->setTracking(false);
+        bar->setSingleStep(1);
+        bar->setPageStep(1);
+    }
+    connect(hBar, &QAbstractSlider::actionTriggered, this, [this, hBar](int action) {
+        const auto code = ScrollCodeOf(action);
+        if (!code)
+            return;
+        m_controller.HorizontalScroll(*code, hBar->sliderPosition());
+        if (*code != ScrollCode::ThumbTrack)
+            hBar->setSliderPosition(m_controller.HScrollBar().position);
+    });
+    connect(hBar, &QAbstractSlider::sliderReleased, this, [this, hBar] {
+        m_controller.HorizontalScroll(ScrollCode::ThumbPosition, hBar->sliderPosition());
+        m_controller.HorizontalScroll(ScrollCode::EndScroll, 0);
+        hBar->setSliderPosition(m_controller.HScrollBar().position);
+    });
+    connect(vBar, &QAbstractSlider::actionTriggered, this, [this, vBar](int action) {
+        const auto code = ScrollCodeOf(action);
+        if (!code)
+            return;
+        m_controller.VerticalScroll(*code, vBar->sliderPosition());
+        if (*code != ScrollCode::ThumbTrack)
+            vBar->setSliderPosition(m_controller.VScrollBar().position);
+    });
+    connect(vBar, &QAbstractSlider::sliderReleased, this, [this, vBar] {
+        m_controller.VerticalScroll(ScrollCode::ThumbPosition, vBar->sliderPosition());
+        vBar->setSliderPosition(m_controller.VScrollBar().position);
+    });
+}
+
+void CVexalogView::OnInitialUpdate()
+{
+    if (m_initialUpdateDone)
+        return;
+    m_initialUpdateDone = true;
+
+    {
+        const QSignalBlocker blocker(RateBox());
+        RateBox()->clear();
+        for (const char* item : kSamplingRateItems)
+            RateBox()->addItem(QString::fromLatin1(item));
+    }
+    ShowSamplingRate(m_controller.SamplingRateIndex());
+    ShowHScrollBar(m_controller.HScrollBar());
+    ShowVScrollBar(m_controller.VScrollBar());
+    m_controller.RefreshStatistics();
+    PlaceKeys();
+
+    if (m_startupPort > 0)
+        m_link.Link().ChoosePort(m_startupPort);
+    else
+        m_link.Link().LoadRememberedPort(m_iniPath);
+}
+
+void CVexalogView::PlaceKeys()
+{
+    m_keys = CreateMeterKeys(this, [this](std::uint8_t byte) { m_link.SendCommandByte(byte); });
+    for (CMeterButton* key : m_keys) {
+        const bool hidden = key->Id() == kHoldButtonId;
+        InstallControl(key->Id(), key);
+        if (hidden) {
+            key->hide();
+            key->setEnabled(false);
+        } else {
+            key->Place();
+        }
+    }
+}
+
+CMeterButton* CVexalogView::Key(int id) const
+{
+    for (CMeterButton* key : m_keys) {
+        if (key->Id() == id)
+            return key;
+    }
+    return nullptr;
+}
+
+void CVexalogView::showEvent(QShowEvent* event)
+{
+    CMainForm::showEvent(event);
+    OnInitialUpdate();
+}
+
+void CVexalogView::paintEvent(QPaintEvent*)
+{
+    // The panel composes the whole face; the paint event's region clips it.
+    QPainter painter(this);
+    m_panel.Paint(painter, m_link.State(), m_link.Connected());
+}
+
+void CVexalogView::InvalidatePanel(const PanelRect& rect)
+{
+    update(QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)));
+}
+
+// ---- what the controller shows ----
+
+void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
+{
+    for (const auto& [id, text] : texts.ByControlId()) {
+        if (QLineEdit* edit = Edit(id); edit && edit->text().toStdString() != *text) {
+            edit->setText(QString::fromStdString(*text));
+            // A field too narrow for its number shows how it begins, as the
+            // platform's edits do.
+            edit->setCursorPosition(0);
+        }
+    }
+}
+
+void CVexalogView::ShowHScrollBar(const HScrollBarState& bar)
+{
+    const QSignalBlocker blocker(HScroll());
+    HScroll()->setRange(0, bar.maximum);
+    HScroll()->setSliderPosition(bar.position);
+    HScroll()->setValue(bar.position);
+    HScroll()->setEnabled(bar.arrowsEnabled);
+}
+
+void CVexalogView::ShowVScrollBar(const VScrollBarState& bar)
+{
+    const QSignalBlocker blocker(VScroll());
+    VScroll()->setRange(0, bar.maximum);
+    VScroll()->setSliderPosition(bar.position);
+    VScroll()->setValue(bar.position);
+    VScroll()->setEnabled(bar.arrowsEnabled);
+}
+
+void CVexalogView::ShowSamplingRate(int index)
+{
+    const QSignalBlocker blocker(RateBox());
+    RateBox()->setCurrentIndex(index < RateBox()->count() ? index : -1);
+}
+
+// ---- commands ----
+
+bool CVexalogView::HandlesCommand(int id) const
+{
+    // Open, Export Data, Print and DataLogger are not handled yet: the frame
+    // keeps them disabled rather than offer commands that do nothing.
+    switch (id) {
+    case CommandId::SaveAs:
+    case CommandId::Run:
+    case CommandId::Stop:
+    case CommandId::Setup:
+    case CommandId::CleanData:
+    case CommandId::Histogram:
+    case CommandId::Line:
+    case CommandId::OtherPort:
+        return true;
+    default:
+        return IsPortItem(id);
+    }
+}
+
+bool CVexalogView::IsCommandEnabled(int id) const
+{
+    switch (id) {
+    case CommandId::Run:
+        return m_controller.CanRun();
+    case CommandId::Stop:
+        return m_controller.CanStop();
+    case CommandId::Setup:
+        return m_controller.CanSetup();
+    case CommandId::Histogram:
+        return m_controller.CanHistogram();
+    case CommandId::Print:
+        return m_controller.CanPrint();
+    case CommandId::DataLogger:
+        return m_controller.CanDataLogger(m_link.Connected());
+    default:
+        return HandlesCommand(id);
+    }
+}
+
+bool CVexalogView::IsCommandMarked(int id) const
+{
+    return IsPortItem(id) && m_link.Link().PortMark(PortIndexOf(id));
+}
+
+void CVexalogView::OnCommand(int id)
+{
+    switch (id) {
+    case CommandId::SaveAs:
+        SaveAs();
+        break;
+    case CommandId::Run:
+        m_controller.Run();
+        break;
+    case CommandId::Stop:
+        m_controller.Stop();
+        break;
+    case CommandId::Setup:
+        m_controller.Setup();
+        break;
+    case CommandId::CleanData:
+        m_controller.Clean();
+        break;
+    case CommandId::Histogram:
+        m_controller.ShowHistogram();
+        break;
+    case CommandId::Line:
+        m_controller.ShowLine();
+        break;
+    case CommandId::OtherPort:
+        OnOtherPort();
+        break;
+    default:
+        if (IsPortItem(id))
+            m_link.Link().OnComPort(PortIndexOf(id));
+        break;
+    }
+}
+
+void CVexalogView::SaveAs()
+{
+    const ReadingStore& store = m_controller.Store();
+    SaveDataFile(m_dialogs, store.Data(), store.Count(), m_controller.SamplingPeriod());
+}
+
+void CVexalogView::OnOtherPort()
+{
+    if (const std::optional<int> port = m_askPort(m_link.Link().PortNumber()))
+        m_link.Link().OnOtherPort(*port);
+}
+
+std::optional<int> CVexalogView::AskPortWithDialog(int current)
+{
+    CPortDialog dialog(current, m_dialogs, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Port();
+}

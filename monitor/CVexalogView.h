@@ -1,0 +1,112 @@
+#pragma once
+
+#include "CommandTarget.h"
+#include "CRealTimeSetup.h"
+#include "MainForm.h"
+#include "MeterLink.h"
+#include "MeterPanel.h"
+#include "RealTimeController.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CGraphPlaceholder;
+class CMeterButton;
+class IClock;
+class IDialogSeam;
+
+// The main view: the form of the main window with the meter panel on its
+// left. It is the hub of the program: it owns the meter link (serial control,
+// decoder, supervision, watchers), the real-time controller with its store,
+// the panel and its keys, and answers the commands of the menu and toolbar.
+// Everything it does itself is wiring: the logic lives in the link and the
+// controller, which it drives and whose results it shows.
+class CVexalogView final : public CMainForm,
+                           public ICommandTarget,
+                           private IMeterLinkClient,
+                           private IStatisticsView,
+                           private IRealTimeControlsView {
+    Q_OBJECT
+
+public:
+    struct Options {
+        // The port file (remembered port and per-number device overrides).
+        std::string iniPath = CPortMap::kPortFile;
+        // The tick count and calendar; the system clock when null.
+        const IClock* clock = nullptr;
+        CMeterLink::Timing timing;
+    };
+    // Asks for a port number, starting from the current one; nothing on Cancel.
+    using PortQuestion = std::function<std::optional<int>(int current)>;
+
+    explicit CVexalogView(IDialogSeam& dialogs, QWidget* parent = nullptr);
+    CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget* parent = nullptr);
+    // Writes the port number back to the port file.
+    ~CVexalogView() override;
+
+    // A port chosen on the command line: the first layout opens it instead of
+    // the remembered one.
+    void SetStartupPort(int port) { m_startupPort = port; }
+    // The first layout: the rate box, the scroll bars, the keys, then the
+    // port. Runs once, when the view is first shown or when called.
+    void OnInitialUpdate();
+    // The "Other" port dialog; tests answer it themselves.
+    void SetPortQuestion(PortQuestion question) { m_askPort = std::move(question); }
+
+    // ICommandTarget
+    bool HandlesCommand(int id) const override;
+    bool IsCommandEnabled(int id) const override;
+    bool IsCommandMarked(int id) const override;
+    void OnCommand(int id) override;
+
+    CMeterLink& Link() { return m_link; }
+    const CMeterLink& Link() const { return m_link; }
+    CRealTimeController& Controller() { return m_controller; }
+    const CRealTimeController& Controller() const { return m_controller; }
+    CMeterPanel& Panel() { return m_panel; }
+    CGraphPlaceholder* Graph() const { return m_graph; }
+    const std::vector<CMeterButton*>& Keys() const { return m_keys; }
+    CMeterButton* Key(int id) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // IMeterLinkClient
+    void InvalidatePanel(const PanelRect& rect) override;
+    void CurrentValueDecoded() override { m_controller.CurrentValueDecoded(); }
+    void DisplayValueDecoded(double value) override { m_controller.DisplayValueDecoded(value); }
+    void BlockDecoded() override { m_controller.RefreshStatistics(); }
+    void StopRecording() override { m_controller.Stop(); }
+
+    // IStatisticsView
+    void ShowStatistics(const RealTimeStatisticsTexts& texts) override;
+    // IRealTimeControlsView
+    void ShowHScrollBar(const HScrollBarState& bar) override;
+    void ShowVScrollBar(const VScrollBarState& bar) override;
+    void ShowSamplingRate(int index) override;
+
+    void ConnectControls();
+    void PlaceKeys();
+    void OnOtherPort();
+    void SaveAs();
+    std::optional<int> AskPortWithDialog(int current);
+
+    IDialogSeam& m_dialogs;
+    std::unique_ptr<IClock> m_systemClock;
+    const IClock& m_clock;
+    std::string m_iniPath;
+    CMeterPanel m_panel;
+    CGraphPlaceholder* m_graph; // a child of the form, which owns it
+    CRealTimeSetupRunner m_setupRunner;
+    CMeterLink m_link;
+    CRealTimeController m_controller;
+    std::vector<CMeterButton*> m_keys;
+    PortQuestion m_askPort;
+    int m_startupPort = 0;
+    bool m_initialUpdateDone = false;
+};

@@ -1,0 +1,286 @@
+// The main view put together and driven as the frame drives it, over a
+// pseudo-terminal to the simulated meter: first layout, the panel's two
+// faces, the keys, the commands with their enable rules and marks, the
+// statistics fields, Save as, and the port remembered when the view goes.
+#include "CGraphPlaceholder.h"
+#include "CMeterButton.h"
+#include "CVexalogView.h"
+#include "CommandIds.h"
+#include "FastClock.h"
+#include "PanelBitmaps.h"
+#include "PrivateProfile.h"
+#include "ScriptedDialogs.h"
+#include "SimulatedMeter.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kNotConnectedFace = 176;
+// The part of the panel no key covers: the LCD window and everything above it.
+const QRect kUpperPanel(0, 0, CMeterPanel::kWidth, 200);
+
+class VexalogViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vx_view_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_ini = (m_dir / "TempPort.ini").string();
+        m_device = (m_dir / "ttyLX47").string();
+        // Com1 and port 12 both lead to the simulated meter.
+        for (const char* port : {"1", "12"})
+            ASSERT_TRUE(CPrivateProfile(m_ini).WriteString(CPortMap::kOverrideSection, port, m_device));
+    }
+
+    void TearDown() override
+    {
+        m_view.reset();
+        m_sim.reset();
+        std::filesystem::remove_all(m_dir);
+    }
+
+    void StartMeter(const std::string& level = "const:85.3")
+    {
+        m_sim = std::make_unique<CSimulatedMeter>(
+            std::vector<std::string>{"--level", level, "--link", m_device, "--exit-with-parent"});
+        ASSERT_TRUE(m_sim->Started()) << m_sim->Error();
+    }
+
+    void MakeView(int startupPort = 0)
+    {
+        CVexalogView::Options options;
+        options.iniPath = m_ini;
+        options.clock = &m_clock;
+        options.timing.link = LinkTiming{100, 2};
+        options.timing.watcherPeriod = 100ms;
+        m_view = std::make_unique<CVexalogView>(m_dialogs, options);
+        m_view->SetStartupPort(startupPort);
+        m_view->OnInitialUpdate();
+    }
+
+    bool WaitConnected(bool connected, int timeoutMs = 5000)
+    {
+        return QTest::qWaitFor([&] { return m_view->Link().Connected() == connected; }, timeoutMs);
+    }
+
+    QImage Screen() const { return m_view->grab(QRect(QPoint(0, 0), CVexalogView::FormSize())).toImage().convertToFormat(QImage::Format_RGB32); }
+
+    std::string Field(int id) const { return m_view->Edit(id)->text().toStdString(); }
+
+    std::filesystem::path m_dir;
+    std::string m_ini;
+    std::string m_device;
+    CFastClock m_clock;
+    CScriptedDialogs m_dialogs;
+    std::unique_ptr<CSimulatedMeter> m_sim;
+    std::unique_ptr<CVexalogView> m_view;
+};
+
+TEST_F(VexalogViewTest, FirstLayoutFillsTheRateBoxPlacesTheKeysAndHostsTheGraph)
+{
+    MakeView();
+    QComboBox* rates = m_view->RateBox();
+    ASSERT_EQ(rates->count(), 10);
+    EXPECT_EQ(rates->itemText(0), "0.1");
+    EXPECT_EQ(rates->itemText(9), "10");
+    EXPECT_EQ(rates->currentText(), "0.5");
+
+    // Six picture keys where the meter's keys are, at their pictures' sizes.
+    for (const MeterKey& key : kMeterKeys) {
+        CMeterButton* button = m_view->Key(key.id);
+        ASSERT_NE(button, nullptr) << key.caption;
+        EXPECT_EQ(button->geometry(), QRect(key.normalPos, LoadPanelBitmap(key.pictureId).size())) << key.caption;
+        EXPECT_TRUE(button->isVisible() || !m_view->isVisible()) << key.caption;
+        EXPECT_FALSE(button->isHidden()) << key.caption;
+    }
+    CMeterButton* hold = m_view->Key(kHoldButtonId);
+    ASSERT_NE(hold, nullptr);
+    EXPECT_TRUE(hold->isHidden());
+    EXPECT_FALSE(hold->isEnabled());
+
+    // The graph stands as control 1011 with the plot width the recorder scales by.
+    EXPECT_EQ(m_view->Control(1011), m_view->Graph());
+    EXPECT_EQ(m_view->Graph()->width(), 560);
+    EXPECT_EQ(m_view->Graph()->GetPlotWidth(), 530);
+
+    // Statistics start at their cleaned values; the scroll bars are off.
+    EXPECT_EQ(Field(1005), "0");
+    EXPECT_EQ(Field(1007), "30");
+    EXPECT_EQ(Field(1009), "130");
+    EXPECT_FALSE(m_view->HScroll()->isEnabled());
+    EXPECT_FALSE(m_view->VScroll()->isEnabled());
+
+    // Running the first layout again changes nothing.
+    m_view->OnInitialUpdate();
+    EXPECT_EQ(rates->count(), 10);
+    EXPECT_EQ(m_view->Keys().size(), kMeterKeys.size() + 1);
+}
+
+TEST_F(VexalogViewTest, PanelShowsTheNotConnectedFaceUntilDataArrivesAndAgainAfterLinkLoss)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    MakeView();
+    const QImage unlit = LoadPanelBitmap(kNotConnectedFace).convertToFormat(QImage::Format_RGB32);
+    // No port remembered: nothing open, the unlit face.
+    EXPECT_EQ(m_view->Link().Link().PortNumber(), 0);
+    EXPECT_EQ(Screen().copy(kUpperPanel), unlit.copy(kUpperPanel));
+
+    m_view->OnCommand(CommandId::Com1);
+    ASSERT_TRUE(WaitConnected(true));
+    QTest::qWait(300);
+    QImage lit = Screen();
+    EXPECT_EQ(lit.copy(kUpperPanel), m_view->Panel().Face().convertToFormat(QImage::Format_RGB32).copy(kUpperPanel));
+    EXPECT_NE(lit.copy(kUpperPanel), unlit.copy(kUpperPanel));
+    // 85.3: a blank hundreds digit, then 8 at (70, 113).
+    const QImage eight = LoadPanelBitmap(CMeterPanel::DigitPictureId(8)).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(lit.copy(70, 113, 25, 53), eight);
+
+    // The meter goes quiet: two seconds later the link is lost and the face goes out.
+    ASSERT_TRUE(m_sim->Send("silent"));
+    ASSERT_TRUE(WaitConnected(false));
+    QTest::qWait(50);
+    EXPECT_EQ(Screen().copy(kUpperPanel), unlit.copy(kUpperPanel));
+
+    // It talks again: the watcher reopens the port and the face lights up.
+    ASSERT_TRUE(m_sim->Send("resume"));
+    ASSERT_TRUE(WaitConnected(true, 8000));
+    EXPECT_TRUE(m_view->Link().Link().PortOpen());
+}
+
+TEST_F(VexalogViewTest, KeysSendTheirByteOnlyWhileTheMeterIsConnected)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    ASSERT_TRUE(m_sim->Send("silent"));
+    ASSERT_FALSE(m_sim->WaitFor("OK silent", 2000).empty());
+    MakeView(12);
+    EXPECT_EQ(m_view->Link().Link().PortNumber(), 12);
+    ASSERT_TRUE(m_view->Link().Link().PortOpen());
+    ASSERT_FALSE(m_view->Link().Connected());
+
+    CMeterButton* rec = m_view->Key(1023);
+    ASSERT_NE(rec, nullptr);
+    QTest::mousePress(rec, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(rec->pos(), QPoint(40, 204)); // pushed in one pixel
+    QTest::mouseRelease(rec, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(rec->pos(), QPoint(41, 204));
+    QTest::qWait(300); // the port writes from the event loop
+    EXPECT_EQ(m_sim->CountLines("KEY "), 0);
+
+    ASSERT_TRUE(m_sim->Send("resume"));
+    ASSERT_TRUE(WaitConnected(true));
+    QTest::mouseClick(m_view->Key(1025), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_sim->CountLines("KEY ") > 0; }, 2000));
+    EXPECT_EQ(m_sim->WaitFor("KEY ", 0), "KEY 0x99");
+}
+
+TEST_F(VexalogViewTest, RecordingFillsTheFieldsFollowsTheEnableRulesAndSavesAsADataFile)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    MakeView(1);
+    ASSERT_TRUE(WaitConnected(true));
+
+    // Commands whose work is not built are left to the frame, which disables them.
+    for (int id : {CommandId::Open, CommandId::ExportData, CommandId::Print, CommandId::DataLogger})
+        EXPECT_FALSE(m_view->HandlesCommand(id)) << id;
+    EXPECT_TRUE(m_view->IsCommandEnabled(CommandId::Run));
+    EXPECT_FALSE(m_view->IsCommandEnabled(CommandId::Stop));
+    EXPECT_FALSE(m_view->IsCommandEnabled(CommandId::Histogram));
+    EXPECT_TRUE(m_view->IsCommandEnabled(CommandId::Line));
+
+    m_view->OnCommand(CommandId::Run);
+    EXPECT_FALSE(m_view->IsCommandEnabled(CommandId::Run));
+    EXPECT_FALSE(m_view->IsCommandEnabled(CommandId::Setup));
+    EXPECT_TRUE(m_view->IsCommandEnabled(CommandId::Stop));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_view->Controller().Store().Count() >= 3; }, 8000));
+
+    // The rate cannot change while running: the box goes back to 0.5.
+    m_view->RateBox()->setCurrentIndex(5);
+    emit m_view->RateBox()->activated(5);
+    EXPECT_EQ(m_dialogs.MessageTexts().back(), "Can not change Sampling Rate while real time is running.");
+    EXPECT_EQ(m_view->RateBox()->currentText(), "0.5");
+
+    m_view->OnCommand(CommandId::Stop);
+    const int count = m_view->Controller().Store().Count();
+    EXPECT_EQ(Field(1005), std::to_string(count));
+    EXPECT_EQ(Field(1006), "85.3");
+    EXPECT_EQ(Field(1007), "85.3");
+    EXPECT_EQ(Field(1009), "85.3");
+    EXPECT_EQ(Field(1014).size(), 8u); // HH:MM:SS
+    EXPECT_EQ(Field(1014), m_view->Controller().Statistics().startTime);
+
+    // Once stopped the rate can change, and the controller takes it.
+    m_view->RateBox()->setCurrentIndex(3);
+    emit m_view->RateBox()->activated(3);
+    EXPECT_DOUBLE_EQ(m_view->Controller().SamplingPeriod(), 1.0);
+
+    const std::string path = (m_dir / "run.txt").string();
+    m_dialogs.QueueSavePath(path);
+    m_view->OnCommand(CommandId::SaveAs);
+    std::ifstream file(path, std::ios::binary);
+    ASSERT_TRUE(file.good());
+    std::stringstream content;
+    content << file.rdbuf();
+    const std::string text = content.str();
+    EXPECT_EQ(text.rfind("ORVANTIS LX47 DATA LOGGER SamplingRate:1.0;\r\r\n", 0), 0u) << text.substr(0, 60);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = text.find("\r\r\n", at)) != std::string::npos; at += 3)
+        ++lines;
+    EXPECT_EQ(lines, static_cast<std::size_t>(count) + 1);
+    EXPECT_NE(text.find(", 85.30, dBA\r\r\n"), std::string::npos);
+
+    // Clean puts the statistics back and the store empties.
+    m_view->OnCommand(CommandId::CleanData);
+    EXPECT_EQ(Field(1005), "0");
+    EXPECT_EQ(Field(1007), "30");
+    EXPECT_EQ(Field(1009), "130");
+    EXPECT_EQ(m_view->Controller().Store().Count(), 0);
+}
+
+TEST_F(VexalogViewTest, PortCommandsMarkTheirItemAndTheLastPortIsRememberedWhenTheViewGoes)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    ASSERT_TRUE(CPrivateProfile(m_ini).WriteString(CSerialLink::kProfileSection, CSerialLink::kProfileKey, "1"));
+    MakeView();
+    // The remembered port is opened at the first layout.
+    EXPECT_EQ(m_view->Link().Link().PortNumber(), 1);
+    EXPECT_TRUE(m_view->IsCommandMarked(CommandId::Com1));
+    EXPECT_FALSE(m_view->IsCommandMarked(CommandId::Com2));
+    ASSERT_TRUE(WaitConnected(true));
+
+    // "Other" asks from the current port; 12 clears every mark and opens 12.
+    int asked = -1;
+    m_view->SetPortQuestion([&](int current) {
+        asked = current;
+        return std::optional<int>(12);
+    });
+    m_view->OnCommand(CommandId::OtherPort);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(m_view->Link().Link().PortNumber(), 12);
+    for (int id = CommandId::Com1; id <= CommandId::Com5; ++id)
+        EXPECT_FALSE(m_view->IsCommandMarked(id)) << id;
+    EXPECT_TRUE(m_view->Link().Link().PortOpen());
+
+    // Cancel changes nothing.
+    m_view->SetPortQuestion([](int) { return std::optional<int>(); });
+    m_view->OnCommand(CommandId::OtherPort);
+    EXPECT_EQ(m_view->Link().Link().PortNumber(), 12);
+
+    m_view.reset();
+    EXPECT_EQ(CPrivateProfile(m_ini).ReadString(CSerialLink::kProfileSection, CSerialLink::kProfileKey), "12");
+}
+
+} // namespace
