@@ -1,4 +1,5 @@
 #include "PrivateProfile.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,9 @@ class PrivateProfileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vx_profile_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
         m_path = (m_dir / "TempPort.ini").string();
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     void WriteRaw(const std::string& content) const
     {
@@ -34,7 +32,8 @@ protected:
         return text.str();
     }
 
-    std::filesystem::path m_dir;
+    CTempDir m_temp{"vx_profile"};
+    const std::filesystem::path m_dir = m_temp.Path();
     std::string m_path;
 };
 

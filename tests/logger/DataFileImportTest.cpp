@@ -1,6 +1,7 @@
 #include "DataFile.h"
 #include "DataFileSummary.h"
 #include "ScriptedDialogs.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,11 +19,8 @@ class DataFileImportTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "vximportXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     std::string File(const std::string& bytes)
     {
@@ -32,7 +30,8 @@ protected:
         return path.string();
     }
 
-    fs::path m_dir;
+    CTempDir m_temp{"vximport"};
+    const std::filesystem::path m_dir = m_temp.Path();
     CScriptedDialogs m_dialogs;
     int m_accepted = 0;
     std::size_t m_messagesWhenAccepted = 0;

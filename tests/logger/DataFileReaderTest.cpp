@@ -1,5 +1,6 @@
 #include "DataFileReader.h"
 #include "DataFileWriter.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -29,11 +30,8 @@ class DataFileReaderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "vxreaderXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     std::string File(const std::string& bytes, const std::string& name = "data.txt")
     {
@@ -50,7 +48,8 @@ protected:
         return r;
     }
 
-    fs::path m_dir;
+    CTempDir m_temp{"vxreader"};
+    const std::filesystem::path m_dir = m_temp.Path();
 };
 
 void ExpectSet(const LoggerRecordSet& set, int begin, int end, const std::string& unit, int year, int month,

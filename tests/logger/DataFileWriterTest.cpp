@@ -1,5 +1,6 @@
 #include "DataFile.h"
 #include "ScriptedDialogs.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -44,11 +45,8 @@ class DataFileWriterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "vxwriterXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     std::vector<std::string> Entries() const
     {
@@ -59,7 +57,8 @@ protected:
         return names;
     }
 
-    fs::path m_dir;
+    CTempDir m_temp{"vxwriter"};
+    const std::filesystem::path m_dir = m_temp.Path();
 };
 
 } // namespace

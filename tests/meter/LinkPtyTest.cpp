@@ -11,6 +11,7 @@
 #include "ScriptedDialogs.h"
 #include "SerialLink.h"
 #include "SimulatedMeter.h"
+#include "TempDir.h"
 
 #include <QTest>
 #include <QTimer>
@@ -89,9 +90,7 @@ class LinkPtyTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vx_linkpty_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
         m_ini = (m_dir / "TempPort.ini").string();
         m_device = (m_dir / "ttyLX47").string();
         ASSERT_TRUE(CPrivateProfile(m_ini).WriteString(CPortMap::kOverrideSection, "12", m_device));
@@ -123,7 +122,6 @@ protected:
         m_link.reset();
         m_comm.reset();
         m_sim.reset();
-        std::filesystem::remove_all(m_dir);
     }
 
     bool DataFlows(int timeoutMs)
@@ -132,7 +130,8 @@ protected:
         return QTest::qWaitFor([&] { return m_decoder->Connected() && m_events.displayed >= before + 3; }, timeoutMs);
     }
 
-    std::filesystem::path m_dir;
+    CTempDir m_temp{"vx_linkpty"};
+    const std::filesystem::path m_dir = m_temp.Path();
     std::string m_ini;
     std::string m_device;
     std::unique_ptr<CSimulatedMeter> m_sim;

@@ -2,6 +2,7 @@
 #include "PortMap.h"
 #include "PrivateProfile.h"
 #include "Pty.h"
+#include "TempDir.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -50,14 +51,11 @@ class MscommTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vx_mscomm_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
         m_ini = (m_dir / "TempPort.ini").string();
         ASSERT_TRUE(m_pty.IsOpen());
         ASSERT_TRUE(CPrivateProfile(m_ini).WriteString(CPortMap::kOverrideSection, "12", m_pty.SlavePath()));
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     // Opens port 12 as the link does.
     bool Open(CMscomm& comm)
@@ -72,7 +70,8 @@ protected:
         return true;
     }
 
-    std::filesystem::path m_dir;
+    CTempDir m_temp{"vx_mscomm"};
+    const std::filesystem::path m_dir = m_temp.Path();
     std::string m_ini;
     CPty m_pty;
 };

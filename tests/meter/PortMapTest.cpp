@@ -1,5 +1,6 @@
 #include "PortMap.h"
 #include "PrivateProfile.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +15,12 @@ class PortMapTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vx_portmap_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
         m_ini = (m_dir / "TempPort.ini").string();
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
-    std::filesystem::path m_dir;
+    CTempDir m_temp{"vx_portmap"};
+    const std::filesystem::path m_dir = m_temp.Path();
     std::string m_ini;
 };
 

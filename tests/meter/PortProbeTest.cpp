@@ -1,6 +1,7 @@
 #include "PortProbe.h"
 #include "PrivateProfile.h"
 #include "Pty.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -49,21 +50,19 @@ class PortProbeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vx_probe_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
         m_ini = (m_dir / "TempPort.ini").string();
         ASSERT_TRUE(m_pty.IsOpen());
         MapPort(12, m_pty.SlavePath());
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     void MapPort(int port, const std::string& device)
     {
         ASSERT_TRUE(CPrivateProfile(m_ini).WriteString(CPortMap::kOverrideSection, std::to_string(port), device));
     }
 
-    std::filesystem::path m_dir;
+    CTempDir m_temp{"vx_probe"};
+    const std::filesystem::path m_dir = m_temp.Path();
     std::string m_ini;
     CPty m_pty;
 };

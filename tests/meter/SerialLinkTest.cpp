@@ -5,6 +5,7 @@
 #include "ScriptedDialogs.h"
 #include "SerialControl.h"
 #include "SerialLink.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -324,14 +325,12 @@ class RememberedPortTest : public SerialLinkTest {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vx_link_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
         m_ini = (m_dir / "TempPort.ini").string();
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
-    std::filesystem::path m_dir;
+    CTempDir m_temp{"vx_link"};
+    const std::filesystem::path m_dir = m_temp.Path();
     std::string m_ini;
 };
 

@@ -11,6 +11,7 @@
 #include "PrivateProfile.h"
 #include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
+#include "TempDir.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -36,9 +37,7 @@ class VexalogViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vx_view_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        ASSERT_TRUE(m_temp.IsValid());
         m_ini = (m_dir / "TempPort.ini").string();
         m_device = (m_dir / "ttyLX47").string();
         // Com1 and port 12 both lead to the simulated meter.
@@ -50,7 +49,6 @@ protected:
     {
         m_view.reset();
         m_sim.reset();
-        std::filesystem::remove_all(m_dir);
     }
 
     void StartMeter(const std::string& level = "const:85.3")
@@ -81,7 +79,8 @@ protected:
 
     std::string Field(int id) const { return m_view->Edit(id)->text().toStdString(); }
 
-    std::filesystem::path m_dir;
+    CTempDir m_temp{"vx_view"};
+    const std::filesystem::path m_dir = m_temp.Path();
     std::string m_ini;
     std::string m_device;
     CFastClock m_clock;
