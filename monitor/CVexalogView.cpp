@@ -91,40 +91,35 @@ void CVexalogView::ConnectControls()
     connect(RateBox(), &QComboBox::activated, this, [this](int index) { m_controller.SamplingRateSelected(index); });
     connect(UndoZoomButton(), &QPushButton::clicked, this, [this] { m_controller.UndoZoom(); });
 
-    // The bars keep the controller's positions: after each action the
+    ConnectScrollBar(HScroll(), [this](ScrollCode code, int thumb) {
+        m_controller.HorizontalScroll(code, thumb);
+        return m_controller.HScrollBar().position;
+    });
+    ConnectScrollBar(VScroll(), [this](ScrollCode code, int thumb) {
+        m_controller.VerticalScroll(code, thumb);
+        return m_controller.VScrollBar().position;
+    });
+}
+
+void CVexalogView::ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll)
+{
+    // The bar keeps the controller's position: after each action the
     // controller decides, and the bar shows what it decided. A dragged thumb
     // moves freely and lands where it is let go.
-    QScrollBar* hBar = HScroll();
-    QScrollBar* vBar = VScroll();
-    for (QScrollBar* bar : {hBar, vBar}) {
-        bar->setTracking(false);
-        bar->setSingleStep(1);
-        bar->setPageStep(1);
-    }
-    connect(hBar, &QAbstractSlider::actionTriggered, this, [this, hBar](int action) {
+    bar->setTracking(false);
+    bar->setSingleStep(1);
+    bar->setPageStep(1);
+    connect(bar, &QAbstractSlider::actionTriggered, this, [bar, scroll](int action) {
         const auto code = ScrollCodeOf(action);
         if (!code)
             return;
-        m_controller.HorizontalScroll(*code, hBar->sliderPosition());
+        const int position = scroll(*code, bar->sliderPosition());
         if (*code != ScrollCode::ThumbTrack)
-            hBar->setSliderPosition(m_controller.HScrollBar().position);
+            bar->setSliderPosition(position);
     });
-    connect(hBar, &QAbstractSlider::sliderReleased, this, [this, hBar] {
-        m_controller.HorizontalScroll(ScrollCode::ThumbPosition, hBar->sliderPosition());
-        m_controller.HorizontalScroll(ScrollCode::EndScroll, 0);
-        hBar->setSliderPosition(m_controller.HScrollBar().position);
-    });
-    connect(vBar, &QAbstractSlider::actionTriggered, this, [this, vBar](int action) {
-        const auto code = ScrollCodeOf(action);
-        if (!code)
-            return;
-        m_controller.VerticalScroll(*code, vBar->sliderPosition());
-        if (*code != ScrollCode::ThumbTrack)
-            vBar->setSliderPosition(m_controller.VScrollBar().position);
-    });
-    connect(vBar, &QAbstractSlider::sliderReleased, this, [this, vBar] {
-        m_controller.VerticalScroll(ScrollCode::ThumbPosition, vBar->sliderPosition());
-        vBar->setSliderPosition(m_controller.VScrollBar().position);
+    connect(bar, &QAbstractSlider::sliderReleased, this, [bar, scroll] {
+        scroll(ScrollCode::ThumbPosition, bar->sliderPosition());
+        bar->setSliderPosition(scroll(ScrollCode::EndScroll, 0));
     });
 }
 

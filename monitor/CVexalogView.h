@@ -17,6 +17,7 @@ class CGraphPlaceholder;
 class CMeterButton;
 class IClock;
 class IDialogSeam;
+class QScrollBar;
 
 // The main view: the form of the main window with the meter panel on its
 // left. It is the hub of the program: it owns the meter link (serial control,
@@ -91,6 +92,9 @@ private:
     void ShowSamplingRate(int index) override;
 
     void ConnectControls();
+    // scroll: hands the controller a scroll code and the thumb's position,
+    // returns the bar's position afterwards.
+    void ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll);
     void PlaceKeys();
     void OnOtherPort();
     void SaveAs();

@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
@@ -127,6 +128,43 @@ TEST_F(VexalogViewTest, FirstLayoutFillsTheRateBoxPlacesTheKeysAndHostsTheGraph)
     m_view->OnInitialUpdate();
     EXPECT_EQ(rates->count(), 10);
     EXPECT_EQ(m_view->Keys().size(), kMeterKeys.size() + 1);
+}
+
+TEST_F(VexalogViewTest, ScrollBarsGoThroughTheControllerAndShowWhatItDecided)
+{
+    MakeView();
+    QScrollBar* h = m_view->HScroll();
+    QScrollBar* v = m_view->VScroll();
+    // The graph pages its readings: the bar gets its range and its arrows.
+    m_view->Controller().SetHScrollPage(10);
+    EXPECT_TRUE(h->isEnabled());
+    EXPECT_EQ(h->maximum(), 40000 / 10);
+
+    h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(h->value(), 1);
+    EXPECT_EQ(m_view->Controller().FirstVisibleReading(), 10);
+    // Page and end codes change nothing: the bar stays where the controller keeps it.
+    h->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    h->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(h->value(), 1);
+    h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(h->value(), 0);
+
+    // Vertical: 5 steps below the top level 130.
+    m_view->Controller().SetVScroll(10.0, 5, 130.0);
+    EXPECT_TRUE(v->isEnabled());
+    EXPECT_EQ(v->maximum(), 5);
+    for (int i = 0; i < 7; ++i)
+        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(v->value(), 5);
+
+    // UnDo Zoom puts both bars back at 0 with their arrows off.
+    m_view->UndoZoomButton()->click();
+    EXPECT_EQ(h->value(), 0);
+    EXPECT_EQ(v->value(), 0);
+    EXPECT_FALSE(h->isEnabled());
+    EXPECT_FALSE(v->isEnabled());
 }
 
 TEST_F(VexalogViewTest, PanelShowsTheNotConnectedFaceUntilDataArrivesAndAgainAfterLinkLoss)
