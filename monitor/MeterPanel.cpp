@@ -82,36 +82,28 @@ void InverseTextAt(QPainter& painter, int x, int y, const QString& text)
 
 BarGraphLayout LayoutBarGraph(const MeterState& state)
 {
+    // Per range 1..4: how much the bar value is reduced by, the scale's ends
+    // and where the right one stands.
+    struct RangeScale {
+        int reduceBy;
+        const char* left;
+        const char* right;
+        QPoint rightPos;
+    };
+    static const RangeScale kScales[] = {
+        {30, "30", "80", QPoint(138, 61)},
+        {50, "50", "100", QPoint(132, 61)},
+        {80, "80", "130", QPoint(132, 61)},
+        {30, "30", "130", QPoint(132, 61)},
+    };
     BarGraphLayout layout;
-    int reduceBy = 0;
-    switch (state.range) {
-    case 1:
-        reduceBy = 30;
-        layout.leftLabel = QStringLiteral("30");
-        layout.rightLabel = QStringLiteral("80");
-        layout.rightLabelPos = QPoint(138, 61);
-        break;
-    case 2:
-        reduceBy = 50;
-        layout.leftLabel = QStringLiteral("50");
-        layout.rightLabel = QStringLiteral("100");
-        layout.rightLabelPos = QPoint(132, 61);
-        break;
-    case 3:
-        reduceBy = 80;
-        layout.leftLabel = QStringLiteral("80");
-        layout.rightLabel = QStringLiteral("130");
-        layout.rightLabelPos = QPoint(132, 61);
-        break;
-    case 4:
-        reduceBy = 30;
-        layout.leftLabel = QStringLiteral("30");
-        layout.rightLabel = QStringLiteral("130");
-        layout.rightLabelPos = QPoint(132, 61);
-        break;
-    default:
+    if (state.range < 1 || state.range > 4)
         return layout;
-    }
+    const RangeScale& scale = kScales[state.range - 1];
+    const int reduceBy = scale.reduceBy;
+    layout.leftLabel = QString::fromLatin1(scale.left);
+    layout.rightLabel = QString::fromLatin1(scale.right);
+    layout.rightLabelPos = scale.rightPos;
     // The tenths digit does not count; the bar digits come unchecked from the meter.
     const int bar = std::min(state.barDigits[0] * 100 + state.barDigits[1] * 10 + state.barDigits[2], 130);
     const int reduced = bar - reduceBy;
