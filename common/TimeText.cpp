@@ -3,7 +3,6 @@
 #include "DataSample.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 
 std::int64_t MakeLocalTime(int year, int month, int day, int hour, int minute, int second)
@@ -52,18 +51,6 @@ std::string FormatLocalTime(std::int64_t t, const char* format)
     char buf[128];
     const std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
     return std::string(buf, n);
-}
-
-int TextToInt(std::string_view text)
-{
-    const std::string s(text);
-    return std::atoi(s.c_str());
-}
-
-double TextToDouble(std::string_view text)
-{
-    const std::string s(text);
-    return std::atof(s.c_str());
 }
 
 namespace {
@@ -119,9 +106,3 @@ std::int64_t SampleCalendarTime(const DataSample& sample)
     return SampleCalendarTime(sample.date, sample.time);
 }
 
-std::string FormatGeneral(double value)
-{
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    return buf;
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NumberText.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,11 +52,3 @@ std::string PadTimeText(std::string_view clockText);
 // split at ':'. Each is read as a decimal prefix.
 std::int64_t SampleCalendarTime(const DataSample& sample);
 std::int64_t SampleCalendarTime(std::string_view date, std::string_view time);
-
-// The C library's atoi and atof on a view that need not be terminated.
-int TextToInt(std::string_view text);
-double TextToDouble(std::string_view text);
-
-// General notation with up to 15 significant digits and no trailing zeros:
-// 85.3, 85.3333333333333, 30.
-std::string FormatGeneral(double value);

@@ -3,56 +3,135 @@
 #include "DataFileWriter.h"
 #include "TimeText.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
+#include <optional>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// A FILE* and getline's buffer, released together; lines may be of any length.
+// The data file opened for reading, cut into lines. Only a regular file is
+// read: a pipe could block for ever and a device never end. A line longer
+// than kMaxDataFileLine bytes stops the reading, so a file without line ends
+// cannot make the reader hold all of it.
 class CLineFile {
 public:
-    explicit CLineFile(const std::string& path) : m_file(std::fopen(path.c_str(), "rb")) {}
+    enum class OpenResult { Ok, Failed, NotRegular };
+
+    CLineFile() = default;
     ~CLineFile()
     {
-        std::free(m_buffer);
-        if (m_file)
-            std::fclose(m_file);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     CLineFile(const CLineFile&) = delete;
     CLineFile& operator=(const CLineFile&) = delete;
 
-    bool IsOpen() const { return m_file != nullptr; }
-    bool Failed() const { return std::ferror(m_file) != 0; }
+    OpenResult Open(const std::string& path)
+    {
+        // Without O_NONBLOCK opening a pipe would wait for a writer.
+        m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (m_fd < 0)
+            return OpenResult::Failed;
+        struct stat info {};
+        if (::fstat(m_fd, &info) != 0)
+            return OpenResult::Failed;
+        if (!S_ISREG(info.st_mode))
+            return OpenResult::NotRegular;
+        m_buffer.resize(kMaxDataFileLine + kReadSize + 2);
+        return OpenResult::Ok;
+    }
+
+    bool Failed() const { return m_error != 0; }
+    int Error() const { return m_error; }
+    bool TooLong() const { return m_tooLong; }
+    std::int64_t LineNumber() const { return m_lineNumber; }
 
     // The next line without its LF and without one CR before it, as a text-mode
-    // stream would give it: a CR CR LF line end leaves one CR in the text.
+    // stream would give it: a CR CR LF line end leaves one CR in the text. The
+    // view stays valid until the next call. False at the end of the file, on a
+    // read error and on a line that is too long.
     bool Next(std::string_view& line)
     {
-        errno = 0;
-        const ssize_t n = ::getline(&m_buffer, &m_capacity, m_file);
-        if (n < 0) {
-            if (errno == ENOMEM)
-                throw std::bad_alloc();
-            return false;
+        for (;;) {
+            const char* begin = m_buffer.data() + m_begin;
+            const std::size_t waiting = m_end - m_begin;
+            if (const void* lf = std::memchr(begin, '\n', waiting)) {
+                std::size_t length = static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
+                m_begin += length + 1;
+                if (!Count(length))
+                    return false;
+                if (length > 0 && begin[length - 1] == '\r')
+                    --length;
+                line = std::string_view(begin, length);
+                ++m_lineNumber;
+                return true;
+            }
+            if (!Count(waiting))
+                return false;
+            if (m_eof) {
+                if (waiting == 0)
+                    return false;
+                m_begin = m_end;
+                line = std::string_view(begin, waiting);
+                ++m_lineNumber;
+                return true;
+            }
+            if (!Fill())
+                return false;
         }
-        std::size_t length = static_cast<std::size_t>(n);
-        if (length > 0 && m_buffer[length - 1] == '\n') {
-            --length;
-            if (length > 0 && m_buffer[length - 1] == '\r')
-                --length;
-        }
-        line = std::string_view(m_buffer, length);
-        return true;
     }
 
 private:
-    std::FILE* m_file = nullptr;
-    char* m_buffer = nullptr;
-    std::size_t m_capacity = 0;
+    static constexpr std::size_t kReadSize = 64 * 1024;
+
+    // Holds a line (or what there is of it so far) against the limit; the
+    // line number then names the line at fault.
+    bool Count(std::size_t length)
+    {
+        if (length <= kMaxDataFileLine)
+            return true;
+        m_tooLong = true;
+        ++m_lineNumber;
+        return false;
+    }
+
+    bool Fill()
+    {
+        if (m_begin > 0) {
+            std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+            m_end -= m_begin;
+            m_begin = 0;
+        }
+        for (;;) {
+            const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                m_error = errno;
+                return false;
+            }
+            if (n == 0)
+                m_eof = true;
+            m_end += static_cast<std::size_t>(n);
+            return true;
+        }
+    }
+
+    int m_fd = -1;
+    std::vector<char> m_buffer;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+    bool m_eof = false;
+    bool m_tooLong = false;
+    int m_error = 0;
+    std::int64_t m_lineNumber = 0;
 };
 
 bool IsBlank(std::string_view line)
@@ -108,10 +187,20 @@ DataFileReadResult Error(DataFileReadStatus status, std::string text)
     return result;
 }
 
-DataFileReadResult ReadFailure(const std::string& path)
+DataFileReadResult ReadFailure(const std::string& path, const std::string& reason)
 {
-    return Error(DataFileReadStatus::ReadFailed,
-                 "The data file \"" + path + "\" could not be read: " + std::strerror(errno) + ".");
+    return Error(DataFileReadStatus::ReadFailed, "The data file \"" + path + "\" could not be read: " + reason + ".");
+}
+
+// Why the reading stopped before the end, or nothing when it reached the end.
+std::optional<DataFileReadResult> Stopped(const CLineFile& file, const std::string& path)
+{
+    if (file.TooLong())
+        return ReadFailure(path, "line " + std::to_string(file.LineNumber()) + " is longer than " +
+                                     std::to_string(kMaxDataFileLine) + " bytes, which no data file has");
+    if (file.Failed())
+        return ReadFailure(path, std::strerror(file.Error()));
+    return std::nullopt;
 }
 
 DataFileReadResult ReadSamples(CLineFile& file, const std::string& path, double rate)
@@ -173,8 +262,8 @@ DataFileReadResult ReadSamples(CLineFile& file, const std::string& path, double 
         }
         ++data.count;
     }
-    if (file.Failed())
-        return ReadFailure(path);
+    if (auto stopped = Stopped(file, path))
+        return std::move(*stopped);
     if (data.count > 0)
         data.sets.back().end = data.count - 1;
     return result;
@@ -211,13 +300,22 @@ DataFileFields SplitDataFileLine(std::string_view line)
 DataFileReadResult ReadDataFile(const std::string& path, const std::function<void()>& onSignatureMatched)
 {
     try {
-        CLineFile file(path);
-        if (!file.IsOpen())
+        CLineFile file;
+        switch (file.Open(path)) {
+        case CLineFile::OpenResult::Failed:
             return Error(DataFileReadStatus::OpenFailed,
                          "The data file \"" + path + "\" could not be opened: " + std::strerror(errno) + ".");
+        case CLineFile::OpenResult::NotRegular:
+            return Error(DataFileReadStatus::OpenFailed,
+                         "The data file \"" + path + "\" could not be opened: it is not a regular file.");
+        case CLineFile::OpenResult::Ok:
+            break;
+        }
         std::string_view header;
-        if (!file.Next(header) && file.Failed())
-            return ReadFailure(path);
+        if (!file.Next(header)) {
+            if (auto stopped = Stopped(file, path))
+                return std::move(*stopped);
+        }
         // Compared byte for byte and case-sensitively; whatever follows the signature is accepted.
         if (header.substr(0, kDataFileSignature.size()) != kDataFileSignature)
             return Error(DataFileReadStatus::FormatError, kDataFormatWrongText);

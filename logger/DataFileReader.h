@@ -12,6 +12,9 @@
 // The DataLogger window's import store holds this many samples.
 inline constexpr int kImportStoreSize = 40000;
 
+// No line of a data file is longer than this; a file with a longer one is refused.
+inline constexpr std::size_t kMaxDataFileLine = 64 * 1024;
+
 // Which bound of the import stopped the reading early.
 enum class DataFileLimit { None, Samples, RecordSets };
 
@@ -48,12 +51,14 @@ inline constexpr const char* kMemoryOverflowText = "Memory OverFlow!";
 // Reads a data file. onSignatureMatched runs once the header's signature has
 // been accepted and before any sample line is read (the import confirms to
 // the user at that moment). Blank lines are skipped; every other line after the
-// header is a sample line, not validated.
+// header is a sample line, not validated. What is not a regular file (a pipe,
+// a device) is refused unread, and so is a file with a line longer than
+// kMaxDataFileLine bytes; the error then says why.
 DataFileReadResult ReadDataFile(const std::string& path, const std::function<void()>& onSignatureMatched = {});
 
 // The rate of a header line: the text after the signature, at most 25
 // characters; from the first ':' on, at most (position of ';') - 1 characters,
-// read with atof. No ';' gives 0.0.
+// read as atof reads a number in the "C" locale. No ';' gives 0.0.
 double ParseDataFileRate(std::string_view headerLine);
 
 // One sample line cut into its fields. Each field is the text before the first

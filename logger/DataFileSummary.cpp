@@ -3,8 +3,6 @@
 #include "DataFileReader.h"
 #include "TimeText.h"
 
-#include <cstdio>
-
 namespace {
 
 // At most 9 gets a leading zero, as in the DataLogger window's list.
@@ -15,9 +13,29 @@ std::string TwoDigits(int value)
 
 std::string Fixed2(double value)
 {
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%.2f", value);
-    return buf;
+    return FormatFixed(value, 2);
+}
+
+// A text from the file as the terminal may show it: control characters,
+// bytes outside ASCII and the backslash itself become escapes (\x1b, \x00,
+// \\), so a file cannot move the cursor, clear the screen or cut the line.
+std::string Printable(std::string_view text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\\') {
+            out += "\\\\";
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            out += c;
+        } else {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        }
+    }
+    return out;
 }
 
 std::string Extreme(const char* label, double value, const std::string& time)
@@ -35,15 +53,13 @@ std::string Samples(int n)
 std::vector<std::string> DataFileSummaryLines(const DataFileImport& data)
 {
     std::vector<std::string> lines;
-    char rate[400];
-    std::snprintf(rate, sizeof rate, "Sampling rate: %2.1f s", data.rate);
-    lines.emplace_back(rate);
+    lines.push_back("Sampling rate: " + FormatFixed(data.rate, 1, 2) + " s");
     lines.push_back("Samples: " + std::to_string(data.count));
     lines.push_back("Record sets: " + std::to_string(data.SetCount()));
     for (int i = 0; i < data.SetCount(); ++i) {
         const auto& set = data.sets[static_cast<std::size_t>(i)];
         lines.push_back("Set " + std::to_string(i + 1) + ": " + std::to_string(set.begin) + ".." +
-                        std::to_string(set.end) + ", " + set.unit + ", " + std::to_string(set.year) + "-" +
+                        std::to_string(set.end) + ", " + Printable(set.unit) + ", " + std::to_string(set.year) + "-" +
                         TwoDigits(set.month) + "-" + TwoDigits(set.day) + " " + TwoDigits(set.hour) + ":" +
                         TwoDigits(set.minute) + ":" + TwoDigits(set.second) + ", " +
                         Samples(set.end - set.begin + 1));

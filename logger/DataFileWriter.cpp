@@ -1,12 +1,10 @@
 #include "DataFileWriter.h"
 
 #include "DataSample.h"
+#include "NumberText.h"
+#include "TempFile.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,24 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-// snprintf into a string that grows to whatever the texts need.
-[[gnu::format(printf, 2, 3)]] void AppendFormat(std::string& out, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    const int needed = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    if (needed > 0) {
-        const std::size_t old = out.size();
-        out.resize(old + static_cast<std::size_t>(needed) + 1);
-        std::vsnprintf(out.data() + old, static_cast<std::size_t>(needed) + 1, format, args);
-        out.resize(old + static_cast<std::size_t>(needed));
-    }
-    va_end(args);
-}
 
 DataFileWriteResult Failure(const std::string& path, const std::string& reason)
 {
@@ -44,110 +24,71 @@ DataFileWriteResult Failure(const std::string& path, int error)
     return Failure(path, std::strerror(error));
 }
 
-int WriteAll(int fd, const std::string& data)
+// The file a save replaces: through a symbolic link, the file it points to.
+std::string SaveTarget(const std::string& path)
 {
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string target = real;
+            std::free(real);
+            return target;
         }
-        p += n;
-        left -= static_cast<std::size_t>(n);
     }
-    return 0;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-// A temporary file beside the target, created exclusively so no other file is
-// ever touched; the umask applies as for any new file.
-int CreateTemporary(const std::string& target, std::string& tempPath)
-{
-    static std::atomic<unsigned> serial{0};
-    const std::string folder = FolderOf(target);
-    const std::size_t slash = target.rfind('/');
-    // Keep the temporary name within the file system's name limit.
-    const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 100);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-        char suffix[96];
-        std::snprintf(suffix, sizeof suffix, ".%ld.%u.%llx.tmp", static_cast<long>(::getpid()), serial++,
-                      static_cast<unsigned long long>(tick));
-        tempPath = folder + "/." + base + suffix;
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-void SyncFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd); // best effort: the rename itself has already succeeded
-        ::close(fd);
-    }
+    return path;
 }
 
 } // namespace
 
 std::string FormatDataFileHeader(double rate)
 {
-    std::string header;
-    AppendFormat(header, "%s SamplingRate:%2.1f;", std::string(kDataFileSignature).c_str(), rate);
-    return header;
+    return std::string(kDataFileSignature) + " SamplingRate:" + FormatFixed(rate, 1, 2) + ";";
 }
 
 std::string FormatDataFileLine(const DataSample& sample)
 {
-    std::string line;
-    AppendFormat(line, "%s, %s, %5.2f, %s", sample.date.c_str(), sample.time.c_str(), sample.value,
-                 sample.unit.c_str());
-    return line;
+    return sample.date + ", " + sample.time + ", " + FormatFixed(sample.value, 2, 5) + ", " + sample.unit;
 }
 
-DataFileWriteResult WriteDataFile(const std::string& path, const DataSample* samples, int count, double rate)
+DataFileWriteResult CheckDataFileTarget(const std::string& path)
 {
     if (path.empty())
         return Failure(path, "no file name was given");
-    if (samples == nullptr || count < 0)
-        count = 0;
-
-    // Saving through a symbolic link replaces the file it points to, not the link.
-    std::string target = path;
+    const std::string target = SaveTarget(path);
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    bool exists = false;
     if (::stat(target.c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode))
             return Failure(path, EISDIR);
         // A device or pipe must never be renamed over.
         if (!S_ISREG(info.st_mode))
             return Failure(path, "it is not a regular file");
-        exists = true;
+        // A file nobody may write is kept, even from a user the system would let replace it.
+        if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return Failure(path, "the file is write-protected");
+        if (::access(target.c_str(), W_OK) != 0)
+            return Failure(path, "the file may not be written (" + std::string(std::strerror(errno)) + ")");
+    } else if (errno != ENOENT) {
+        return Failure(path, errno);
     }
+    const std::string folder = FolderOf(target);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return Failure(path, "the folder \"" + folder + "\" cannot be written (" + std::strerror(errno) + ")");
+    return {true, {}};
+}
+
+DataFileWriteResult WriteDataFile(const std::string& path, const DataSample* samples, int count, double rate)
+{
+    if (const DataFileWriteResult check = CheckDataFileTarget(path); !check.ok)
+        return check;
+    if (samples == nullptr || count < 0)
+        count = 0;
+
+    const std::string target = SaveTarget(path);
+    struct stat info {};
+    const bool exists = ::stat(target.c_str(), &info) == 0;
 
     std::string tempPath;
-    const int fd = CreateTemporary(target, tempPath);
+    const int fd = CreateTemporaryBeside(target, tempPath);
     if (fd < 0)
         return Failure(path, errno);
 
@@ -172,12 +113,12 @@ DataFileWriteResult WriteDataFile(const std::string& path, const DataSample* sam
         buffer += FormatDataFileLine(samples[i]);
         buffer += kDataFileLineEnd;
         if (buffer.size() >= kChunk) {
-            if (const int error = WriteAll(fd, buffer))
+            if (const int error = WriteAll(fd, buffer.data(), buffer.size()))
                 return abandon(error);
             buffer.clear();
         }
     }
-    if (const int error = WriteAll(fd, buffer))
+    if (const int error = WriteAll(fd, buffer.data(), buffer.size()))
         return abandon(error);
     if (::fsync(fd) != 0)
         return abandon(errno);

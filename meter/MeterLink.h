@@ -29,6 +29,8 @@ public:
     virtual void DisplayValueDecoded(double value) = 0;
     virtual void BlockDecoded() = 0;
     virtual void StopRecording() = 0;
+    // The port has just been opened (again).
+    virtual void PortOpened() {}
 };
 
 // The whole meter link put together: port map and probe, the serial control,
@@ -80,6 +82,7 @@ private:
     void StartSupervisionTimer(int ms) override { m_supervision.start(ms); }
     void StopSupervisionTimer() override { m_supervision.stop(); }
     bool StartWatcher(int port) override { return m_watchers.Start(port); }
+    void PortOpened() override { m_client.PortOpened(); }
 
     std::string m_iniPath;
     IMeterLinkClient& m_client;

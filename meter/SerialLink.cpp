@@ -63,6 +63,7 @@ bool CSerialLink::OpenPort(int port)
     m_supervisionArmed = true;
 
     m_decoder.ResetSync();
+    m_host.PortOpened();
     return true;
 }
 

@@ -22,6 +22,8 @@ public:
     virtual void StopSupervisionTimer() = 0;
     // Starts a port watcher for port; false when its thread cannot be created.
     virtual bool StartWatcher(int port) = 0;
+    // The port has just been opened (again).
+    virtual void PortOpened() {}
 };
 
 // The link's periods; tests shorten them.

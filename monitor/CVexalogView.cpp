@@ -72,6 +72,10 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
                    [this](const DataSample* samples, int count, double rate) {
                        SaveDataFile(m_dialogs, samples, count, rate);
                    },
+                   // Questions wait until the receive handler has returned.
+                   [this](std::function<void()> task) {
+                       QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+                   },
                    RealTimeControllerViews{this, this, nullptr})
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {

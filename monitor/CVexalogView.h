@@ -83,6 +83,7 @@ private:
     void DisplayValueDecoded(double value) override { m_controller.DisplayValueDecoded(value); }
     void BlockDecoded() override { m_controller.RefreshStatistics(); }
     void StopRecording() override { m_controller.Stop(); }
+    void PortOpened() override { m_controller.LinkOpened(); }
 
     // IStatisticsView
     void ShowStatistics(const RealTimeStatisticsTexts& texts) override;

@@ -23,9 +23,10 @@ constexpr const char* kRateRefused = "Can not change Sampling Rate while real ti
 
 CRealTimeController::CRealTimeController(const MeterState& state, IRealTimeGraph& graph, const IClock& clock,
                                          IDialogSeam& dialogs, IRealTimeSetupDialog& setupDialog,
-                                         SaveDataFileFunction saveDataFile, RealTimeControllerViews views)
+                                         SaveDataFileFunction saveDataFile, PostFunction post,
+                                         RealTimeControllerViews views)
     : m_state(state), m_graph(graph), m_clock(clock), m_dialogs(dialogs), m_setupDialog(setupDialog),
-      m_saveDataFile(std::move(saveDataFile)), m_views(views), m_startTime(clock.Now())
+      m_saveDataFile(std::move(saveDataFile)), m_post(std::move(post)), m_views(views), m_startTime(clock.Now())
 {
 }
 
@@ -34,12 +35,13 @@ CRealTimeController::CRealTimeController(const MeterState& state, IRealTimeGraph
 void CRealTimeController::DisplayValueDecoded(double value)
 {
     // A repeated maximum keeps the time it was first reached; a repeated
-    // minimum moves to the latest occurrence.
-    if (value - m_statistics.maximum > 0.01) {
+    // minimum moves to the latest occurrence. Until the meter's clock is known
+    // there is no time to give them, so they wait for it as readings do.
+    if (MeterClockKnown() && value - m_statistics.maximum > 0.01) {
         m_statistics.maximum = value;
         m_statistics.maximumTime = PadTimeText(m_state.clockText24);
     }
-    if (value - m_statistics.minimum < 0.01) {
+    if (MeterClockKnown() && value - m_statistics.minimum < 0.01) {
         m_statistics.minimum = value;
         m_statistics.minimumTime = PadTimeText(m_state.clockText24);
     }
@@ -65,7 +67,24 @@ void CRealTimeController::CurrentValueDecoded()
 // first readings dBC whatever the meter measures.
 bool CRealTimeController::MeterReadyToRecord() const
 {
-    return m_state.hour != -1 && (m_state.dBA || m_state.dBC);
+    return MeterClockKnown() && (m_state.dBA || m_state.dBC);
+}
+
+// A whole clock (hour, minute and second) has been decoded.
+bool CRealTimeController::MeterClockKnown() const
+{
+    return m_state.clockValid;
+}
+
+// The meter's time of day on the reading date. Unlike a timestamp made with
+// the PC's date it moves on when the meter passes midnight, and only then:
+// the meter's clock drifts, so the PC's date and the meter's clock do not pass
+// midnight together, and pacing on the PC's date would go back a day and take
+// no reading until the other clock caught up.
+std::int64_t CRealTimeController::MeterClockTime()
+{
+    const LocalDate date = ReadingDate();
+    return MakeLocalTime(date.year, date.month, date.day, m_state.hour, m_state.minute, m_state.second);
 }
 
 void CRealTimeController::RecordByMeterClock(double value)
@@ -80,7 +99,8 @@ void CRealTimeController::RecordByMeterClock(double value)
         EndMonitoring();
         return;
     }
-    const std::int64_t elapsed = m_state.clockTimestamp - m_lastReadingClock;
+    const std::int64_t clockTime = MeterClockTime();
+    const std::int64_t elapsed = clockTime - m_lastReadingClock;
     // At 0.5 s every display value is recorded: the meter clock only has whole seconds.
     if (static_cast<double>(elapsed) < m_period && m_period != 0.5)
         return;
@@ -116,13 +136,16 @@ void CRealTimeController::TakeFirstReading(double value)
 {
     m_sum = 0.0;
     m_firstReadingTaken = true;
+    // Every run dates its readings from the PC's date of its first one: a
+    // program left open for days would otherwise date them with an old day.
+    m_haveDateBase = false;
     const LocalDate date = ReadingDate();
     m_startTime = MakeLocalTime(date.year, date.month, date.day, m_state.hour, m_state.minute, m_state.second);
     ApplyTimeScale(m_limit);
     m_statistics.startTime = PadTimeText(m_state.clockText24);
     m_store.SetCount(0);
     m_statistics.dataNo = 0;
-    m_lastReadingClock = m_state.clockTimestamp;
+    m_lastReadingClock = m_startTime;
 
     WriteSlot(0, value);
     m_sum += value;
@@ -141,7 +164,7 @@ void CRealTimeController::Append(double value)
     m_statistics.dataNo += 1;
     m_statistics.avg = m_sum / m_statistics.dataNo;
     WriteSlot(index, value);
-    m_lastReadingClock = m_state.clockTimestamp;
+    m_lastReadingClock = MeterClockTime();
     m_graph.NewReading(m_store.Data(), index);
     m_store.SetCount(index + 1);
 }
@@ -159,8 +182,14 @@ void CRealTimeController::WriteSlot(int index, double value)
 void CRealTimeController::EndMonitoring()
 {
     Stop();
-    if (AskOkCancel(m_dialogs, kMonitoringFinished))
-        SaveReadings();
+    auto ask = [this] {
+        if (AskOkCancel(m_dialogs, kMonitoringFinished))
+            SaveReadings();
+    };
+    if (m_post)
+        m_post(ask);
+    else
+        ask();
 }
 
 void CRealTimeController::SaveReadings()
@@ -171,7 +200,7 @@ void CRealTimeController::SaveReadings()
 
 // The meter's midnights are counted by the day offset. Adding it to today's
 // date would count a midnight twice once the PC's date has moved on as well,
-// so it is added to the date on which the meter clock was first seen.
+// so it is added to the date of the run's first reading.
 LocalDate CRealTimeController::ReadingDate()
 {
     if (!m_haveDateBase) {

@@ -63,17 +63,28 @@ struct RealTimeControllerViews {
 // Writes samples 0 .. count - 1 to a data file at the given sampling rate.
 using SaveDataFileFunction = std::function<void(const DataSample* samples, int count, double rate)>;
 
+// Runs a task once the event being handled is over (the view queues it on its
+// event loop). The end-of-monitoring question and the save after it go this
+// way: readings arrive inside the serial receive handler, and while a dialog
+// waits in there no more data is received and the link is taken as lost.
+using PostFunction = std::function<void(std::function<void()> task)>;
+
 // The main view's acquisition logic: Run, Stop, Setup and Clean, the sampling
 // rate, the recording limit, the two pacing rules, the statistics, the end of
 // monitoring, the scroll bars of the graph area and the graph's callbacks.
 class CRealTimeController final : public IGraphOwner {
 public:
+    // post: where the end-of-monitoring question goes; without one it is asked at once.
     CRealTimeController(const MeterState& state, IRealTimeGraph& graph, const IClock& clock, IDialogSeam& dialogs,
-                        IRealTimeSetupDialog& setupDialog, SaveDataFileFunction saveDataFile, RealTimeControllerViews views = {});
+                        IRealTimeSetupDialog& setupDialog, SaveDataFileFunction saveDataFile, PostFunction post,
+                        RealTimeControllerViews views = {});
 
     // Events from the decoder.
     void DisplayValueDecoded(double value); // tag 0x0B
     void CurrentValueDecoded();             // tag 0x0D: the value bytes of MeterState
+    // The port was opened (again): the meter on it may count its days anew,
+    // so the next reading takes its date from the PC again.
+    void LinkOpened() { m_haveDateBase = false; }
 
     // Commands.
     void Run();
@@ -137,7 +148,9 @@ public:
     void SetParameters(double period, int limit);
 
 private:
+    bool MeterClockKnown() const;
     bool MeterReadyToRecord() const;
+    std::int64_t MeterClockTime();
     void RecordByMeterClock(double value);
     void RecordByTick(double value);
     void TakeFirstReading(double value);
@@ -158,6 +171,7 @@ private:
     IDialogSeam& m_dialogs;
     IRealTimeSetupDialog& m_setupDialog;
     SaveDataFileFunction m_saveDataFile;
+    PostFunction m_post;
     RealTimeControllerViews m_views;
 
     ReadingStore m_store;
@@ -169,7 +183,7 @@ private:
     int m_limit = ReadingStore::kSlots;
     int m_recordSource = 1;
     std::uint32_t m_lastReadingTick = 0;
-    std::int64_t m_lastReadingClock = 0;
+    std::int64_t m_lastReadingClock = 0; // MeterClockTime of the last reading
     std::int64_t m_startTime = 0;
     double m_timeScale = 0.0;
     double m_sum = 0.0;
@@ -181,8 +195,9 @@ private:
     HScrollBarState m_hBar;
     VScrollBarState m_vBar;
 
-    // The PC's date when the meter clock was first seen, less the meter's
-    // midnights counted until then: reading dates are this plus the day offset.
+    // The PC's date at the first reading of the run (or after the port was
+    // opened again), less the meter's midnights counted until then: reading
+    // dates are this plus the day offset, so they follow the meter's own day.
     bool m_haveDateBase = false;
     LocalDate m_dateBase;
 };

@@ -4,18 +4,14 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 std::string IntervalText(double interval)
 {
-    char buf[64];
     const double whole = std::trunc(interval);
-    if (interval - 0.9 > 0.01 && std::trunc(interval * 10) == whole * 10)
-        std::snprintf(buf, sizeof buf, "%d", static_cast<int>(whole));
-    else
-        std::snprintf(buf, sizeof buf, "%2.1f", interval);
-    return buf;
+    if (interval - 0.9 > 0.01 && std::trunc(interval * 10) == whole * 10 && std::abs(whole) < 1e9)
+        return std::to_string(static_cast<int>(whole));
+    return FormatFixed(interval, 1, 2);
 }
 
 int FindRateItem(std::string_view prefix, int startIndex)

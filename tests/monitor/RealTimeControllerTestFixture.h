@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -156,6 +157,15 @@ protected:
     }
 
     int Count() const { return controller.Store().Count(); }
+    // What the controller left for after the event: the view's event loop runs it.
+    void RunPosted()
+    {
+        while (!posted.empty()) {
+            auto task = std::move(posted.front());
+            posted.erase(posted.begin());
+            task();
+        }
+    }
     const DataSample& Slot(int i) const { return controller.Store()[i]; }
 
     MeterState state;
@@ -165,6 +175,7 @@ protected:
     CScriptedSetup setup;
     CRecordingViews views;
     std::vector<SavedFile> saves;
+    std::vector<std::function<void()>> posted;
     CRealTimeController controller{state,
                                    graph,
                                    clock,
@@ -174,5 +185,6 @@ protected:
                                        saves.push_back({std::vector<DataSample>(samples, samples + count), rate,
                                                         samples});
                                    },
+                                   [this](std::function<void()> task) { posted.push_back(std::move(task)); },
                                    RealTimeControllerViews{&views, &views, &views}};
 };

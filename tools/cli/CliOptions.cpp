@@ -1,8 +1,10 @@
 #include "CliOptions.h"
 
+#include "NumberText.h"
 #include "PortMap.h"
 #include "PrivateProfile.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -23,7 +25,12 @@ std::optional<CliOptions> CliOptions::Parse(int argc, char** argv, std::string* 
                 *error = "option " + word + " needs a value";
                 return std::nullopt;
             }
-            options.values.emplace_back(word.substr(2), argv[++i]);
+            const std::string name = word.substr(2);
+            if (options.Has(name)) {
+                *error = "option " + word + " is given twice";
+                return std::nullopt;
+            }
+            options.values.emplace_back(name, argv[++i]);
         } else {
             options.arguments.push_back(word);
         }
@@ -37,6 +44,51 @@ std::optional<std::string> CliOptions::Value(const std::string& name) const
         if (key == name)
             return value;
     return std::nullopt;
+}
+
+bool CliOptions::Check(const std::vector<std::string>& names, std::size_t maxArguments, std::string* error) const
+{
+    for (const auto& [key, value] : values) {
+        if (std::find(names.begin(), names.end(), key) == names.end()) {
+            *error = "unknown option --" + key;
+            return false;
+        }
+    }
+    if (arguments.size() > maxArguments) {
+        *error = "unexpected argument '" + arguments[maxArguments] + "'";
+        return false;
+    }
+    return true;
+}
+
+std::optional<double> CliOptions::Number(const std::string& name, double fallback, double min, double max,
+                                         const char* what, std::string* error) const
+{
+    const auto text = Value(name);
+    if (!text)
+        return fallback;
+    const auto value = ParseNumber(*text);
+    if (!value || *value < min || *value > max) {
+        *error = "--" + name + " wants " + what + " from " + FormatGeneral(min) + " to " + FormatGeneral(max) +
+                 ", not '" + *text + "'";
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> CliOptions::Integer(const std::string& name, int fallback, int min, int max, const char* what,
+                                       std::string* error) const
+{
+    const auto text = Value(name);
+    if (!text)
+        return fallback;
+    const auto value = ParseInteger(*text);
+    if (!value || *value < min || *value > max) {
+        *error = "--" + name + " wants " + what + " from " + std::to_string(min) + " to " + std::to_string(max) +
+                 ", not '" + *text + "'";
+        return std::nullopt;
+    }
+    return static_cast<int>(*value);
 }
 
 CliPort::~CliPort()
@@ -56,15 +108,12 @@ bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error)
         return false;
     }
     if (number) {
-        char* end = nullptr;
-        const long n = std::strtol(number->c_str(), &end, 10);
-        if (end == number->c_str() || *end != '\0' || n < 1 || n > 100) {
-            *error = "the port number must be an integer between 1 and 100";
+        const auto n = options.Integer("port", 0, CPortMap::kFirstPort, CPortMap::kLastPort, "a port number", error);
+        if (!n)
             return false;
-        }
-        port.number = static_cast<int>(n);
+        port.number = *n;
         // The same port file as the program, so its device overrides apply.
-        port.iniPath = options.Value("ini").value_or("TempPort.ini");
+        port.iniPath = options.Value("ini").value_or(CPortMap::kPortFile);
         return true;
     }
     // A device path becomes port 1 of a private port file, through the same

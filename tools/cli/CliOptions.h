@@ -5,16 +5,30 @@
 #include <vector>
 
 // The command line of the companion: a command word, then --name value pairs
-// and plain arguments.
+// and plain arguments. Numbers are read the "C" way (a point before the
+// decimals) whatever the locale, and checked for form and range.
 struct CliOptions {
     std::string command;
     std::vector<std::string> arguments;
     std::vector<std::pair<std::string, std::string>> values;
 
+    // Refuses an option without its value and an option given twice.
     static std::optional<CliOptions> Parse(int argc, char** argv, std::string* error);
 
     std::optional<std::string> Value(const std::string& name) const;
     bool Has(const std::string& name) const { return Value(name).has_value(); }
+
+    // False, with *error naming it, when an option is not one of names or
+    // when more plain arguments are given than maxArguments.
+    bool Check(const std::vector<std::string>& names, std::size_t maxArguments, std::string* error) const;
+
+    // The option's value as a decimal number from min to max (fallback when the
+    // option is absent), or nothing with *error saying what it must be.
+    std::optional<double> Number(const std::string& name, double fallback, double min, double max,
+                                 const char* what, std::string* error) const;
+    // Likewise for a whole number.
+    std::optional<int> Integer(const std::string& name, int fallback, int min, int max, const char* what,
+                               std::string* error) const;
 };
 
 // Which port a command talks to: a port number as in the program's Com Port
@@ -28,6 +42,14 @@ struct CliPort {
 
 // Reads --port N or --device PATH (and --ini FILE); on failure *error says why.
 bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error);
+
+// Exit codes shared by the commands.
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// The longest time a timer of the companion can wait, in seconds (a signed
+// 32-bit count of milliseconds).
+inline constexpr double kLongestWait = 2147483.0;
 
 int RunWatch(const CliOptions& options);
 int RunRecord(const CliOptions& options);

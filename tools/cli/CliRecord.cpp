@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "DataFile.h"
 #include "MeterLink.h"
+#include "NumberText.h"
 #include "RealTimeController.h"
 #include "RealTimeGraph.h"
 #include "RealTimeSetup.h"
@@ -14,7 +15,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
+
+#include <unistd.h>
 
 namespace {
 
@@ -64,7 +69,6 @@ private:
 class CRecordClient final : public IMeterLinkClient {
 public:
     void Attach(CRealTimeController& controller) { m_controller = &controller; }
-    bool LinkLost() const { return m_linkLost; }
 
     void InvalidatePanel(const PanelRect&) override {}
     void CurrentValueDecoded() override { m_controller->CurrentValueDecoded(); }
@@ -72,41 +76,101 @@ public:
     void BlockDecoded() override { m_controller->RefreshStatistics(); }
     void StopRecording() override
     {
-        if (m_controller->Running())
-            m_linkLost = true;
+        const bool wasRunning = m_controller->Running();
         m_controller->Stop();
-        if (m_linkLost)
-            QCoreApplication::exit(3);
+        if (wasRunning)
+            QCoreApplication::exit(kExitLinkLost);
     }
+    void PortOpened() override { m_controller->LinkOpened(); }
+
+    static constexpr int kExitLinkLost = 3;
 
 private:
     CRealTimeController* m_controller = nullptr;
-    bool m_linkLost = false;
 };
+
+constexpr int kExitTimedOut = 4;
+
+void Say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// A new file of our own in the temporary folder, for readings the chosen
+// file could not take. Empty when none can be made.
+std::string FallbackPath()
+{
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error)
+        return {};
+    std::string path = (folder / "vexalog-record-XXXXXX.txt").string();
+    const int fd = ::mkstemps(path.data(), 4);
+    if (fd < 0)
+        return {};
+    ::close(fd);
+    return path;
+}
+
+// Saves the readings to out, or when that fails to a fallback file; says
+// where they went. False when they were saved to out.
+bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, const std::string& out)
+{
+    const int n = controller.Store().Count();
+    const DataSample* samples = controller.Store().Data();
+    const double rate = controller.SamplingPeriod();
+    // The console seam gives the save dialog --out and reports a failure on standard error.
+    if (SaveDataFile(dialogs, samples, n, rate)) {
+        Say("saved " + std::to_string(n) + " readings to " + out);
+        return true;
+    }
+    const std::string fallback = FallbackPath();
+    const DataFileWriteResult result =
+        fallback.empty() ? DataFileWriteResult{false, "no fallback file could be made"}
+                         : WriteDataFile(fallback, samples, n, rate);
+    if (result.ok) {
+        std::fprintf(stderr, "vexalog-cli record: the %d readings were saved to %s instead\n", n, fallback.c_str());
+        Say("saved " + std::to_string(n) + " readings to " + fallback);
+    } else {
+        if (!fallback.empty())
+            ::unlink(fallback.c_str());
+        std::fprintf(stderr, "vexalog-cli record: the readings are lost: %s\n", result.error.c_str());
+    }
+    return false;
+}
 
 } // namespace
 
 int RunRecord(const CliOptions& options)
 {
-    CliPort port;
     std::string error;
-    if (!ResolvePort(options, port, &error)) {
+    const auto fail = [&](int code) {
         std::fprintf(stderr, "vexalog-cli record: %s\n", error.c_str());
-        return 2;
-    }
+        return code;
+    };
+    if (!options.Check({"port", "device", "ini", "out", "interval", "count", "timeout"}, 0, &error))
+        return fail(kExitUsage);
+    const auto interval = options.Number("interval", 0.5, 0.1, 3600.0, "seconds", &error);
+    const auto count = options.Integer("count", 100, 0, ReadingStore::kSlots, "a number of readings", &error);
+    const auto timeout = options.Number("timeout", kLongestWait, 0.001, kLongestWait, "seconds", &error);
+    if (!interval || !count || !timeout)
+        return fail(kExitUsage);
     const auto out = options.Value("out");
     if (!out) {
-        std::fputs("vexalog-cli record: give the data file with --out FILE\n", stderr);
-        return 2;
+        error = "give the data file with --out FILE";
+        return fail(kExitUsage);
     }
-    const double interval = std::atof(options.Value("interval").value_or("0.5").c_str());
-    const int count = std::atoi(options.Value("count").value_or("100").c_str());
-    if (interval <= 0.0 || count < 0 || count > ReadingStore::kSlots) {
-        std::fprintf(stderr, "vexalog-cli record: the interval must be above 0 and the count 0..%d\n",
-                     ReadingStore::kSlots);
-        return 2;
+    // The file is checked before anything is recorded, not refused at the end.
+    if (const DataFileWriteResult target = CheckDataFileTarget(*out); !target.ok) {
+        error = target.error;
+        return fail(kExitUsage);
     }
+    CliPort port;
+    if (!ResolvePort(options, port, &error))
+        return fail(kExitUsage);
 
+    auto& app = *QCoreApplication::instance();
     CConsoleDialogs dialogs(*out);
     CSystemClock clock;
     CNoGraph graph;
@@ -115,43 +179,41 @@ int RunRecord(const CliOptions& options)
     CRecordClient client;
     CMeterLink link(port.iniPath, dialogs, clock, client);
 
-    int result = 0;
-    // The end of monitoring asks whether to save; the console answers OK and
-    // the save dialog gets --out.
-    auto save = [&](const DataSample* samples, int n, double rate) {
-        if (SaveDataFile(dialogs, samples, n, rate)) {
-            std::printf("saved %d readings to %s\n", n, out->c_str());
-            std::fflush(stdout);
-        } else {
-            result = 1;
-        }
-        QCoreApplication::exit(result);
+    // The end of monitoring asks whether to save (the console answers OK);
+    // the readings are saved once the loop has ended, whatever ended it.
+    const auto finished = [](const DataSample*, int, double) { QCoreApplication::exit(0); };
+    const auto post = [&app](std::function<void()> task) {
+        QMetaObject::invokeMethod(&app, std::move(task), Qt::QueuedConnection);
     };
-    CRealTimeController controller(link.State(), graph, clock, dialogs, setup, save, {&progress, nullptr, nullptr});
+    CRealTimeController controller(link.State(), graph, clock, dialogs, setup, finished, post,
+                                   {&progress, nullptr, nullptr});
     client.Attach(controller);
 
-    if (!link.Link().OpenPort(port.number))
-        return 1;
-    controller.SetParameters(interval, count);
+    // Chosen as the program chooses a port: a lost link then watches this port.
+    link.Link().ChoosePort(port.number);
+    if (!link.Link().PortOpen())
+        return kExitFailed;
+    controller.SetParameters(*interval, *count);
     controller.Run();
-    std::printf("recording %d readings every %g s from port %d (%s)\n", count, interval, port.number,
-                link.PortMap().DevicePath(port.number).c_str());
-    std::fflush(stdout);
+    Say("recording " + std::to_string(*count) + " readings every " + FormatGeneral(*interval) + " s from port " +
+        std::to_string(port.number) + " (" + link.PortMap().DevicePath(port.number) + ")");
 
-    auto& app = *QCoreApplication::instance();
     QuitOnSignals(app);
-    if (const auto seconds = options.Value("timeout"))
-        QTimer::singleShot(static_cast<int>(std::atof(seconds->c_str()) * 1000), &app, [] { QCoreApplication::exit(4); });
+    if (options.Has("timeout"))
+        QTimer::singleShot(static_cast<int>(*timeout * 1000), &app, [] { QCoreApplication::exit(kExitTimedOut); });
     const int code = app.exec();
-    if (code != 0 && code != 1) {
-        // Interrupted, timed out or the link was lost: keep what was recorded.
-        controller.Stop();
-        const int n = controller.Store().Count();
-        std::fprintf(stderr, "vexalog-cli record: %s after %d readings\n",
-                     code == 3 ? "the link was lost" : code == 4 ? "timed out" : "interrupted", n);
-        if (n > 0 && SaveDataFile(dialogs, controller.Store().Data(), n, controller.SamplingPeriod()))
-            std::printf("saved %d readings to %s\n", n, out->c_str());
-        return code == 0 ? 1 : code;
+    controller.Stop();
+    const int n = controller.Store().Count();
+    if (code != 0) {
+        const char* why = code == CRecordClient::kExitLinkLost ? "the link was lost"
+                          : code == kExitTimedOut            ? "timed out"
+                                                             : "interrupted";
+        std::fprintf(stderr, "vexalog-cli record: %s after %d readings\n", why, n);
+        if (n == 0) {
+            std::fputs("vexalog-cli record: nothing was recorded, no file was written\n", stderr);
+            return code;
+        }
     }
-    return code;
+    const bool saved = SaveReadings(dialogs, controller, *out);
+    return code != 0 ? code : saved ? 0 : kExitFailed;
 }

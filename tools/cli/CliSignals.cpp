@@ -7,11 +7,11 @@
 
 namespace {
 
-volatile std::sig_atomic_t g_signalled = 0;
+volatile std::sig_atomic_t g_signal = 0;
 
-void OnSignal(int)
+void OnSignal(int signal)
 {
-    g_signalled = 1;
+    g_signal = signal;
 }
 
 } // namespace
@@ -21,9 +21,9 @@ void QuitOnSignals(QCoreApplication& app)
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     auto* poll = new QTimer(&app);
-    QObject::connect(poll, &QTimer::timeout, &app, [&app] {
-        if (g_signalled)
-            app.quit();
+    QObject::connect(poll, &QTimer::timeout, &app, [] {
+        if (g_signal != 0)
+            QCoreApplication::exit(kExitSignalled + g_signal);
     });
     poll->start(100);
 }

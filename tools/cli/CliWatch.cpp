@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace {
@@ -56,11 +57,14 @@ private:
 
 int RunWatch(const CliOptions& options)
 {
-    CliPort port;
     std::string error;
-    if (!ResolvePort(options, port, &error)) {
+    std::optional<double> seconds;
+    CliPort port;
+    if (!options.Check({"port", "device", "ini", "seconds"}, 0, &error) ||
+        !(seconds = options.Number("seconds", kLongestWait, 0.001, kLongestWait, "seconds", &error)) ||
+        !ResolvePort(options, port, &error)) {
         std::fprintf(stderr, "vexalog-cli watch: %s\n", error.c_str());
-        return 2;
+        return kExitUsage;
     }
     CConsoleDialogs dialogs;
     CSystemClock clock;
@@ -68,14 +72,19 @@ int RunWatch(const CliOptions& options)
     CMeterLink link(port.iniPath, dialogs, clock, client);
     client.Attach(link);
 
-    if (!link.Link().OpenPort(port.number))
-        return 1;
+    // Chosen as the program chooses a port: a lost link then watches this
+    // port and opens it again when the meter is back.
+    link.Link().ChoosePort(port.number);
+    if (!link.Link().PortOpen())
+        return kExitFailed;
     std::printf("watching port %d (%s)\n", port.number, link.PortMap().DevicePath(port.number).c_str());
     std::fflush(stdout);
 
     auto& app = *QCoreApplication::instance();
     QuitOnSignals(app);
-    if (const auto seconds = options.Value("seconds"))
-        QTimer::singleShot(static_cast<int>(std::stod(*seconds) * 1000), &app, &QCoreApplication::quit);
-    return app.exec();
+    if (options.Has("seconds"))
+        QTimer::singleShot(static_cast<int>(*seconds * 1000), &app, &QCoreApplication::quit);
+    // Interrupting is the usual way to end watching.
+    const int code = app.exec();
+    return code >= kExitSignalled ? 0 : code;
 }

@@ -12,10 +12,15 @@ void PrintUsage()
 {
     std::fputs("usage:\n"
                "  vexalog-cli watch  (--port N | --device PATH) [--ini FILE] [--seconds S]\n"
-               "      print one line per change of the meter's display until interrupted\n"
+               "      print one line per change of the meter's display until interrupted;\n"
+               "      a meter that goes away is picked up again when it comes back\n"
                "  vexalog-cli record (--port N | --device PATH) --out FILE [--interval S] [--count N]\n"
                "                     [--ini FILE] [--timeout S]\n"
-               "      record N readings every S seconds (default 0.5 s, 100 readings) into a data file\n"
+               "      record N readings (0..40000, default 100) every S seconds (0.1..3600, default 0.5)\n"
+               "      into a data file; interrupted, timed out (exit 4) or with the link lost (exit 3)\n"
+               "      it saves what was recorded; a file that cannot be saved is refused (exit 2)\n"
+               "      before recording, and readings the file cannot take go to a file in the\n"
+               "      temporary folder whose name is printed\n"
                "  vexalog-cli info FILE\n"
                "      print the record sets and statistics of a data file\n",
                stderr);
