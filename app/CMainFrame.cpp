@@ -16,26 +16,12 @@
 #include <QTimer>
 #include <QToolBar>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
+#include <algorithm>
 
 namespace {
 
 // The idle text of the message pane.
 const char* const kIdleText = "Ready";
-
-std::optional<bool> PlatformLockKey(LockKey key)
-{
-#ifdef Q_OS_WIN
-    const int vk = key == LockKey::Caps ? VK_CAPITAL : key == LockKey::Num ? VK_NUMLOCK : VK_SCROLL;
-    return (GetKeyState(vk) & 1) != 0;
-#else
-    // Qt has no portable way to read the lock keys; the panes show greyed.
-    (void)key;
-    return std::nullopt;
-#endif
-}
 
 int CommandOf(const QAction* action)
 {
@@ -57,7 +43,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     setDockOptions(dockOptions() | QMainWindow::AnimatedDocks);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        ApplyInitialSize(screen->size());
+        ApplyInitialSize(screen->size(), screen->availableGeometry().size());
 
     m_idleTimer = new QTimer(this);
     m_idleTimer->setInterval(kIdleUpdateMs);
@@ -212,13 +198,16 @@ void CMainFrame::SetAppCommands(ICommandTarget* app)
     UpdateCommandUi();
 }
 
-void CMainFrame::ApplyInitialSize(QSize screenSize)
+void CMainFrame::ApplyInitialSize(QSize screenSize, QSize availableSize)
 {
-    if (screenSize.width() > 800 && screenSize.height() > 600) {
-        resize(kFixedWidth, kFixedHeight);
+    if (!availableSize.isValid())
+        availableSize = screenSize;
+    if (screenSize.width() > 800 && screenSize.height() > 600)
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    }
+    // A small screen still gets as much of the form as it can show, not
+    // Qt's default size with most of the form cut off.
+    resize(std::min(kFixedWidth, availableSize.width()), std::min(kFixedHeight, availableSize.height()));
 }
 
 void CMainFrame::SetLockKeyProbe(LockKeyProbe probe)
@@ -322,11 +311,11 @@ void CMainFrame::UpdateIndicators()
 {
     for (const auto& [key, pane] : m_indicators) {
         const std::optional<bool> on = m_lockKeys(key);
-        const QString name = pane->objectName();
         // Like the lock indicators of the platform: the name while the key is
-        // on, a blank pane while it is off, greyed when nobody can tell.
-        pane->setEnabled(on.has_value());
-        pane->setText(!on.has_value() || *on ? name : QString());
+        // on, a blank pane while it is off; left out where nobody can tell.
+        if (pane->isHidden() == on.has_value())
+            pane->setVisible(on.has_value());
+        pane->setText(on.value_or(false) ? pane->objectName() : QString());
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LockKeys.h"
+
 #include <QMainWindow>
 
 #include <functional>
@@ -13,7 +15,6 @@ class QMenu;
 class QTimer;
 class QToolBar;
 
-enum class LockKey { Caps, Num, Scroll };
 // Whether a lock key is on; nothing when the platform cannot tell.
 using LockKeyProbe = std::function<std::optional<bool>(LockKey)>;
 
@@ -33,9 +34,10 @@ public:
     void SetView(QWidget* view, ICommandTarget* target);
     // Application-level commands, asked after the view and the frame.
     void SetAppCommands(ICommandTarget* app);
-    // On a screen wider than 800 and taller than 600 the frame opens at
-    // 820x620 without a maximise box; otherwise it keeps the defaults.
-    void ApplyInitialSize(QSize screenSize);
+    // The frame opens at 820x620, never larger than the room the screen has
+    // for it (availableSize, the whole screen when not given). On a screen
+    // wider than 800 and taller than 600 it has no maximise box.
+    void ApplyInitialSize(QSize screenSize, QSize availableSize = {});
     void SetLockKeyProbe(LockKeyProbe probe);
 
     // Routes a command the way the menu and the toolbar do; false when it was

@@ -67,8 +67,9 @@ const std::vector<Accelerator>& AcceleratorTable()
 {
     static const std::vector<Accelerator> keys = {
         {QKeySequence(Qt::CTRL | Qt::Key_N), FileNew},
-        {QKeySequence(Qt::CTRL | Qt::Key_O), FileOpen},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), FileSave},
+        // The File menu shows these two beside Open and Save as: they run them.
+        {QKeySequence(Qt::CTRL | Qt::Key_O), Open},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), SaveAs},
         {QKeySequence(Qt::CTRL | Qt::Key_Z), EditUndo},
         {QKeySequence(Qt::ALT | Qt::Key_Backspace), EditUndo},
         {QKeySequence(Qt::CTRL | Qt::Key_X), EditCut},

@@ -1,10 +1,14 @@
 #include "PrivateProfile.h"
 
-#include <cstdio>
+#include "TempFile.h"
+
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -69,28 +73,36 @@ struct ProfileText {
     std::vector<std::string> lines; // without their line ends
 };
 
-// False when the file exists but cannot be read, or is too large.
-bool Load(const std::string& path, ProfileText& out)
+// False when the file exists but cannot be read, or is too large; *problem
+// (when given) then says why.
+bool Load(const std::string& path, ProfileText& out, std::string* problem = nullptr)
 {
+    const auto refuse = [problem](std::string why) {
+        if (problem != nullptr)
+            *problem = std::move(why);
+        return false;
+    };
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found)
         return true; // missing: an empty profile
-    if (error || status.type() != std::filesystem::file_type::regular)
-        return false;
+    if (error)
+        return refuse("it cannot be read (" + error.message() + ")");
+    if (status.type() != std::filesystem::file_type::regular)
+        return refuse("it is not a regular file");
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return false;
+        return refuse("it cannot be opened");
     out.exists = true;
     std::string content;
     char buffer[4096];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         content.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (content.size() > CPrivateProfile::kMaxFileSize)
-            return false;
+            return refuse("it is larger than " + std::to_string(CPrivateProfile::kMaxFileSize / 1024) + " KiB");
     }
     if (in.bad())
-        return false;
+        return refuse("it cannot be read");
     std::string_view rest = content;
     if (rest.substr(0, kBom.size()) == kBom) {
         out.bom = true;
@@ -118,22 +130,18 @@ bool Save(const std::string& path, const ProfileText& text)
         content += line;
         content += "\r\n";
     }
-    // Written beside the file and renamed over it, so a failed write never
-    // leaves half a file behind.
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
+    // Written to a file of its own beside the profile and renamed over it, so
+    // a failed write never leaves half a file behind.
+    std::string temp;
+    const int fd = CreateTemporaryBeside(path, temp);
+    if (fd < 0)
+        return false;
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    const bool written = WriteAll(fd, content.data(), content.size()) == 0;
+    if (::close(fd) != 0 || !written || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
         return false;
     }
     return true;
@@ -150,6 +158,15 @@ bool IsBlank(std::string_view line)
 }
 
 } // namespace
+
+std::optional<std::string> CPrivateProfile::Problem() const
+{
+    ProfileText text;
+    std::string problem;
+    if (Load(m_path, text, &problem))
+        return std::nullopt;
+    return problem;
+}
 
 std::optional<std::string> CPrivateProfile::ReadString(const std::string& section, const std::string& key) const
 {

@@ -103,6 +103,9 @@ bool CMscomm::SetPortOpen(bool open)
     }
     // Settings given before opening take effect now.
     ApplySettings();
+    // Blocks that waited in the device's queue before the port was opened are
+    // stale: decoded now they would be recorded with the time they carry.
+    m_port.clear(QSerialPort::Input);
     m_lastOpenError.clear();
     m_device = device;
     m_open = true;

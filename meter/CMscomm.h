@@ -23,11 +23,12 @@ struct CommSettings {
 // The serial control hosted by the main view (control 1000), over QSerialPort.
 // It moves bytes only: OnComm is raised on the UI thread when bytes wait
 // (CommEvent 2), Input hands them over, Output queues bytes without blocking.
+// Opening the port empties the device's input queue.
 //
 // When the device vanishes while open (QSerialPort's resource error) the
-// control closes the device quietly but still reports PortOpen true, as the
-// original control did: events stop, and the link supervision notices the
-// silence, closes the port and starts a watcher.
+// control closes the device quietly but still reports PortOpen true, as a
+// serial control on Windows does: events stop, and the link supervision
+// notices the silence, closes the port and starts a watcher.
 class CMscomm final : public QObject, public ISerialControl {
     Q_OBJECT
 

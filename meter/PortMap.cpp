@@ -10,6 +10,14 @@ std::string CPortMap::DevicePath(int port) const
     return DefaultDevicePath(port);
 }
 
+std::string CPortMap::IgnoredFileNote() const
+{
+    const auto problem = CPrivateProfile(m_iniPath).Problem();
+    if (!problem)
+        return {};
+    return "The port file \"" + m_iniPath + "\" is ignored: " + *problem + ".";
+}
+
 std::string CPortMap::DefaultDevicePath(int port)
 {
     if (port < kFirstPort || port > kLastPort)

@@ -44,6 +44,11 @@ public:
     // The fixed rule alone.
     static std::string DefaultDevicePath(int port);
 
+    // A sentence naming the port file and why it is ignored (too large, not a
+    // regular file), so the overrides it may hold are not missed silently;
+    // empty when the file is used or absent.
+    std::string IgnoredFileNote() const;
+
     const std::string& IniPath() const { return m_iniPath; }
 
 private:

@@ -72,19 +72,32 @@ std::string DeviceGroupName(const std::string& path)
 
 bool CPortProbe::Probe(int port, std::string* reason)
 {
-    const std::string device = m_map.DevicePath(port);
-    if (device.empty()) {
-        if (reason != nullptr)
-            *reason = "No device for port " + std::to_string(port) + ".";
+    const auto refuse = [&](std::string why) {
+        if (reason != nullptr) {
+            *reason = std::move(why);
+            // Overrides in a port file that is ignored do not apply: say so.
+            if (const std::string note = m_map.IgnoredFileNote(); !note.empty())
+                *reason += "\n" + note;
+        }
         return false;
+    };
+    const std::string device = m_map.DevicePath(port);
+    if (device.empty())
+        return refuse("No device for port " + std::to_string(port) + ".");
+    // Only a character device can be a serial port: anything else (a file, a
+    // pipe, a folder) is left unopened.
+    struct stat info {};
+    if (::stat(device.c_str(), &info) != 0) {
+        const int error = errno;
+        return refuse(ProbeFailureText(device, error, {}));
     }
+    if (!S_ISCHR(info.st_mode))
+        return refuse(device + ": not a serial device.");
     const int fd = ::open(device.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        if (reason != nullptr)
-            *reason = ProbeFailureText(device, error,
-                                       (error == EACCES || error == EPERM) ? DeviceGroupName(device) : std::string());
-        return false;
+        return refuse(ProbeFailureText(device, error,
+                                       (error == EACCES || error == EPERM) ? DeviceGroupName(device) : std::string()));
     }
     // Only a terminal can be a serial port. The exclusive mode stays with the
     // terminal, not with this descriptor, so it is dropped again before
@@ -97,9 +110,7 @@ bool CPortProbe::Probe(int port, std::string* reason)
     if (::ioctl(fd, TIOCEXCL) != 0) {
         const int error = errno;
         ::close(fd);
-        if (reason != nullptr)
-            *reason = ProbeFailureText(device, error, {});
-        return false;
+        return refuse(ProbeFailureText(device, error, {}));
     }
     if (wasExclusive == 0)
         ::ioctl(fd, TIOCNXCL);

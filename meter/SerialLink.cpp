@@ -110,7 +110,12 @@ void CSerialLink::OnSupervisionTick()
 
 void CSerialLink::LoadRememberedPort(const std::string& iniPath)
 {
-    const auto text = CPrivateProfile(iniPath).ReadString(kProfileSection, kProfileKey);
+    const CPrivateProfile profile(iniPath);
+    if (const auto problem = profile.Problem()) {
+        ShowMessage(m_dialogs, "The port file \"" + iniPath + "\" is ignored: " + *problem + ".");
+        return;
+    }
+    const auto text = profile.ReadString(kProfileSection, kProfileKey);
     if (!text)
         return;
     const int port = TextToInt(*text);

@@ -34,6 +34,11 @@ CPortDialog::CPortDialog(int port, IDialogSeam& dialogs, QWidget* parent)
     m_edit->setObjectName(QString::number(kEditId));
     m_edit->setGeometry(DialogRect(40, 20, 40, 14));
 
+    // The number is what the user came to change: it has the focus, selected,
+    // so typing replaces it.
+    m_edit->selectAll();
+    m_edit->setFocus();
+
     connect(ok, &QPushButton::clicked, this, &CPortDialog::OnOk);
     connect(cancel, &QPushButton::clicked, this, &CPortDialog::reject);
 }

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DialogSeam.h"
 #include "DialogUnits.h"
+#include "MainForm.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -40,6 +41,18 @@ void SetTextIfChanged(QLineEdit* edit, const std::string& text)
         edit->setText(q);
 }
 
+// A date and time too long for its field shows how it begins: the date.
+void ShowFromStart(QLineEdit* edit, const std::string& text)
+{
+    SetTextIfChanged(edit, text);
+    edit->setCursorPosition(0);
+}
+
+bool IsBlank(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
 } // namespace
 
 CRealTimeSetup::CRealTimeSetup(IDialogSeam& dialogs, std::int64_t now, QWidget* parent)
@@ -48,7 +61,7 @@ CRealTimeSetup::CRealTimeSetup(IDialogSeam& dialogs, std::int64_t now, QWidget* 
 {
     setObjectName(QStringLiteral("166"));
     setWindowTitle(QStringLiteral("Real-Time Setup"));
-    setFont(QFont(QStringLiteral("Microsoft Sans Serif"), 10));
+    setFont(DialogFont(QStringLiteral("Microsoft Sans Serif"), 10));
     setFixedSize(DialogUnitsToPixelsX(213), DialogUnitsToPixelsY(134));
     setModal(true);
     CreateControls();
@@ -137,17 +150,18 @@ CRealTimeSetupLogic::CountCheck CRealTimeSetup::ReadFields()
 {
     const CRealTimeSetupLogic::CountCheck check =
         m_logic.Update(m_intervalList->currentIndex(), m_countEdit->text().toStdString());
-    if (check != CRealTimeSetupLogic::CountCheck::Ok)
-        m_dialogs.MessageBox(kMessageCaption, CRealTimeSetupLogic::CountRangeMessage(), MsgButtons::Ok,
-                             MsgIcon::Warning);
+    if (check == CRealTimeSetupLogic::CountCheck::NotInteger)
+        ShowMessage(m_dialogs, CRealTimeSetupLogic::NotIntegerMessage());
+    else if (check == CRealTimeSetupLogic::CountCheck::OutOfRange)
+        ShowMessage(m_dialogs, CRealTimeSetupLogic::CountRangeMessage());
     return check;
 }
 
 void CRealTimeSetup::ShowFields()
 {
     SetTextIfChanged(m_countEdit, m_logic.CountText());
-    SetTextIfChanged(m_fromEdit, m_logic.FromText());
-    SetTextIfChanged(m_toEdit, m_logic.ToText());
+    ShowFromStart(m_fromEdit, m_logic.FromText());
+    ShowFromStart(m_toEdit, m_logic.ToText());
 }
 
 void CRealTimeSetup::OnSelectionChanged()
@@ -158,6 +172,10 @@ void CRealTimeSetup::OnSelectionChanged()
 
 void CRealTimeSetup::OnCountEdited()
 {
+    // An emptied field is a number still being typed: no message, and the
+    // field is left as the user has it. "Start" checks it.
+    if (IsBlank(m_countEdit->text()))
+        return;
     ReadFields();
     ShowFields();
 }

@@ -45,16 +45,41 @@ protected:
     }
 };
 
+// A flat push button as the platform draws one: the face on the form's colour
+// inside a thin frame, so it reads as a button and not as a label.
+class CFlatButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPushButton::paintEvent(event);
+        QPainter painter(this);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
 } // namespace
+
+QFont DialogFont(const QString& face, int pointSize)
+{
+    QStringList families = {face};
+    for (const char* fallback : {"Microsoft Sans Serif", "Liberation Sans Narrow", "Arial", "Liberation Sans",
+                                 "DejaVu Sans Condensed"}) {
+        if (face != QLatin1String(fallback))
+            families.append(QString::fromLatin1(fallback));
+    }
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSize(pointSize);
+    return font;
+}
 
 QFont ShellDialogFont(int pointSize)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Shell Dlg"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
-    font.setPointSize(pointSize);
-    return font;
+    return DialogFont(QStringLiteral("MS Shell Dlg"), pointSize);
 }
 
 const std::vector<FormControl>& CMainForm::Table()
@@ -183,7 +208,7 @@ QWidget* CMainForm::Create(const FormControl& control)
         break;
     }
     case K::FlatButton:
-        m_undoZoom = new QPushButton(text, this);
+        m_undoZoom = new CFlatButton(text, this);
         m_undoZoom->setFlat(true);
         widget = m_undoZoom;
         break;

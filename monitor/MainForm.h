@@ -15,8 +15,10 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 
-// "MS Shell Dlg" at pointSize, falling back on narrow faces of about its
-// metrics where the face is missing, so the labels fit their resource widths.
+// face at pointSize, falling back on narrow faces of about its metrics where
+// the face is missing, so labels fit the widths their resource gives them.
+QFont DialogFont(const QString& face, int pointSize);
+// The main form's face, "MS Shell Dlg", with those fallbacks.
 QFont ShellDialogFont(int pointSize);
 
 enum class FormControlKind {

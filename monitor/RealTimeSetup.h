@@ -71,6 +71,7 @@ public:
     bool CountInRange() const { return m_count >= kMinCount && m_count <= kMaxCount; }
 
     static std::string CountRangeMessage();
+    static std::string NotIntegerMessage() { return "Please enter an integer."; }
     static CountCheck ParseCount(std::string_view text, int& count);
 
 private:

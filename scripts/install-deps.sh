@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Vexalog builds and tests with.
+# Installs the Debian packages Vexalog builds and tests with, and generates
+# the German locale the tests use to check that numbers in files and on the
+# command line keep their decimal point under a locale with a decimal comma.
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -7,6 +9,9 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
     build-essential cmake ninja-build pkg-config \
-    qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev \
+    qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev libx11-dev \
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation \
-    libgtest-dev libgmock-dev googletest libbenchmark-dev >/dev/null
+    libgtest-dev libgmock-dev googletest libbenchmark-dev \
+    locales xvfb >/dev/null
+$SUDO sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
+$SUDO locale-gen >/dev/null
