@@ -122,4 +122,30 @@ TEST_F(PrivateProfileTest, AnOversizedFileIsRefusedNotTruncated)
     EXPECT_EQ(ReadRaw().size(), big.size());
 }
 
+TEST_F(PrivateProfileTest, SavingGoesThroughATemporaryFileOfItsOwn)
+{
+    // Whatever lies at the names a careless writer would use is left alone:
+    // a link to another file (which would be written through) and a file of
+    // another program saving in the same folder.
+    const std::filesystem::path victim = m_dir / "victim.txt";
+    { std::ofstream(victim) << "keep me"; }
+    std::filesystem::create_symlink(victim, m_path + ".tmp");
+    WriteRaw("[Port Record]\r\nPort=3\r\n");
+
+    const CPrivateProfile profile(m_path);
+    ASSERT_TRUE(profile.WriteString("Port Record", "Port", "7"));
+    EXPECT_EQ(ReadRaw(), "[Port Record]\r\nPort=7\r\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(m_path));
+    std::ifstream in(victim);
+    std::string content;
+    std::getline(in, content);
+    EXPECT_EQ(content, "keep me");
+    EXPECT_TRUE(std::filesystem::is_symlink(m_path + ".tmp"));
+    // Nothing else is left behind.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir))
+        ++entries;
+    EXPECT_EQ(entries, 3);
+}
+
 } // namespace

@@ -165,7 +165,22 @@ TEST_F(DataFileWriterTest, FailuresNameTheFileAndTheReason)
     r = WriteDataFile("/dev/null", nullptr, 0, 1);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    EXPECT_EQ(Entries(), std::vector<std::string>{"folder.txt"});
+
+    // A write-protected file is kept, reached directly or through a link,
+    // whoever saves (the tests may run as root, who could replace it).
+    const fs::path locked = m_dir / "locked.txt";
+    Spit(locked, "old readings");
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    fs::create_symlink(locked, m_dir / "to-locked.txt");
+    for (const fs::path& target : {locked, m_dir / "to-locked.txt"}) {
+        r = WriteDataFile(target.string(), nullptr, 0, 1);
+        EXPECT_FALSE(r.ok) << target;
+        EXPECT_NE(r.error.find("\"" + target.string() + "\" could not be saved: the file is write-protected."),
+                  std::string::npos)
+            << r.error;
+        EXPECT_EQ(Slurp(locked), "old readings");
+    }
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"folder.txt", "locked.txt", "to-locked.txt"}));
 }
 
 TEST_F(DataFileWriterTest, AFullDiskLeavesTheOldFileIntact)

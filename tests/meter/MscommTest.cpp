@@ -76,8 +76,11 @@ protected:
     CPty m_pty;
 };
 
-TEST_F(MscommTest, ReceivedBytesRaiseTheEventAndArriveInOrder)
+TEST_F(MscommTest, BytesReceivedAfterOpeningRaiseTheEventAndArriveInOrderAndNothingOlder)
 {
+    // Thirty blocks the meter sent before the port was opened wait in the
+    // device: they are stale and must not reach the decoder.
+    ASSERT_TRUE(m_pty.Write(std::vector<std::uint8_t>(30 * 20, 0xEE)));
     const CPortMap map(m_ini);
     CMscomm comm(map);
     ASSERT_TRUE(Open(comm)) << comm.LastOpenError();

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/capability.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -130,16 +131,46 @@ TEST_F(PortProbeTest, AMissingDeviceSaysWhy)
     EXPECT_EQ(reason, "No device for port 0.");
 }
 
-TEST_F(PortProbeTest, AFileThatIsNoTerminalIsNoPort)
+TEST_F(PortProbeTest, WhatIsNoCharacterDeviceIsNoPortAndIsNotOpened)
 {
     const std::string file = (m_dir / "plain").string();
     { std::ofstream(file) << "x"; }
-    MapPort(14, file);
+    const std::string fifo = (m_dir / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = (m_dir / "folder").string();
+    std::filesystem::create_directory(folder);
+    const struct {
+        std::string device;
+        std::string reason;
+        bool opened; // a character device is opened to ask whether it is a terminal
+    } cases[] = {
+        {file, file + ": not a serial device.", false},
+        {fifo, fifo + ": not a serial device.", false},
+        {folder, folder + ": not a serial device.", false},
+        {"/dev/null", ProbeFailureText("/dev/null", ENOTTY, {}), true},
+    };
+    for (const auto& c : cases) {
+        MapPort(14, c.device);
+        const CPortMap map(m_ini);
+        CPortProbe probe(map);
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(inotify_add_watch(watch, c.device.c_str(), IN_OPEN), 0) << c.device;
+        std::string reason;
+        EXPECT_FALSE(probe.Probe(14, &reason)) << c.device;
+        EXPECT_EQ(reason, c.reason);
+        char events[4096];
+        EXPECT_EQ(read(watch, events, sizeof events) > 0, c.opened) << c.device;
+        close(watch);
+    }
+
+    // Overrides in a port file that is too large are not applied: the reason says so.
+    { std::ofstream(m_ini, std::ios::app) << std::string(CPrivateProfile::kMaxFileSize, ';'); }
     const CPortMap map(m_ini);
     CPortProbe probe(map);
     std::string reason;
-    EXPECT_FALSE(probe.Probe(14, &reason));
-    EXPECT_EQ(reason, ProbeFailureText(file, ENOTTY, {}));
+    EXPECT_FALSE(probe.Probe(0, &reason));
+    EXPECT_EQ(reason, "No device for port 0.\nThe port file \"" + m_ini + "\" is ignored: it is larger than 1024 KiB.");
 }
 
 TEST_F(PortProbeTest, ADeviceWithoutPermissionNamesItsGroup)

@@ -384,4 +384,29 @@ TEST_F(RememberedPortTest, ThePortIsWrittenBackBesideOtherContent)
     EXPECT_EQ(content, "[Port Record]\r\nPort=12\r\n\r\n[Port Devices]\r\n12=/tmp/ttyLX47\r\n");
 }
 
+TEST_F(RememberedPortTest, APortFileThatIsIgnoredIsNamedToTheUser)
+{
+    const struct {
+        void (*make)(const std::string& path);
+        const char* why;
+    } cases[] = {
+        {[](const std::string& path) { std::filesystem::create_directory(path); }, "it is not a regular file"},
+        {[](const std::string& path) {
+             std::ofstream(path, std::ios::binary)
+                 << "[Port Record]\r\nPort=3\r\n" << std::string(CPrivateProfile::kMaxFileSize, ';');
+         },
+         "it is larger than 1024 KiB"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(m_ini);
+        c.make(m_ini);
+        dialogs.ClearLog();
+        link.LoadRememberedPort(m_ini);
+        EXPECT_EQ(dialogs.MessageTexts(),
+                  std::vector<std::string>({"The port file \"" + m_ini + "\" is ignored: " + c.why + "."}));
+        EXPECT_EQ(link.PortNumber(), 0);
+        EXPECT_TRUE(log.empty());
+    }
+}
+
 } // namespace

@@ -151,6 +151,15 @@ TEST(MainForm, BackgroundIsTheFormColourAndEditsKeepTheirOwn)
         EXPECT_NE(image.pixel(inside), background) << id;
         EXPECT_EQ(QColor(image.pixel(inside)), form.Edit(id)->palette().color(QPalette::Base)) << id;
     }
+    // "UnDo Zoom" is a flat button, not a label: a thin frame in the text
+    // colour around the form's colour.
+    const QRect button = DialogRect(125, 15, 50, 14);
+    const QRgb frame = form.palette().color(QPalette::WindowText).rgb();
+    for (const QPoint p : {QPoint(button.left(), button.center().y()), QPoint(button.right(), button.center().y()),
+                           QPoint(button.center().x(), button.top()), QPoint(button.center().x(), button.bottom())})
+        EXPECT_EQ(image.pixel(p), frame) << p.x() << "," << p.y();
+    EXPECT_EQ(image.pixel(button.topLeft() + QPoint(2, 2)), background);
+    EXPECT_EQ(image.pixel(button.topLeft() - QPoint(1, 1)), background);
 }
 
 TEST(MainForm, TabOrderFollowsTheResource)

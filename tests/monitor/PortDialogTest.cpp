@@ -89,15 +89,17 @@ TEST(PortDialog, ControlsStandWhereTheResourcePutsThem)
     EXPECT_EQ(image.pixelColor(button.right() + 3, button.center().y()), window);
 }
 
-TEST(PortDialog, OkReadsTheEntry)
+TEST(PortDialog, OpensOnTheSelectedNumberSoTypingReplacesItAndOkReadsIt)
 {
     CScriptedDialogs dialogs;
     CPortDialog dialog(3, dialogs);
     dialog.show();
     auto* edit = Control<QLineEdit>(dialog, "1001");
     ASSERT_NE(edit, nullptr);
-    edit->selectAll();
-    QTest::keyClicks(edit, "42");
+    ASSERT_EQ(dialog.focusWidget(), edit);
+    EXPECT_EQ(edit->selectedText(), "3");
+    QTest::keyClicks(dialog.focusWidget(), "42");
+    EXPECT_EQ(edit->text(), "42");
     QSignalSpy accepted(&dialog, &QDialog::accepted);
     QTest::mouseClick(Control<QPushButton>(dialog, "1"), Qt::LeftButton);
     EXPECT_EQ(accepted.count(), 1);

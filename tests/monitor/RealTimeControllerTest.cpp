@@ -171,6 +171,11 @@ TEST_F(Recording, LimitTenEndsMonitoringWithTheSaveQuestion)
     Display(0x09, 0x00); // due, but the limit is reached
     EXPECT_FALSE(controller.Running());
     EXPECT_EQ(graph.scrolling.back(), 0);
+    // The reading came in the serial receive handler: the question waits
+    // until it has returned, and so does the save.
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_TRUE(saves.empty());
+    RunPosted();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].text, kFinished);
     EXPECT_EQ(dialogs.Messages()[0].caption, "LX47");
@@ -185,6 +190,7 @@ TEST_F(Recording, LimitTenEndsMonitoringWithTheSaveQuestion)
     EXPECT_DOUBLE_EQ(saves[0].samples[9].value, 80.9);
 
     Display(0x09, 0x10); // stopped: nothing more, no second question
+    RunPosted();
     EXPECT_EQ(Count(), 10);
     EXPECT_EQ(dialogs.Messages().size(), 1u);
 }
@@ -199,6 +205,8 @@ TEST_F(Recording, CancellingTheSaveQuestionKeepsTheReadings)
     dialogs.QueueAnswer(MsgAnswer::Cancel);
     Current(0x08, 0x20, 3000);
     EXPECT_FALSE(controller.Running());
+    EXPECT_TRUE(dialogs.Messages().empty());
+    RunPosted();
     EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>({kFinished}));
     EXPECT_TRUE(saves.empty());
     EXPECT_EQ(Count(), 2);
@@ -220,6 +228,7 @@ TEST_F(Recording, LimitZeroStoresTheFirstReadingOnly)
     Display(0x08, 0x10);
     EXPECT_FALSE(controller.Running());
     EXPECT_EQ(Count(), 1);
+    RunPosted();
     EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>({kFinished}));
 }
 
@@ -348,30 +357,93 @@ TEST_F(Recording, ReadingsAfterTheMetersMidnightCarryTheNextDate)
     EXPECT_EQ(Slot(2).date, "1-6-2007");
 }
 
-TEST_F(Recording, NothingIsRecordedBeforeTheMeterClockIsKnown)
+TEST_F(Recording, NothingIsRecordedAndNoExtremeTakenBeforeTheMeterClockIsKnown)
 {
     controller.Run();
-    Display(0x08, 0x00); // hour is still -1
+    Display(0x08, 0x00); // no clock yet
+    state.hour = 10;     // a clock tag whose minute was bad: still no whole clock
+    Display(0x09, 0x00);
     EXPECT_EQ(Count(), 0);
     EXPECT_FALSE(controller.FirstReadingTaken());
-    EXPECT_DOUBLE_EQ(controller.Statistics().maximum, 80.0); // the extremes still follow
+    // Max and Min wait too: they would be stamped "@ 00:00:00".
+    EXPECT_DOUBLE_EQ(controller.Statistics().maximum, 30.0);
+    EXPECT_DOUBLE_EQ(controller.Statistics().minimum, 130.0);
+    EXPECT_EQ(controller.Statistics().maximumTime, "");
+    EXPECT_EQ(controller.Statistics().minimumTime, "");
     SetMeterClock(10, 0, 0);
     Display(0x08, 0x00);
     EXPECT_EQ(Count(), 1);
+    EXPECT_DOUBLE_EQ(controller.Statistics().maximum, 80.0);
+    EXPECT_EQ(controller.Statistics().maximumTime, "10:00:00");
+    EXPECT_EQ(controller.Statistics().minimumTime, "10:00:00");
 }
 
-TEST_F(Recording, MeterClockBehindThePcDateTakesNoReadingsUntilItCatchesUp)
+// Overnight at one reading a second, with the meter's clock and the PC's
+// passing midnight at different times (the meter's clock drifts): a reading
+// for every meter second, dated by the meter's own day.
+TEST_F(Recording, MeterClockPacingCrossesMidnightWhicheverClockPassesItFirst)
 {
-    controller.SamplingRateSelected(3); // 1 s
+    const struct {
+        const char* name;
+        LocalDateTime pc;      // the PC's clock, still while the meter's runs
+        int meterStartSecond;  // seconds after 23:59:00 on the meter
+        const char* firstDate; // of the readings before the meter's midnight
+    } cases[] = {
+        // The meter is ahead: it passes midnight while the PC's date is still the old one.
+        {"meter ahead", {2007, 5, 31, 23, 59, 50}, 56, "31-5-2007"},
+        // The meter is behind: the PC's date has moved on before the meter's midnight.
+        {"meter behind", {2007, 6, 1, 0, 0, 5}, 57, "31-5-2007"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        controller.Clean();
+        state.dayOffset = 0;
+        // The run starts on the PC's day before midnight, a few seconds before the meter's.
+        clock.SetNow(MakeLocalTime(2007, 5, 31, 23, 59, 40));
+        controller.SetParameters(1.0, 100);
+        controller.Run();
+        for (int second = c.meterStartSecond; second < 60 + 4; ++second) {
+            if (second == 60)
+                ++state.dayOffset; // the decoder counts the meter's midnight
+            SetMeterClock(second < 60 ? 23 : 0, second < 60 ? 59 : 0, second % 60);
+            Display(0x08, 0x00);
+            Display(0x08, 0x10); // a second display value within the same meter second
+            if (second == c.meterStartSecond)
+                clock.SetNow(MakeLocalTime(c.pc.year, c.pc.month, c.pc.day, c.pc.hour, c.pc.minute, c.pc.second));
+        }
+        const int expected = 64 - c.meterStartSecond;
+        ASSERT_EQ(Count(), expected);
+        for (int i = 0; i < expected; ++i) {
+            const bool beforeMidnight = c.meterStartSecond + i < 60;
+            EXPECT_EQ(Slot(i).date, beforeMidnight ? c.firstDate : "1-6-2007") << Slot(i).time;
+        }
+        EXPECT_EQ(Slot(expected - 1).time, "0:00:03");
+    }
+}
+
+TEST_F(Recording, EachRunAndEachOpeningOfThePortDateTheReadingsFromThePcAgain)
+{
+    SetMeterClock(10, 0, 0);
     controller.Run();
-    SetMeterClock(23, 59, 59);
     Display(0x08, 0x00);
-    // The meter passes midnight before the PC does: its timestamp, made with
-    // the PC's date, goes back by a day.
-    state.dayOffset = 1;
-    SetMeterClock(0, 0, 1);
+    EXPECT_EQ(Slot(0).date, "12-5-2007");
+    controller.Stop();
+
+    // The program stays open for three days; the next run is dated anew.
+    clock.SetNow(MakeLocalTime(2007, 5, 15, 9, 0, 0));
+    dialogs.QueueAnswer(MsgAnswer::Cancel);
+    controller.Run();
+    SetMeterClock(9, 0, 0);
+    Display(0x08, 0x00);
+    EXPECT_EQ(Slot(0).date, "15-5-2007");
+
+    // The port is opened again (maybe on another meter) a day later, the run still going.
+    clock.SetNow(MakeLocalTime(2007, 5, 16, 9, 0, 0));
     Display(0x08, 0x10);
-    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(Slot(1).date, "15-5-2007");
+    controller.LinkOpened();
+    Display(0x08, 0x20);
+    EXPECT_EQ(Slot(2).date, "16-5-2007");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 namespace {
 
 const char* const kRange = "Please enter an integer between 0 and 20000.";
+const char* const kNotInteger = "Please enter an integer.";
 
 class SetupDialog : public ::testing::Test {
 protected:
@@ -57,6 +59,8 @@ TEST_F(SetupDialog, TemplateGeometryAndControls)
     EXPECT_EQ(dialog.size(), QSize(DialogUnitsToPixelsX(213), DialogUnitsToPixelsY(134)));
     EXPECT_EQ(dialog.font().family(), "Microsoft Sans Serif");
     EXPECT_EQ(dialog.font().pointSize(), 10);
+    // Where that face is missing, a narrow face of about its metrics stands in.
+    EXPECT_TRUE(dialog.font().families().contains("Liberation Sans Narrow"));
 
     ASSERT_NE(Control<QPushButton>("1"), nullptr);
     EXPECT_EQ(Control<QPushButton>("1")->text(), "Start");
@@ -84,6 +88,12 @@ TEST_F(SetupDialog, TemplateGeometryAndControls)
     for (const auto& s : statics) {
         ASSERT_NE(Static(s.text), nullptr) << s.text;
         EXPECT_EQ(Static(s.text)->geometry(), s.rect) << s.text;
+        // The text, wrapped as the label wraps it, fits its rectangle: nothing clipped.
+        const QLabel* label = Static(s.text);
+        const QRect needed = QFontMetrics(label->font()).boundingRect(
+            QRect(QPoint(0, 0), label->size()), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, label->text());
+        EXPECT_LE(needed.width(), s.rect.width()) << s.text;
+        EXPECT_LE(needed.height(), s.rect.height()) << s.text;
     }
 }
 
@@ -97,6 +107,18 @@ TEST_F(SetupDialog, OpensWithTheItemsTheSelectionAndThePeriod)
     EXPECT_EQ(Edit("1005")->text(), "20000");
     EXPECT_EQ(Edit("1034")->text(), "2007-05-12 08:00:00");
     EXPECT_EQ(Edit("1047")->text(), "2007-05-12 10:46:40");
+
+    // Both show their text from its start, the date first, as an edit does
+    // that was given its text and not typed into.
+    for (const char* id : {"1034", "1047"}) {
+        QLineEdit* edit = Edit(id);
+        QLineEdit reference(edit->text(), &dialog);
+        reference.setGeometry(QRect(QPoint(0, 0), edit->size()));
+        reference.setCursorPosition(0);
+        reference.show();
+        EXPECT_EQ(edit->grab().toImage(), reference.grab().toImage()) << id;
+        EXPECT_EQ(edit->cursorPosition(), 0) << id;
+    }
 }
 
 TEST_F(SetupDialog, RendersTheEditsWhereTheirRectanglesAre)
@@ -156,13 +178,24 @@ TEST_F(SetupDialog, CountOutOfRangeBringsTheRangeMessageAndStartStaysOpen)
     EXPECT_EQ(choice, 2);
 }
 
-TEST_F(SetupDialog, TextThatIsNotANumberIsReportedAndReplaced)
+TEST_F(SetupDialog, TextThatIsNotANumberIsReportedAndReplacedButAnEmptiedFieldWaits)
 {
     TypeCount("12");
     dialogs.ClearLog();
     QTest::keyClicks(Edit("1005"), "x");
-    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>({kRange}));
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>({kNotInteger}));
     EXPECT_EQ(Edit("1005")->text(), "12");
+
+    // Clearing the field to type another number asks nothing and leaves it empty.
+    dialogs.ClearLog();
+    Edit("1005")->selectAll();
+    QTest::keyClick(Edit("1005"), Qt::Key_Backspace);
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_EQ(Edit("1005")->text(), "");
+    // Start with nothing in it is refused with the message for a non-integer.
+    QTest::mouseClick(Control<QPushButton>("1"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>({kNotInteger}));
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(SetupDialog, EnterPressesStart)
