@@ -1,12 +1,10 @@
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
+#include "ChildProcess.h"
 
-#include <sys/types.h>
+#include <memory>
+#include <string>
+#include <vector>
 
 // Runs the simulated meter (the lx47sim binary named by the environment
 // variable VEXALOG_SIM) for one test and talks to it through its stdin and
@@ -19,9 +17,6 @@
 class CSimulatedMeter {
 public:
     explicit CSimulatedMeter(const std::vector<std::string>& arguments = {}, int startTimeoutMs = 5000);
-    ~CSimulatedMeter();
-    CSimulatedMeter(const CSimulatedMeter&) = delete;
-    CSimulatedMeter& operator=(const CSimulatedMeter&) = delete;
 
     // True once the simulator has announced its device.
     bool Started() const { return m_started; }
@@ -31,7 +26,7 @@ public:
     std::string DevicePath() const;
 
     // Sends one command line (without its newline) to the simulator's stdin.
-    bool Send(const std::string& command);
+    bool Send(const std::string& command) { return m_process && m_process->Send(command); }
     // Closes the simulator's stdin (the simulator keeps running).
     void CloseInput();
 
@@ -45,29 +40,15 @@ public:
     // Number of stdout lines so far that start with `prefix`.
     int CountLines(const std::string& prefix) const;
 
-    pid_t Pid() const { return m_pid; }
+    pid_t Pid() const { return m_process ? m_process->Pid() : -1; }
     // True while the process has not ended.
-    bool IsRunning();
+    bool IsRunning() { return m_process && m_process->IsRunning(); }
 
     // A path in the temporary folder for --link that no other test process uses.
     static std::string TempLinkPath(const std::string& stem);
 
 private:
-    void ReadOutput();
-    void Stop();
-
-    pid_t m_pid = -1;
-    int m_input = -1;  // our end of the simulator's stdin
-    int m_output = -1; // our end of the simulator's stdout
+    std::unique_ptr<CChildProcess> m_process;
     bool m_started = false;
-    bool m_reaped = false;
     std::string m_error;
-    std::thread m_reader;
-
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<std::string> m_lines;
-    std::size_t m_nextLine = 0; // where WaitFor looks next
-    std::string m_devicePath;
-    bool m_outputClosed = false;
 };

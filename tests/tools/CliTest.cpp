@@ -1,42 +1,69 @@
 // The command-line companion run as a user runs it, against the simulated
 // meter on a pseudo-terminal: watch, record into a data file, and info on it.
+#include "ChildProcess.h"
+#include "CommaLocale.h"
 #include "SimulatedMeter.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
 
 struct CliRun {
     int exitCode = -1;
-    std::string output; // stdout and stderr together
+    std::string output; // stdout and stderr together, every byte
 };
 
-CliRun RunCli(const std::string& arguments)
+// Runs the companion through the shell; environment: "NAME=value " words put before it.
+CliRun RunCli(const std::string& arguments, const std::string& environment = {})
 {
     const char* cli = std::getenv("VEXALOG_CLI");
     if (cli == nullptr)
         return {-1, "VEXALOG_CLI is not set"};
     CliRun run;
-    FILE* pipe = popen((std::string(cli) + " " + arguments + " 2>&1 </dev/null").c_str(), "r");
+    FILE* pipe = popen((environment + std::string(cli) + " " + arguments + " 2>&1 </dev/null").c_str(), "r");
     if (pipe == nullptr)
         return run;
     char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        run.output += buffer;
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, n);
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// The companion left running while the test drives the meter.
+std::unique_ptr<CChildProcess> StartCli(const std::vector<std::string>& arguments,
+                                        const std::vector<std::string>& environment = {})
+{
+    const char* cli = std::getenv("VEXALOG_CLI");
+    return std::make_unique<CChildProcess>(cli != nullptr ? cli : "", arguments, environment, true);
+}
+
+// The sample lines of a data file (after the header), without their line ends.
+std::vector<std::string> SampleLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    const std::size_t header = text.find("\r\r\n");
+    if (header == std::string::npos)
+        return lines;
+    for (std::size_t at = header + 3, end; (end = text.find("\r\r\n", at)) != std::string::npos; at = end + 3)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
 }
 
 std::string ReadAll(const std::filesystem::path& path)
@@ -71,37 +98,107 @@ protected:
     std::unique_ptr<CSimulatedMeter> m_sim;
 };
 
-TEST_F(CliTest, RecordWritesTheReadingsToADataFileThatInfoReadsBack)
+TEST_F(CliTest, RecordWritesTheReadingsToADataFileThatInfoReadsBackWhateverTheLocale)
 {
     ASSERT_NO_FATAL_FAILURE(StartMeter());
-    const std::filesystem::path out = m_dir / "street.txt";
+    // Under a locale with a decimal comma the file and the output still use the point.
+    for (const std::string locale : {"C", kCommaLocale}) {
+        SCOPED_TRACE(locale);
+        if (locale == kCommaLocale && !CCommaLocale().Active())
+            GTEST_SKIP() << kNoCommaLocale;
+        const std::string environment = "LC_ALL=" + locale + " ";
+        const std::filesystem::path out = m_dir / ("street-" + locale + ".txt");
+        const CliRun record = RunCli(
+            "record --device " + m_device + " --interval 0.5 --count 4 --timeout 30 --out " + out.string(), environment);
+        ASSERT_EQ(record.exitCode, 0) << record.output;
+        EXPECT_NE(record.output.find("every 0.5 s"), std::string::npos) << record.output;
+        EXPECT_NE(record.output.find("saved 4 readings to " + out.string()), std::string::npos) << record.output;
+
+        // The header, then exactly the four readings, every line ending CR CR LF.
+        const std::string text = ReadAll(out);
+        const std::string header = "ORVANTIS LX47 DATA LOGGER SamplingRate:0.5;\r\r\n";
+        ASSERT_EQ(text.substr(0, header.size()), header);
+        const std::vector<std::string> lines = SampleLines(text);
+        ASSERT_EQ(lines.size(), 4u) << text;
+        std::size_t size = header.size();
+        for (const std::string& line : lines) {
+            EXPECT_NE(line.find(", 72.50, dBA"), std::string::npos) << line;
+            size += line.size() + 3;
+        }
+        EXPECT_EQ(text.size(), size);
+
+        const CliRun info = RunCli("info " + out.string(), environment);
+        ASSERT_EQ(info.exitCode, 0) << info.output;
+        EXPECT_NE(info.output.find("Sampling rate: 0.5 s"), std::string::npos) << info.output;
+        EXPECT_NE(info.output.find("Samples: 4"), std::string::npos) << info.output;
+        EXPECT_NE(info.output.find("Record sets: 1"), std::string::npos) << info.output;
+        EXPECT_NE(info.output.find("Average: 72.50"), std::string::npos) << info.output;
+    }
+}
+
+TEST_F(CliTest, AnInterruptedRecordingIsSavedAndTheExitTellsOfTheInterruption)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const std::filesystem::path out = m_dir / ("interrupted-" + std::to_string(signal) + ".txt");
+        auto record = StartCli({"record", "--device", m_device, "--count", "1000", "--out", out.string()});
+        ASSERT_FALSE(record->WaitFor("reading 3 ", 15000).empty()) << record->Output();
+        record->Signal(signal);
+        EXPECT_EQ(record->WaitExit(15000), 128 + signal) << record->Output();
+        const std::vector<std::string> lines = SampleLines(ReadAll(out));
+        ASSERT_GE(lines.size(), 3u) << record->Output();
+        const std::string count = std::to_string(lines.size());
+        EXPECT_NE(record->Output().find("interrupted after " + count + " readings"), std::string::npos)
+            << record->Output();
+        EXPECT_NE(record->Output().find("saved " + count + " readings to " + out.string()), std::string::npos)
+            << record->Output();
+    }
+}
+
+TEST_F(CliTest, ReadingsTheChosenFileCannotTakeGoToAFallbackFileThatIsNamed)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    const std::filesystem::path out = m_dir / "taken.txt";
+    auto record = StartCli({"record", "--device", m_device, "--count", "3", "--out", out.string()},
+                           {"TMPDIR=" + m_dir.string()});
+    ASSERT_FALSE(record->WaitFor("recording ", 15000).empty()) << record->Output();
+    // Something takes the file's place while the readings come in.
+    std::filesystem::create_directory(out);
+    EXPECT_EQ(record->WaitExit(30000), 1) << record->Output();
+    const std::string saved = record->WaitFor("saved 3 readings to ", 0);
+    ASSERT_FALSE(saved.empty()) << record->Output();
+    const std::string fallback = saved.substr(std::string("saved 3 readings to ").size());
+    EXPECT_EQ(std::filesystem::path(fallback).parent_path(), m_dir);
+    EXPECT_EQ(SampleLines(ReadAll(fallback)).size(), 3u);
+    EXPECT_NE(record->Output().find("could not be saved"), std::string::npos) << record->Output();
+    EXPECT_TRUE(std::filesystem::is_directory(out));
+}
+
+TEST_F(CliTest, AnOvernightRecordingGoesOnPastTheMetersMidnight)
+{
+    // The meter's clock a few seconds before its midnight, whatever the PC's clock says.
+    m_sim = std::make_unique<CSimulatedMeter>(std::vector<std::string>{
+        "--level", "const:72.5", "--clock", "23:59:54", "--link", m_device, "--exit-with-parent"});
+    ASSERT_TRUE(m_sim->Started()) << m_sim->Error();
+    const std::filesystem::path out = m_dir / "overnight.txt";
     const CliRun record =
-        RunCli("record --device " + m_device + " --interval 0.5 --count 4 --timeout 30 --out " + out.string());
+        RunCli("record --device " + m_device + " --interval 1 --count 10 --timeout 40 --out " + out.string());
     ASSERT_EQ(record.exitCode, 0) << record.output;
-    EXPECT_NE(record.output.find("saved 4 readings to " + out.string()), std::string::npos) << record.output;
-
-    // The header, then exactly the four readings, every line ending CR CR LF.
-    const std::string text = ReadAll(out);
-    const std::string header = "ORVANTIS LX47 DATA LOGGER SamplingRate:0.5;\r\r\n";
-    ASSERT_EQ(text.substr(0, header.size()), header);
-    std::vector<std::string> lines;
-    for (std::size_t at = header.size(), end; (end = text.find("\r\r\n", at)) != std::string::npos; at = end + 3)
-        lines.push_back(text.substr(at, end - at));
-    ASSERT_EQ(lines.size(), 4u) << text;
-    for (const std::string& line : lines)
-        EXPECT_NE(line.find(", 72.50, dBA"), std::string::npos) << line;
-    EXPECT_EQ(text.size(), header.size() + [&] {
-        std::size_t n = 0;
-        for (const std::string& line : lines)
-            n += line.size() + 3;
-        return n;
-    }());
-
-    const CliRun info = RunCli("info " + out.string());
-    ASSERT_EQ(info.exitCode, 0) << info.output;
-    EXPECT_NE(info.output.find("Samples: 4"), std::string::npos) << info.output;
-    EXPECT_NE(info.output.find("Record sets: 1"), std::string::npos) << info.output;
-    EXPECT_NE(info.output.find("Average: 72.50"), std::string::npos) << info.output;
+    const std::vector<std::string> lines = SampleLines(ReadAll(out));
+    ASSERT_EQ(lines.size(), 10u) << record.output;
+    // One reading a meter second; the date moves on once, with the meter's midnight.
+    std::string before;
+    int dateChanges = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string date = lines[i].substr(0, lines[i].find(','));
+        if (i > 0 && date != before) {
+            ++dateChanges;
+            EXPECT_NE(lines[i].find(", 0:00:0"), std::string::npos) << lines[i];
+        }
+        before = date;
+    }
+    EXPECT_EQ(dateChanges, 1) << ReadAll(out);
 }
 
 TEST_F(CliTest, WatchPrintsTheDisplayOnceItChanges)
@@ -122,14 +219,64 @@ TEST_F(CliTest, WatchPrintsTheDisplayOnceItChanges)
         EXPECT_NE(lines[i], lines[i - 1]) << watch.output;
 }
 
+TEST_F(CliTest, WatchPicksTheMeterUpAgainAfterEveryUnplugAndSilence)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    auto watch = StartCli({"watch", "--device", m_device});
+    ASSERT_FALSE(watch->WaitFor("connected", 15000).empty()) << watch->Output();
+    ASSERT_FALSE(watch->WaitForLineWith("072.5 dB", 5000).empty()) << watch->Output();
+    for (const auto& [gone, back] : {std::pair{"vanish", "appear"}, std::pair{"silent", "resume"},
+                                     std::pair{"vanish", "appear"}}) {
+        SCOPED_TRACE(gone);
+        ASSERT_TRUE(m_sim->Send(gone));
+        ASSERT_FALSE(watch->WaitFor("link lost", 15000).empty()) << watch->Output();
+        ASSERT_TRUE(m_sim->Send(back));
+        ASSERT_FALSE(watch->WaitFor("connected", 20000).empty()) << watch->Output();
+        // The display is printed again.
+        ASSERT_FALSE(watch->WaitForLineWith("072.5 dB", 5000).empty()) << watch->Output();
+    }
+    watch->Signal(SIGINT);
+    EXPECT_EQ(watch->WaitExit(15000), 0) << watch->Output();
+}
+
 TEST_F(CliTest, WrongUseAndBadFilesAreRefusedWithAReason)
 {
-    const CliRun noOut = RunCli("record --device /dev/null");
-    EXPECT_EQ(noOut.exitCode, 2);
-    EXPECT_NE(noOut.output.find("--out"), std::string::npos) << noOut.output;
-
-    const CliRun both = RunCli("watch --port 1 --device /dev/null");
-    EXPECT_EQ(both.exitCode, 2);
+    const std::string locked = (m_dir / "locked.txt").string();
+    std::ofstream(locked) << "keep";
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    const std::string device = " --device /dev/null";
+    const std::string out = " --out " + (m_dir / "out.txt").string();
+    // Each is refused before any port is opened or anything recorded.
+    const struct {
+        std::string arguments;
+        const char* reason;
+    } cases[] = {
+        {"record --device /dev/null", "--out"},
+        {"watch --port 1 --device /dev/null", "either --port N or --device PATH"},
+        {"watch --port 5x", "--port wants a port number from 1 to 100, not '5x'"},
+        {"watch" + device + " --seconds abc", "--seconds wants seconds from 0.001 to 2147483, not 'abc'"},
+        {"watch" + device + " --seconds 1e12", "not '1e12'"},
+        {"watch" + device + " --seconds nan", "not 'nan'"},
+        {"watch" + device + " --seconds -1", "not '-1'"},
+        {"watch" + device + " --seconds 0,5", "not '0,5'"},
+        {"watch" + device + " --secs 3", "unknown option --secs"},
+        {"watch" + device + " now", "unexpected argument 'now'"},
+        {"record" + device + out + " --timeout abc", "--timeout wants seconds"},
+        {"record" + device + out + " --count 10x", "--count wants a number of readings from 0 to 40000, not '10x'"},
+        {"record" + device + out + " --count 40001", "not '40001'"},
+        {"record" + device + out + " --interval 0", "--interval wants seconds from 0.1 to 3600, not '0'"},
+        {"record" + device + out + " --count 5 --count 6", "--count is given twice"},
+        {"record" + device + " --out " + (m_dir / "missing" / "x.txt").string(), "No such file or directory"},
+        {"record" + device + " --out " + locked, "the file is write-protected"},
+        {"record" + device + " --out " + m_dir.string(), "Is a directory"},
+        {"info", "give one data file"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.arguments);
+        EXPECT_EQ(run.exitCode, 2) << c.arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.reason), std::string::npos) << c.arguments << "\n" << run.output;
+        EXPECT_EQ(run.output.find("readings every"), std::string::npos) << run.output;
+    }
 
     const std::filesystem::path notData = m_dir / "notes.txt";
     std::ofstream(notData) << "orvantis lx47 data logger SamplingRate:0.5;\r\n";
@@ -140,6 +287,24 @@ TEST_F(CliTest, WrongUseAndBadFilesAreRefusedWithAReason)
     const CliRun missing = RunCli("info " + (m_dir / "none.txt").string());
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_FALSE(missing.output.empty());
+}
+
+TEST_F(CliTest, InfoShowsTheFilesTextsEscapedAndWhole)
+{
+    // Units that would clear the screen, or end a line early at their NUL.
+    const std::filesystem::path file = m_dir / "hostile.txt";
+    const std::string nul("d\0A", 3);
+    std::ofstream(file, std::ios::binary) << "ORVANTIS LX47 DATA LOGGER SamplingRate:1.0;\r\r\n"
+                                          << "7-3-2007, 9:05:07, 65.30, \x1b[2J\r\r\n"
+                                          << "7-3-2007, 9:05:08, 66.30, " << nul << "\r\r\n";
+    const CliRun info = RunCli("info " + file.string());
+    ASSERT_EQ(info.exitCode, 0) << info.output;
+    EXPECT_EQ(info.output.find('\x1b'), std::string::npos);
+    EXPECT_EQ(info.output.find('\0'), std::string::npos);
+    EXPECT_NE(info.output.find("Set 1: 0..0, \\x1b[2, 2007-03-07 09:05:07, 1 sample\n"), std::string::npos)
+        << info.output;
+    EXPECT_NE(info.output.find("Set 2: 1..1, d\\x00A, 2007-03-07 09:05:08, 1 sample\n"), std::string::npos)
+        << info.output;
 }
 
 } // namespace
