@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -317,6 +318,71 @@ TEST_F(VexalogViewTest, PortCommandsMarkTheirItemAndTheLastPortIsRememberedWhenT
 
     m_view.reset();
     EXPECT_EQ(CPrivateProfile(m_ini).ReadString(CSerialLink::kProfileSection, CSerialLink::kProfileKey), "12");
+}
+
+// A user who reads the end-of-monitoring question for three seconds before
+// answering OK, the event loop running meanwhile as under a modal dialog.
+class CSlowUser final : public IDialogSeam {
+public:
+    MsgAnswer MessageBox(const std::string&, const std::string& text, MsgButtons buttons, MsgIcon) override
+    {
+        texts.push_back(text);
+        if (buttons == MsgButtons::OkCancel) {
+            for (int i = 0; i < 30; ++i) {
+                QTest::qWait(100);
+                whileAsked(i == 29);
+            }
+        }
+        return MsgAnswer::Ok;
+    }
+    std::optional<std::string> SaveFileName(const FileDialogRequest&) override { return savePath; }
+    std::optional<std::string> OpenFileName(const FileDialogRequest&) override { return std::nullopt; }
+
+    std::function<void(bool last)> whileAsked;
+    std::string savePath;
+    std::vector<std::string> texts;
+};
+
+TEST_F(VexalogViewTest, TheEndOfMonitoringQuestionWaitsWithoutStoppingTheLink)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    CSlowUser user;
+    user.savePath = (m_dir / "asked.txt").string();
+    CVexalogView::Options options;
+    options.iniPath = m_ini;
+    options.clock = &m_clock; // four times as fast: two silent seconds are half a real one
+    options.timing.link = LinkTiming{100, 2};
+    options.timing.watcherPeriod = 100ms;
+    CVexalogView view(user, options);
+    view.SetStartupPort(1);
+    view.OnInitialUpdate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Link().Connected(); }, 5000));
+
+    int linkDown = 0;
+    QImage shownAtTheEnd;
+    user.whileAsked = [&](bool last) {
+        if (!view.Link().Connected() || !view.Link().Link().PortOpen())
+            ++linkDown;
+        if (last)
+            shownAtTheEnd = view.grab(QRect(QPoint(0, 0), CVexalogView::FormSize())).toImage();
+    };
+    view.Controller().SetParameters(0.5, 3);
+    view.OnCommand(CommandId::Run);
+    const std::string question = "Monitoring Time has finished. Do you want to save data?";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !user.texts.empty(); }, 15000));
+    EXPECT_EQ(user.texts, std::vector<std::string>({question}));
+    // Data kept coming while the question waited: the link stayed up, the panel lit.
+    EXPECT_EQ(linkDown, 0);
+    EXPECT_EQ(shownAtTheEnd.convertToFormat(QImage::Format_RGB32).copy(kUpperPanel),
+              view.Panel().Face().convertToFormat(QImage::Format_RGB32).copy(kUpperPanel));
+    // The answer saved the three readings.
+    std::ifstream file(user.savePath, std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = content.str().find("\r\r\n", at)) != std::string::npos; at += 3)
+        ++lines;
+    EXPECT_EQ(lines, 4u) << content.str();
 }
 
 } // namespace
