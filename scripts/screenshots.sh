@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/: the main window on a virtual display, once
-# with no meter (the unlit face) and once on the simulated meter while
-# recording. Needs xvfb, xdotool and imagemagick (apt-get install them).
+# with no meter (the unlit face), with its Real-Time Setup and port dialogs,
+# and once on the simulated meter while recording. Needs xvfb, xdotool and
+# imagemagick (apt-get install them). VEXALOG_XVFB picks the display number.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VEXALOG_BUILD:-$here/build}"
@@ -14,21 +15,39 @@ trap 'kill $xvfb 2>/dev/null || true' EXIT
 export DISPLAY="$display"
 sleep 1
 
-shoot() { # name
-    local window
+window() { # title: waits for a window of that title and prints its id
+    local id=""
     for _ in $(seq 50); do
-        window=$(xdotool search --name '^LX47$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
         sleep 0.2
     done
+    echo "$id"
+}
+
+shoot() { # name
+    window LX47 >/dev/null
     sleep "${SETTLE:-2}"
     import -window root -crop 820x620+0+0 "$out/$1.png"
 }
 
+shoot_dialog() { # title name
+    local id
+    id=$(window "$1")
+    sleep 1
+    import -window "$id" "$out/$2.png"
+    xdotool key --window "$id" Escape
+    sleep 0.5
+}
+
 # No meter: an empty working folder, so no port is remembered.
 empty="$(mktemp -d)"
-(cd "$empty" && "$build/app/vexalog") &
+(cd "$empty" && exec "$build/app/vexalog") &
 app=$!
 shoot main-window-not-connected
+xdotool key --window "$(window LX47)" alt+r u # Real Time > Setup
+shoot_dialog "Real-Time Setup" setup-dialog
+xdotool key --window "$(window LX47)" alt+c Up Return # Com Port > Other
+shoot_dialog Port port-dialog
 kill $app; wait $app 2>/dev/null || true
 rm -rf "$empty"
 
@@ -38,6 +57,7 @@ demo=$!
 SETTLE=2 shoot main-window-connected-idle
 xdotool mousemove 107 34 click 1 # Run on the toolbar
 SETTLE=8 shoot main-window-connected
-pkill -f "$build/app/vexalog" || true
+# The program of the demo, by the process that owns its window.
+kill "$(xdotool getwindowpid "$(window LX47)")" 2>/dev/null || true
 wait $demo 2>/dev/null || true
 echo "screenshots in $out"

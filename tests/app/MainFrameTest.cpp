@@ -460,38 +460,26 @@ bool HasMaximiseBox(Qt::WindowFlags flags)
     return !(flags & Qt::CustomizeWindowHint) || (flags & Qt::WindowMaximizeButtonHint);
 }
 
-TEST(MainFrameSize, LargeScreenOpensAt820x620WithoutMaximiseBox)
-{
-    CMainFrame frame;
-    frame.ApplyInitialSize(QSize(1024, 768));
-    EXPECT_EQ(frame.size(), QSize(820, 620));
-    EXPECT_FALSE(HasMaximiseBox(frame.windowFlags()));
-    EXPECT_TRUE(frame.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_TRUE(frame.windowFlags() & Qt::WindowMinimizeButtonHint);
-}
-
-TEST(MainFrameSize, SmallScreensKeepTheMaximiseBoxAndShowAsMuchOfTheFrameAsFits)
+TEST(MainFrameSize, OpensAt820x620AsFarAsTheScreenHasRoomAndOnlySmallScreensKeepTheMaximiseBox)
 {
     const struct {
         QSize screen;
         QSize available;
         QSize expected;
     } cases[] = {
-        {QSize(800, 600), QSize(800, 570), QSize(800, 570)},
-        {QSize(1024, 600), QSize(1024, 560), QSize(820, 560)},
-        {QSize(800, 768), QSize(800, 740), QSize(800, 620)},
-        {QSize(640, 480), QSize(640, 480), QSize(640, 480)},
+        {QSize(1024, 768), QSize(1024, 768), QSize(820, 620)},  {QSize(1920, 1080), QSize(1920, 1050), QSize(820, 620)},
+        {QSize(800, 600), QSize(800, 570), QSize(800, 570)},    {QSize(1024, 600), QSize(1024, 560), QSize(820, 560)},
+        {QSize(800, 768), QSize(800, 740), QSize(800, 620)},    {QSize(640, 480), QSize(640, 480), QSize(640, 480)},
     };
     for (const auto& c : cases) {
         CMainFrame frame;
         frame.ApplyInitialSize(c.screen, c.available);
         EXPECT_EQ(frame.size(), c.expected) << c.screen.width() << "x" << c.screen.height();
-        EXPECT_TRUE(HasMaximiseBox(frame.windowFlags()));
+        const bool large = c.screen.width() > 800 && c.screen.height() > 600;
+        EXPECT_EQ(HasMaximiseBox(frame.windowFlags()), !large) << c.screen.width() << "x" << c.screen.height();
+        EXPECT_TRUE(!large || (frame.windowFlags() & Qt::WindowCloseButtonHint));
+        EXPECT_TRUE(!large || (frame.windowFlags() & Qt::WindowMinimizeButtonHint));
     }
-    // A large screen with room to spare opens the frame at its own size.
-    CMainFrame frame;
-    frame.ApplyInitialSize(QSize(1920, 1080), QSize(1920, 1050));
-    EXPECT_EQ(frame.size(), QSize(820, 620));
 }
 
 TEST(MainFrameStatusBar, LockPanesShowTheKeysAndAreLeftOutWhereThePlatformCannotTell)
