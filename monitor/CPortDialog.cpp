@@ -1,6 +1,7 @@
 #include "CPortDialog.h"
 
 #include "DialogUnits.h"
+#include "MainForm.h"
 #include "PortEntry.h"
 
 #include <QLabel>
@@ -12,7 +13,7 @@ CPortDialog::CPortDialog(int port, IDialogSeam& dialogs, QWidget* parent)
 {
     setObjectName(QString::number(kResourceId));
     setWindowTitle(QStringLiteral("Port"));
-    setFont(QFont(QStringLiteral("MS Shell Dlg"), 8));
+    setFont(ShellDialogFont(8));
     setFixedSize(DialogUnitsToPixelsX(156), DialogUnitsToPixelsY(47));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

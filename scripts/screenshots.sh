@@ -30,12 +30,18 @@ shoot() { # name
     import -window root -crop 820x620+0+0 "$out/$1.png"
 }
 
+keys() { # keys typed into the main window
+    xdotool windowfocus --sync "$(window LX47)"
+    xdotool key --delay 150 "$@"
+}
+
 shoot_dialog() { # title name
     local id
     id=$(window "$1")
+    [ -n "$id" ] || { echo "no window \"$1\"" >&2; return 1; }
     sleep 1
     import -window "$id" "$out/$2.png"
-    xdotool key --window "$id" Escape
+    xdotool windowfocus --sync "$id" key Escape
     sleep 0.5
 }
 
@@ -44,9 +50,9 @@ empty="$(mktemp -d)"
 (cd "$empty" && exec "$build/app/vexalog") &
 app=$!
 shoot main-window-not-connected
-xdotool key --window "$(window LX47)" alt+r u # Real Time > Setup
+keys alt+r u # Real Time > Setup
 shoot_dialog "Real-Time Setup" setup-dialog
-xdotool key --window "$(window LX47)" alt+c Up Return # Com Port > Other
+keys alt+c Up Return # Com Port > Other
 shoot_dialog Port port-dialog
 kill $app; wait $app 2>/dev/null || true
 rm -rf "$empty"

@@ -1,5 +1,6 @@
 #include "CPortDialog.h"
 #include "DialogUnits.h"
+#include "MainForm.h"
 #include "PortEntry.h"
 #include "ScriptedDialogs.h"
 
@@ -53,6 +54,9 @@ TEST(PortDialog, ControlsStandWhereTheResourcePutsThem)
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Port");
     EXPECT_EQ(dialog.size(), QSize(DialogUnitsToPixelsX(156), DialogUnitsToPixelsY(47)));
+    // The form's face, with the same narrow fallback where it is missing.
+    EXPECT_EQ(dialog.font().families(), ShellDialogFont(8).families());
+    EXPECT_EQ(dialog.font().pointSize(), 8);
 
     auto* ok = Control<QPushButton>(dialog, "1");
     auto* cancel = Control<QPushButton>(dialog, "2");
