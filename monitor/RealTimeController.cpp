@@ -99,8 +99,7 @@ void CRealTimeController::RecordByMeterClock(double value)
         EndMonitoring();
         return;
     }
-    const std::int64_t clockTime = MeterClockTime();
-    const std::int64_t elapsed = clockTime - m_lastReadingClock;
+    const std::int64_t elapsed = MeterClockTime() - m_lastReadingClock;
     // At 0.5 s every display value is recorded: the meter clock only has whole seconds.
     if (static_cast<double>(elapsed) < m_period && m_period != 0.5)
         return;
