@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// An OLE2 compound file (version 3, 512-byte sectors) holding one stream
+// under the root storage, as an .xls file holds its "Workbook" stream. A
+// stream shorter than 4096 bytes lives in the mini stream, as the format
+// requires; the sector allocation table grows through DIFAT sectors when it
+// needs more than the header's 109 entries.
+std::string BuildCompoundFile(std::string_view streamName, std::string_view stream);
