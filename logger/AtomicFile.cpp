@@ -63,6 +63,11 @@ int WriteAll(int fd, std::string_view bytes)
 
 std::string ReplaceFileAtomically(const std::string& path, std::string_view bytes)
 {
+    return ReplaceFileAtomically(path, std::vector<std::string_view>{bytes});
+}
+
+std::string ReplaceFileAtomically(const std::string& path, const std::vector<std::string_view>& pieces)
+{
     if (path.empty())
         return "no file name was given";
     std::string target = path;
@@ -97,8 +102,9 @@ std::string ReplaceFileAtomically(const std::string& path, std::string_view byte
             // Only a privileged user may hand a file to someone else; the mode still holds.
         }
     }
-    if (const int error = WriteAll(fd, bytes))
-        return abandon(error);
+    for (std::string_view bytes : pieces)
+        if (const int error = WriteAll(fd, bytes))
+            return abandon(error);
     if (::fsync(fd) != 0)
         return abandon(errno);
     if (::close(fd) != 0) {

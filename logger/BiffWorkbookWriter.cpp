@@ -203,7 +203,7 @@ std::string BuildSheet(const WorkbookSheet& sheet, bool selected, CStringTable& 
 
 } // namespace
 
-std::string BuildBiffWorkbookStream(const Workbook& workbook)
+std::vector<std::string> BuildBiffWorkbookStream(const Workbook& workbook)
 {
     // The sheets first, so the shared strings are known; then the globals,
     // whose sheet list points at the sheets that follow them.
@@ -233,9 +233,6 @@ std::string BuildBiffWorkbookStream(const Workbook& workbook)
         globals.PatchU32(positions[i], static_cast<std::uint32_t>(offset));
         offset += sheets[i].size();
     }
-    std::string stream = std::move(globals.Bytes());
-    stream.reserve(offset);
-    for (const std::string& sheet : sheets)
-        stream += sheet;
-    return stream;
+    sheets.insert(sheets.begin(), std::move(globals.Bytes()));
+    return sheets;
 }

@@ -45,7 +45,9 @@ std::int16_t ClampColumns(std::size_t count)
     return static_cast<std::int16_t>(std::min<std::size_t>(count, std::numeric_limits<std::int16_t>::max()));
 }
 
-bool EndsInXls(const std::string& path)
+} // namespace
+
+bool CSheetFileIsWorkbook(const std::string& path)
 {
     if (path.size() < 4)
         return false;
@@ -56,14 +58,12 @@ bool EndsInXls(const std::string& path)
     return tail == ".xls";
 }
 
-} // namespace
-
 CSheetFile::CSheetFile(const std::string& path, const std::string& sheetOrSeparator, bool backup,
                        CWorkbookDriver* driver)
     : m_backup(backup)
     , m_filePath(path)
 {
-    m_workbookMode = EndsInXls(path);
+    m_workbookMode = CSheetFileIsWorkbook(path);
     if (m_workbookMode) {
         m_sheetName = sheetOrSeparator;
         m_separator = kWorkbookSeparator;

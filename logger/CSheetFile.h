@@ -9,6 +9,9 @@ class CWorkbookConnection;
 class CWorkbookDriver;
 struct WorkbookResult;
 
+// Whether CSheetFile treats path as a workbook: it ends in ".xls", in any case.
+bool CSheetFileIsWorkbook(const std::string& path);
+
 // A small spreadsheet kept whole in memory as text rows, written back in one
 // go by Commit. A file name ending in ".xls" (in any case) is a workbook,
 // read and written through the workbook driver with SQL statements on one

@@ -187,10 +187,11 @@ bool CSheetFile::CommitWorkbook()
             m_database.reset();
             return false;
         }
-        m_sql = "INSERT INTO [" + m_sheetName + "$A1:IV" + std::to_string(i) + "] (";
+        // The statement text is built in place, reusing its buffer.
+        m_sql.assign("INSERT INTO [").append(m_sheetName).append("$A1:IV").append(std::to_string(i)).append("] (");
         const std::size_t named = std::min(m_rowFields.size(), m_headerFields.size());
         for (std::size_t j = 0; j < named; ++j)
-            m_sql += "[" + m_headerFields[j] + "], ";
+            m_sql.append("[").append(m_headerFields[j]).append("], ");
         DropListComma(m_sql, named > 0);
         m_sql += ") VALUES (";
         for (const std::string& field : m_rowFields) {

@@ -48,22 +48,27 @@ void AppendEntry(CByteBuffer& out, std::string_view name, unsigned type, std::ui
     out.U32(0);
 }
 
-void PadToSector(CByteBuffer& out)
-{
-    while (out.Size() % kSector != 0)
-        out.U8(0);
-}
-
 } // namespace
 
 std::string BuildCompoundFile(std::string_view streamName, std::string_view stream)
 {
-    const bool mini = stream.size() < kMiniCutoff;
+    const CCompoundFileLayout layout(streamName, stream.size());
+    std::string file;
+    file.reserve(layout.Head().size() + stream.size() + layout.Tail().size());
+    file += layout.Head();
+    file += stream;
+    file += layout.Tail();
+    return file;
+}
+
+CCompoundFileLayout::CCompoundFileLayout(std::string_view streamName, std::size_t streamSize)
+{
+    const bool mini = streamSize < kMiniCutoff;
     // Sectors in file order: the stream (or the mini stream), the mini FAT,
     // the directory, the FAT, the DIFAT.
-    const std::size_t dataSectors = SectorsFor(mini ? SectorsFor(stream.size(), kMiniSector) * kMiniSector
-                                                    : stream.size(), kSector);
-    const std::size_t miniSectors = mini ? SectorsFor(stream.size(), kMiniSector) : 0;
+    const std::size_t dataSectors = SectorsFor(mini ? SectorsFor(streamSize, kMiniSector) * kMiniSector
+                                                    : streamSize, kSector);
+    const std::size_t miniSectors = mini ? SectorsFor(streamSize, kMiniSector) : 0;
     const std::size_t miniFatSectors = mini ? std::max<std::size_t>(1, SectorsFor(miniSectors, kIdsPerSector)) : 0;
     const std::size_t dirSectors = 1;
     std::size_t fatSectors = 1;
@@ -83,7 +88,7 @@ std::string BuildCompoundFile(std::string_view streamName, std::string_view stre
     const std::uint32_t firstDifat = firstFat + static_cast<std::uint32_t>(fatSectors);
 
     CByteBuffer out;
-    out.Reserve(kSector * (1 + dataSectors + miniFatSectors + dirSectors + fatSectors + difatSectors));
+    out.Reserve(kSector * (1 + miniFatSectors + dirSectors + fatSectors + difatSectors));
 
     // Header.
     out.Raw(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
@@ -108,9 +113,10 @@ std::string BuildCompoundFile(std::string_view streamName, std::string_view stre
     for (std::size_t i = 0; i < kHeaderDifat; ++i)
         out.U32(i < fatSectors ? firstFat + static_cast<std::uint32_t>(i) : kFree);
 
-    // The stream's bytes, in whole (mini) sectors.
-    out.Raw(stream);
-    PadToSector(out);
+    // The stream's bytes follow, padded to whole sectors.
+    m_head = std::move(out.Bytes());
+    out.Bytes().clear();
+    out.Bytes().assign((kSector - streamSize % kSector) % kSector, '\0');
 
     // The mini FAT: one chain through the mini stream.
     if (mini) {
@@ -119,14 +125,13 @@ std::string BuildCompoundFile(std::string_view streamName, std::string_view stre
     }
 
     // The directory: the root storage and the stream under it.
-    const std::uint32_t streamSize = static_cast<std::uint32_t>(stream.size());
     if (mini) {
         AppendEntry(out, "Root Entry", 5, 1, dataSectors ? 0 : kEndOfChain,
                     static_cast<std::uint32_t>(miniSectors * kMiniSector));
-        AppendEntry(out, streamName, 2, kNoStream, miniSectors ? 0 : kEndOfChain, streamSize);
+        AppendEntry(out, streamName, 2, kNoStream, miniSectors ? 0 : kEndOfChain, static_cast<std::uint32_t>(streamSize));
     } else {
         AppendEntry(out, "Root Entry", 5, 1, kEndOfChain, 0);
-        AppendEntry(out, streamName, 2, kNoStream, 0, streamSize);
+        AppendEntry(out, streamName, 2, kNoStream, 0, static_cast<std::uint32_t>(streamSize));
     }
     AppendEntry(out, "", 0, kNoStream, 0, 0);
     AppendEntry(out, "", 0, kNoStream, 0, 0);
@@ -157,5 +162,5 @@ std::string BuildCompoundFile(std::string_view streamName, std::string_view stre
         }
         out.U32(d + 1 < difatSectors ? firstDifat + static_cast<std::uint32_t>(d + 1) : kEndOfChain);
     }
-    return std::move(out.Bytes());
+    m_tail = std::move(out.Bytes());
 }

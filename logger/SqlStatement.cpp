@@ -1,6 +1,5 @@
 #include "SqlStatement.h"
 
-#include <cctype>
 
 namespace {
 
@@ -11,19 +10,35 @@ struct Token {
     std::size_t at = 0;
 };
 
+// ASCII classes, the same whatever the locale.
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+char ToUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 bool IsWordStart(char c)
 {
-    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+    return IsLetter(c) || c == '_';
 }
 
 bool IsWordChar(char c)
 {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
+    return IsLetter(c) || IsDigit(c) || c == '_';
 }
 
 class CSqlLexer {
@@ -35,7 +50,7 @@ public:
     bool Run(std::vector<Token>& tokens, std::string* error)
     {
         for (;;) {
-            while (m_at < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_at])))
+            while (m_at < m_text.size() && IsSpace(m_text[m_at]))
                 ++m_at;
             Token token;
             token.at = m_at;
@@ -125,7 +140,7 @@ bool SameWord(const std::string& a, const char* b)
 {
     std::size_t i = 0;
     for (; i < a.size() && b[i]; ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != b[i])
+        if (ToUpper(a[i]) != b[i])
             return false;
     return i == a.size() && b[i] == '\0';
 }
@@ -300,8 +315,8 @@ int ColumnOf(std::string_view text, std::size_t& at)
 {
     int column = 0;
     std::size_t letters = 0;
-    while (at < text.size() && std::isalpha(static_cast<unsigned char>(text[at])) && letters < 3) {
-        column = column * 26 + (std::toupper(static_cast<unsigned char>(text[at])) - 'A' + 1);
+    while (at < text.size() && IsLetter(text[at]) && letters < 3) {
+        column = column * 26 + (ToUpper(text[at]) - 'A' + 1);
         ++at;
         ++letters;
     }

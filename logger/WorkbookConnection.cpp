@@ -304,8 +304,15 @@ bool CWorkbookConnection::Close()
     // A failed statement leaves the workbook as it was on disk.
     if (!m_changed || m_failed)
         return true;
-    const std::string reason =
-        ReplaceFileAtomically(m_path, BuildCompoundFile("Workbook", BuildBiffWorkbookStream(m_workbook)));
+    const std::vector<std::string> stream = BuildBiffWorkbookStream(m_workbook);
+    std::size_t size = 0;
+    for (const std::string& piece : stream)
+        size += piece.size();
+    const CCompoundFileLayout layout("Workbook", size);
+    std::vector<std::string_view> pieces{layout.Head()};
+    pieces.insert(pieces.end(), stream.begin(), stream.end());
+    pieces.push_back(layout.Tail());
+    const std::string reason = ReplaceFileAtomically(m_path, pieces);
     if (!reason.empty()) {
         m_error = "The workbook \"" + m_path + "\" cannot be written: " + reason + ".";
         return false;

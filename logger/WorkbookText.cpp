@@ -72,6 +72,11 @@ std::u16string Utf8ToUtf16(std::string_view text)
 
 std::size_t Utf16Length(std::string_view text)
 {
+    std::size_t ascii = 0;
+    while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80)
+        ++ascii;
+    if (ascii == text.size())
+        return ascii;
     std::size_t units = 0;
     for (std::size_t at = 0; at < text.size();) {
         char32_t point = 0;

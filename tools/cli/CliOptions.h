@@ -32,3 +32,4 @@ bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error);
 int RunWatch(const CliOptions& options);
 int RunRecord(const CliOptions& options);
 int RunInfo(const CliOptions& options);
+int RunExport(const CliOptions& options);

@@ -17,7 +17,10 @@ void PrintUsage()
                "                     [--ini FILE] [--timeout S]\n"
                "      record N readings every S seconds (default 0.5 s, 100 readings) into a data file\n"
                "  vexalog-cli info FILE\n"
-               "      print the record sets and statistics of a data file\n",
+               "      print the record sets and statistics of a data file\n"
+               "  vexalog-cli export FILE OUT\n"
+               "      write the readings of a data file to OUT as Export Data does: a workbook\n"
+               "      (sheet \"Sheet\": Date, Time, Value, Unit) when OUT ends in .xls, else a text file\n",
                stderr);
 }
 
@@ -39,6 +42,8 @@ int main(int argc, char** argv)
         return RunRecord(*options);
     if (options->command == "info")
         return RunInfo(*options);
+    if (options->command == "export")
+        return RunExport(*options);
     if (options->command != "help" && options->command != "--help")
         std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage();
