@@ -207,22 +207,23 @@ bool CSheetFile::AddRow(const std::vector<std::string>& fields, int row, bool re
         return false;
     }
 
+    // The row text moves into the rows; it is not needed afterwards.
     m_rowText = JoinRow(fields);
     if (row != 0 && row <= m_totalRows) {
         if (replace) {
-            m_rows[static_cast<std::size_t>(row - 1)] = m_rowText;
+            m_rows[static_cast<std::size_t>(row - 1)] = std::move(m_rowText);
         } else {
-            m_rows.insert(m_rows.begin() + (row - 1), m_rowText);
+            m_rows.insert(m_rows.begin() + (row - 1), std::move(m_rowText));
             ++m_totalRows;
         }
     } else if (row != 0) {
         m_currentRow = m_totalRows;
         while (m_rows.size() + 1 < static_cast<std::size_t>(row))
             m_rows.push_back(FillerRow());
-        m_rows.push_back(m_rowText);
+        m_rows.push_back(std::move(m_rowText));
         m_totalRows = row;
     } else {
-        m_rows.push_back(m_rowText);
+        m_rows.push_back(std::move(m_rowText));
         ++m_totalRows;
     }
     if (m_transaction)
@@ -251,9 +252,9 @@ bool CSheetFile::ReadRow(std::vector<std::string>& fields, int row)
     if (m_currentRow > static_cast<int>(m_rows.size()))
         return false;
     fields.clear();
-    m_rowText = m_rows[static_cast<std::size_t>(m_currentRow - 1)];
+    const std::string& text = m_rows[static_cast<std::size_t>(m_currentRow - 1)];
     ++m_currentRow;
-    SplitRow(m_rowText, fields);
+    SplitRow(text, fields);
     return true;
 }
 
