@@ -109,7 +109,7 @@ bool DateTextToSerial(const std::string& text, double& serial)
     return false;
 }
 
-bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error)
+bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::string* error)
 {
     if (!CheckSize(path, error))
         return false;

@@ -9,7 +9,17 @@
 // password, or one larger than the driver is prepared to hold fails with
 // *error saying why. Texts come back as UTF-8, numbers as numbers, dates and
 // times as date numbers.
+//
+// FreeXL does not survive every damaged file, so it reads in a child process
+// of its own that hands the cells back through a pipe: a reader that crashes
+// or hangs on a file makes that file fail here, and the program goes on.
 bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error);
+
+// The same reading done in this process, as the child does it.
+bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::string* error);
+
+// How long the child may take over one workbook.
+inline constexpr int kWorkbookReadSeconds = 120;
 
 // The most cells (rows x columns over all sheets) a workbook may span to be
 // read: one full sheet's worth.
