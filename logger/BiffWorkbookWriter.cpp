@@ -3,7 +3,8 @@
 #include "BiffRecords.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <functional>
+#include <string_view>
 
 namespace {
 
@@ -104,22 +105,55 @@ void AppendGlobalsHead(CByteBuffer& out)
     out.End(at);
 }
 
-// Shared strings: each distinct text once, in order of first use.
+// Shared strings: each distinct text once, in order of first use. An open
+// addressing table of indices keeps the lookup free of one allocation per
+// text.
 class CStringTable {
 public:
+    explicit CStringTable(std::size_t expected)
+    {
+        std::size_t size = 64;
+        while (size < expected * 2)
+            size *= 2;
+        m_slots.assign(size, kEmpty);
+        m_strings.reserve(expected);
+    }
+
     std::uint32_t Index(std::string_view text)
     {
         ++m_references;
-        const auto [it, added] = m_index.try_emplace(text, static_cast<std::uint32_t>(m_strings.size()));
-        if (added)
-            m_strings.push_back(text);
-        return it->second;
+        std::size_t slot = std::hash<std::string_view>()(text) & (m_slots.size() - 1);
+        while (m_slots[slot] != kEmpty) {
+            if (m_strings[m_slots[slot]] == text)
+                return m_slots[slot];
+            slot = (slot + 1) & (m_slots.size() - 1);
+        }
+        const auto index = static_cast<std::uint32_t>(m_strings.size());
+        m_slots[slot] = index;
+        m_strings.push_back(text);
+        if (m_strings.size() * 2 > m_slots.size())
+            Grow();
+        return index;
     }
     const std::vector<std::string_view>& Strings() const { return m_strings; }
     std::uint32_t References() const { return m_references; }
 
 private:
-    std::unordered_map<std::string_view, std::uint32_t> m_index;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+
+    void Grow()
+    {
+        std::vector<std::uint32_t> slots(m_slots.size() * 2, kEmpty);
+        for (std::uint32_t index = 0; index < m_strings.size(); ++index) {
+            std::size_t slot = std::hash<std::string_view>()(m_strings[index]) & (slots.size() - 1);
+            while (slots[slot] != kEmpty)
+                slot = (slot + 1) & (slots.size() - 1);
+            slots[slot] = index;
+        }
+        m_slots.swap(slots);
+    }
+
+    std::vector<std::uint32_t> m_slots;
     std::vector<std::string_view> m_strings;
     std::uint32_t m_references = 0;
 };
@@ -207,7 +241,11 @@ std::vector<std::string> BuildBiffWorkbookStream(const Workbook& workbook)
 {
     // The sheets first, so the shared strings are known; then the globals,
     // whose sheet list points at the sheets that follow them.
-    CStringTable strings;
+    std::size_t cells = 0;
+    for (const WorkbookSheet& sheet : workbook.sheets)
+        for (const std::vector<WorkbookCell>& row : sheet.rows)
+            cells += row.size();
+    CStringTable strings(cells);
     std::vector<std::string> sheets;
     sheets.reserve(workbook.sheets.size());
     for (std::size_t i = 0; i < workbook.sheets.size(); ++i)
