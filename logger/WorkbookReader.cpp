@@ -124,6 +124,7 @@ bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::str
 
     Workbook loaded;
     unsigned long long cells = 0;
+    std::size_t textBytes = 0;
     for (unsigned int index = 0; index < sheetCount && index < 0xFFFF; ++index) {
         const auto sheetIndex = static_cast<unsigned short>(index);
         const char* name = nullptr;
@@ -157,8 +158,13 @@ bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::str
                     break;
                 case FREEXL_CELL_TEXT:
                 case FREEXL_CELL_SST_TEXT:
-                    if (value.value.text_value && *value.value.text_value)
+                    if (value.value.text_value && *value.value.text_value) {
                         sheet.At(row, column) = WorkbookCell::Text(value.value.text_value);
+                        // One long shared text may stand in many cells.
+                        textBytes += sheet.At(row, column).text.size();
+                        if (textBytes > kWorkbookMaxLoadedText)
+                            return Fail(error, path, "it holds more text than this program rewrites");
+                    }
                     break;
                 case FREEXL_CELL_DATE:
                 case FREEXL_CELL_DATETIME:

@@ -26,6 +26,9 @@ inline constexpr int kWorkbookReadSeconds = 120;
 inline constexpr unsigned long long kWorkbookMaxLoadedCells =
     static_cast<unsigned long long>(kWorkbookMaxRows) * kWorkbookMaxColumns;
 
+// The most text (bytes of UTF-8, over all cells) a workbook may hold to be read.
+inline constexpr std::size_t kWorkbookMaxLoadedText = std::size_t{256} << 20;
+
 // Days since 1899-12-30 of "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS";
 // false when the text is none of these.
 bool DateTextToSerial(const std::string& text, double& serial);

@@ -19,8 +19,9 @@
 
 namespace {
 
-// Far more than the most a readable workbook can take.
-constexpr std::size_t kMaxReply = std::size_t{1} << 31;
+// More than the most a readable workbook can take: the bounded cells with
+// their bounded text.
+constexpr std::size_t kMaxReply = kWorkbookMaxLoadedText + kWorkbookMaxLoadedCells * 16;
 
 void Put(std::string& out, const void* data, std::size_t size)
 {
