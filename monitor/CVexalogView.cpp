@@ -77,6 +77,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
                        QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
                    },
                    RealTimeControllerViews{this, this, nullptr})
+    , m_export(dialogs, this)
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
@@ -235,10 +236,11 @@ void CVexalogView::ShowSamplingRate(int index)
 
 bool CVexalogView::HandlesCommand(int id) const
 {
-    // Open, Export Data, Print and DataLogger are not handled yet: the frame
-    // keeps them disabled rather than offer commands that do nothing.
+    // Open, Print and DataLogger are not handled yet: the frame keeps them
+    // disabled rather than offer commands that do nothing.
     switch (id) {
     case CommandId::SaveAs:
+    case CommandId::ExportData:
     case CommandId::Run:
     case CommandId::Stop:
     case CommandId::Setup:
@@ -267,6 +269,8 @@ bool CVexalogView::IsCommandEnabled(int id) const
         return m_controller.CanPrint();
     case CommandId::DataLogger:
         return m_controller.CanDataLogger(m_link.Connected());
+    case CommandId::ExportData:
+        return !m_export.Busy();
     default:
         return HandlesCommand(id);
     }
@@ -282,6 +286,9 @@ void CVexalogView::OnCommand(int id)
     switch (id) {
     case CommandId::SaveAs:
         SaveAs();
+        break;
+    case CommandId::ExportData:
+        m_export.Run(m_controller.Store().Data(), m_controller.Store().Count());
         break;
     case CommandId::Run:
         m_controller.Run();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CExportCommand.h"
 #include "CommandTarget.h"
 #include "CRealTimeSetup.h"
 #include "MainForm.h"
@@ -111,6 +112,7 @@ private:
     CMeterLink m_link;
     CRealTimeController m_controller;
     std::vector<CMeterButton*> m_keys;
+    CExportCommand m_export;
     PortQuestion m_askPort;
     int m_startupPort = 0;
     bool m_initialUpdateDone = false;

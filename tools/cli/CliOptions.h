@@ -54,3 +54,4 @@ inline constexpr double kLongestWait = 2147483.0;
 int RunWatch(const CliOptions& options);
 int RunRecord(const CliOptions& options);
 int RunInfo(const CliOptions& options);
+int RunExport(const CliOptions& options);

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "DataSample.h"
+#include "DialogSeam.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CWorkbookDriver;
+
+// Export Data: the real-time readings written to a workbook (sheet "Sheet",
+// columns Date, Time, Value, Unit), or to a delimited text file for a name
+// that does not end in ".xls".
+
+inline constexpr const char* kExportFinishedText = "Export Data has finish.";
+inline constexpr const char* kExportSheet = "Sheet";
+
+// The save dialog of Export Data: "Data File(*.xls)", initial name "*.xls",
+// default extension "xls", ask before overwriting.
+FileDialogRequest ExportDialogRequest();
+
+// One reading as a row: its date and time texts, the value as "%4.1f"
+// (65.3, 100.0, " 5.0") and the unit.
+std::vector<std::string> ExportRowOf(const DataSample& sample);
+
+struct ExportResult {
+    bool ok = false;
+    std::string message; // kExportFinishedText, or what went wrong
+};
+
+// How far an export has come, readable from another thread: readings handed
+// to the sheet, then statements sent to the driver, out of about twice the
+// readings.
+struct ExportProgress {
+    std::atomic<int> rows{0};
+    std::atomic<int> total{0};
+    // The driver and its statement count when the commit began.
+    std::atomic<const CWorkbookDriver*> driver{nullptr};
+    std::atomic<int> commitBase{-1};
+
+    int Done() const;
+};
+
+// The export itself, on the calling thread: the sheet file with a backup of
+// any old content, the header row, one row per reading, one commit. The
+// workbook is only written when every reading found its row; otherwise the
+// result names the reason and the old file's sheet stays as it was.
+ExportResult ExportReadings(const std::string& path, const DataSample* readings, int count,
+                            CWorkbookDriver* driver = nullptr, ExportProgress* progress = nullptr);
+
+// ExportReadings on a thread of its own, over the readings it is handed (a
+// copy: the store may go on recording or be cleaned meanwhile).
+class CExportWorker {
+public:
+    CExportWorker(std::string path, std::vector<DataSample> readings);
+    // Waits for the export to end.
+    ~CExportWorker();
+    CExportWorker(const CExportWorker&) = delete;
+    CExportWorker& operator=(const CExportWorker&) = delete;
+
+    void Start();
+    bool Finished() const { return m_finished.load(std::memory_order_acquire); }
+    // The outcome, once Finished().
+    const ExportResult& Result() const { return m_result; }
+    const ExportProgress& Progress() const { return m_progress; }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::unique_ptr<CWorkbookDriver> m_driver;
+    std::string m_path;
+    std::vector<DataSample> m_readings;
+    ExportResult m_result;
+    ExportProgress m_progress;
+    std::atomic<bool> m_finished{false};
+    std::thread m_thread;
+};

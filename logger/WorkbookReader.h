@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Workbook.h"
+
+#include <string>
+
+// Reads the cell values of every sheet of an existing .xls workbook through
+// FreeXL. A file that FreeXL cannot read as a workbook, one protected by a
+// password, or one larger than the driver is prepared to hold fails with
+// *error saying why. Texts come back as UTF-8, numbers as numbers, dates and
+// times as date numbers.
+//
+// FreeXL does not survive every damaged file, so it reads in a child process
+// of its own that hands the cells back through a pipe: a reader that crashes
+// or hangs on a file makes that file fail here, and the program goes on.
+bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error);
+
+// The same reading done in this process, as the child does it.
+bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::string* error);
+
+// How long the child may take over one workbook.
+inline constexpr int kWorkbookReadSeconds = 120;
+
+// The most cells (rows x columns over all sheets) a workbook may span to be
+// read: one full sheet's worth.
+inline constexpr unsigned long long kWorkbookMaxLoadedCells =
+    static_cast<unsigned long long>(kWorkbookMaxRows) * kWorkbookMaxColumns;
+
+// The most text (bytes of UTF-8, over all cells) a workbook may hold to be read.
+inline constexpr std::size_t kWorkbookMaxLoadedText = std::size_t{256} << 20;
+
+// Days since 1899-12-30 of "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS";
+// false when the text is none of these.
+bool DateTextToSerial(const std::string& text, double& serial);

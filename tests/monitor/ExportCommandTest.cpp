@@ -1,0 +1,105 @@
+// Export Data on the user-interface side: the save dialog asked through the
+// seam, the readings copied when the command runs, the worker's outcome in a
+// message box, the progress bar of a large store.
+#include "CExportCommand.h"
+#include "ScriptedDialogs.h"
+#include "TempDir.h"
+#include "XlsTool.h"
+
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+std::vector<DataSample> Store(int count, double value)
+{
+    DataSample s;
+    s.valid = 1;
+    s.date = "7-3-2007";
+    s.time = "9:05:00";
+    s.value = value;
+    s.unit = "dBA";
+    return std::vector<DataSample>(static_cast<std::size_t>(count), s);
+}
+
+class ExportCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_temp.IsValid()); }
+
+    bool WaitDone() { return QTest::qWaitFor([&] { return !m_command.Busy(); }, 60000); }
+
+    CTempDir m_temp{"vx_exportcmd"};
+    QWidget m_owner;
+    CScriptedDialogs m_dialogs;
+    CExportCommand m_command{m_dialogs, &m_owner};
+};
+
+TEST_F(ExportCommandTest, AsksForTheFileThenWritesTheReadingsAsTheyWereWhenTheCommandRan)
+{
+    std::vector<DataSample> store = Store(2, 65.3);
+    m_command.Run(store.data(), 2); // cancelled: nothing happens
+    EXPECT_FALSE(m_command.Busy());
+    ASSERT_EQ(m_dialogs.FileRequests().size(), 1u);
+    const FileDialogRequest& request = m_dialogs.FileRequests().front();
+    EXPECT_EQ(request.filter, "Data File(*.xls)");
+    EXPECT_EQ(request.initialName, "*.xls");
+    EXPECT_EQ(request.defaultExtension, "xls");
+    EXPECT_TRUE(request.promptOverwrite);
+    EXPECT_TRUE(m_dialogs.Messages().empty());
+
+    const std::string path = m_temp.File("run.xls");
+    m_dialogs.QueueSavePath(path);
+    m_command.Run(store.data(), 2);
+    store = Store(5, 99.9); // Clean and a new run while the worker writes
+    ASSERT_TRUE(WaitDone());
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.Messages()[0].caption, "LX47");
+    EXPECT_EQ(m_dialogs.Messages()[0].text, "Export Data has finish.");
+    const XlsReadBack book = ReadXlsWithXlrd(path);
+    ASSERT_TRUE(book.ok) << book.error;
+    EXPECT_EQ(book.Sheet("Sheet")->rows, (std::vector<std::vector<std::string>>{
+                                             {"Date", "Time", "Value", "Unit"},
+                                             {"7-3-2007", "9:05:00", "65.3", "dBA"},
+                                             {"7-3-2007", "9:05:00", "65.3", "dBA"}}));
+}
+
+TEST_F(ExportCommandTest, AFailureIsReportedWithItsReason)
+{
+    const std::string path = m_temp.File("notes.xls");
+    std::ofstream(path) << "my notes";
+    m_dialogs.QueueSavePath(path);
+    const std::vector<DataSample> store = Store(1, 65.3);
+    m_command.Run(store.data(), 1);
+    ASSERT_TRUE(WaitDone());
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.Messages()[0].text.rfind("The readings were not exported to \"" + path + "\".\n", 0), 0u)
+        << m_dialogs.Messages()[0].text;
+    EXPECT_EQ(m_dialogs.Messages()[0].icon, MsgIcon::Warning);
+}
+
+TEST_F(ExportCommandTest, ALargeStoreShowsItsProgressUntilTheExportEnds)
+{
+    m_command.SetProgressDelay(0);
+    const std::vector<DataSample> store = Store(40000, 65.3);
+    m_dialogs.QueueSavePath(m_temp.File("full.xls"));
+    m_command.Run(store.data(), 40000);
+    QProgressDialog* progress = m_command.ProgressDialog();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_GE(progress->maximum(), 40000);
+    // A second Export Data while one is writing is turned away.
+    m_dialogs.QueueSavePath(m_temp.File("other.xls"));
+    m_command.Run(store.data(), 40000);
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(m_command.ProgressDialog(), nullptr);
+    EXPECT_EQ(m_dialogs.MessageTexts(), (std::vector<std::string>{"Export Data is still writing \"" +
+                                                                      m_temp.File("full.xls") + "\".",
+                                                                  "Export Data has finish."}));
+    EXPECT_FALSE(std::ifstream(m_temp.File("other.xls")).good());
+}
+
+} // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The tests' independent view of a workbook: python3-xlrd reads it (and
+// python3-xlwt makes one) through tests/support/xls_tool.py.
+struct XlsSheet {
+    std::string name;
+    std::vector<std::vector<std::string>> rows; // texts; numbers "n:42.5", dates "d:39148.0"
+};
+
+struct XlsReadBack {
+    bool ok = false;
+    std::string error; // what the reader said when !ok
+    std::vector<XlsSheet> sheets;
+
+    const XlsSheet* Sheet(const std::string& name) const;
+    std::vector<std::string> SheetNames() const;
+};
+
+XlsReadBack ReadXlsWithXlrd(const std::string& path);
+
+// A workbook written by xlwt: sheet "Notes" (A1 "kept", B2 42.5, C3 the date
+// 2007-03-07) and sheet "Sheet" (the export's header row, one reading).
+bool MakeXlsWithXlwt(const std::string& path, std::string* error);
