@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::string FolderOf(const std::string& path)
@@ -61,4 +64,85 @@ void SyncFolder(const std::string& folder)
         ::fsync(fd); // best effort: the rename itself has already succeeded
         ::close(fd);
     }
+}
+
+std::string ReplaceTarget(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string target = real;
+            std::free(real);
+            return target;
+        }
+    }
+    return path;
+}
+
+std::string WhyNotReplaceable(const std::string& path)
+{
+    if (path.empty())
+        return "no file name was given";
+    const std::string target = ReplaceTarget(path);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return std::strerror(EISDIR);
+        // A device or pipe must never be renamed over.
+        if (!S_ISREG(info.st_mode))
+            return "it is not a regular file";
+        if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return "the file is write-protected";
+        if (::access(target.c_str(), W_OK) != 0)
+            return "the file may not be written (" + std::string(std::strerror(errno)) + ")";
+    } else if (errno != ENOENT) {
+        return std::strerror(errno);
+    }
+    const std::string folder = FolderOf(target);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return "the folder \"" + folder + "\" cannot be written (" + std::strerror(errno) + ")";
+    return {};
+}
+
+std::string ReplaceFileAtomically(const std::string& path, const std::vector<std::string_view>& pieces)
+{
+    if (std::string why = WhyNotReplaceable(path); !why.empty())
+        return why;
+    const std::string target = ReplaceTarget(path);
+    struct stat info {};
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+
+    std::string tempPath;
+    const int fd = CreateTemporaryBeside(target, tempPath);
+    if (fd < 0)
+        return std::strerror(errno);
+    auto abandon = [&](int error) -> std::string {
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        return std::strerror(error);
+    };
+    if (exists) {
+        ::fchmod(fd, info.st_mode & 07777);
+        if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
+            // Only a privileged user may hand a file to someone else; the mode still holds.
+        }
+    }
+    for (std::string_view bytes : pieces) {
+        if (const int error = WriteAll(fd, bytes.data(), bytes.size()))
+            return abandon(error);
+    }
+    if (::fsync(fd) != 0)
+        return abandon(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(tempPath.c_str());
+        return std::strerror(error);
+    }
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(tempPath.c_str());
+        return std::strerror(error);
+    }
+    SyncFolder(FolderOf(target));
+    return {};
 }

@@ -1,7 +1,7 @@
 // CSheetFile: opening the content and writing it back, in both modes.
 #include "CSheetFile.h"
 
-#include "AtomicFile.h"
+#include "TempFile.h"
 #include "WorkbookDriver.h"
 
 #include <algorithm>
@@ -221,7 +221,7 @@ bool CSheetFile::CommitText()
         content += row;
         content += "\r\n";
     }
-    const std::string reason = ReplaceFileAtomically(m_filePath, content);
+    const std::string reason = ReplaceFileAtomically(m_filePath, {content});
     if (!reason.empty()) {
         m_lastError = kWriteError;
         m_lastErrorReason = reason;

@@ -1,6 +1,7 @@
 #include "ExportWorker.h"
 
 #include "CSheetFile.h"
+#include "NumberText.h"
 #include "WorkbookDriver.h"
 #include "WorkbookText.h"
 
@@ -42,7 +43,7 @@ FileDialogRequest ExportDialogRequest()
 
 std::vector<std::string> ExportRowOf(const DataSample& sample)
 {
-    return {sample.date, sample.time, FormatFixed(sample.value, 4, 1), sample.unit};
+    return {sample.date, sample.time, FormatFixed(sample.value, 1, 4), sample.unit};
 }
 
 ExportResult ExportReadings(const std::string& path, const DataSample* readings, int count,

@@ -1,6 +1,6 @@
 #include "WorkbookDriver.h"
 
-#include "AtomicFile.h"
+#include "TempFile.h"
 #include "BiffWorkbookWriter.h"
 #include "CompoundFile.h"
 #include "WorkbookText.h"

@@ -87,24 +87,6 @@ std::size_t Utf16Length(std::string_view text)
     return units;
 }
 
-std::string FormatFixed(double value, int width, int decimals)
-{
-    std::string text;
-    if (std::isnan(value)) {
-        text = std::signbit(value) ? "-nan" : "nan";
-    } else if (std::isinf(value)) {
-        text = value < 0 ? "-inf" : "inf";
-    } else {
-        // 310 digits before the point is the most a double can need.
-        char buffer[400];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-        text.assign(buffer, result.ec == std::errc() ? result.ptr : buffer);
-    }
-    if (text.size() < static_cast<std::size_t>(width))
-        text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
-    return text;
-}
-
 std::string FormatNumber(double value)
 {
     char buffer[64];

@@ -12,8 +12,5 @@
 std::u16string Utf8ToUtf16(std::string_view text);
 std::size_t Utf16Length(std::string_view text);
 
-// printf's "%*.*f" (width, decimals) with a '.' whatever the locale.
-std::string FormatFixed(double value, int width, int decimals);
-
 // The shortest text that reads back as the same number ("65.3", "1e+20", "3").
 std::string FormatNumber(double value);

@@ -129,8 +129,8 @@ TEST_F(ExportTest, AFailedExportSaysWhyAndLeavesTheFileAlone)
 
     const ExportResult nowhere = ExportReadings(m_temp.File("gone/run.csv"), readings.data(), 1);
     EXPECT_FALSE(nowhere.ok);
-    EXPECT_NE(nowhere.message.find("Error writing file: No such file or directory."), std::string::npos)
-        << nowhere.message;
+    EXPECT_NE(nowhere.message.find("Error writing file: "), std::string::npos) << nowhere.message;
+    EXPECT_NE(nowhere.message.find("No such file or directory"), std::string::npos) << nowhere.message;
 }
 
 TEST_F(ExportTest, TheWorkerWritesTheReadingsItWasHandedOnItsOwnThread)

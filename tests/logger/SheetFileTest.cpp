@@ -176,7 +176,7 @@ TEST_F(SheetFileTest, TextModeWritesQuotedFieldsJoinedByTheSeparatorWithCrLfAndK
     CSheetFile nowhere(m_temp.File("no/such/folder/x.csv"), ",", false);
     EXPECT_FALSE(nowhere.AddRow({"a"}, 0, false));
     EXPECT_EQ(nowhere.LastError(), "Error writing file\n");
-    EXPECT_EQ(nowhere.LastErrorReason(), "No such file or directory");
+    EXPECT_NE(nowhere.LastErrorReason().find("No such file or directory"), std::string::npos);
 }
 
 TEST_F(SheetFileTest, ASecondCommitOfAWorkbookBacksUpTheOldSheetThenRewritesItInTheOrderOfTheStatements)

@@ -7,24 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include <unistd.h>
-
 namespace {
-
-// An export touches some 25 MB of fresh memory. Faulting that in 4 KiB pages
-// costs a virtual machine more than the export itself, so export asks glibc
-// to keep the heap in one growing area on transparent huge pages. glibc reads
-// these settings only when a program starts: the companion starts itself
-// once more with them, unless the user has settings of their own.
-void PreferHugePages(char** argv)
-{
-    if (std::getenv("GLIBC_TUNABLES") != nullptr)
-        return;
-    setenv("GLIBC_TUNABLES",
-           "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=268435456:glibc.malloc.top_pad=67108864", 1);
-    execv("/proc/self/exe", argv);
-    unsetenv("GLIBC_TUNABLES"); // no new start: go on as we are
-}
 
 void PrintUsage()
 {
@@ -51,8 +34,6 @@ void PrintUsage()
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::string(argv[1]) == "export")
-        PreferHugePages(argv);
     QCoreApplication app(argc, argv);
     std::string error;
     const auto options = CliOptions::Parse(argc, argv, &error);
