@@ -9,4 +9,4 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     build-essential cmake ninja-build pkg-config \
     qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev \
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation \
-    libgtest-dev libgmock-dev googletest libbenchmark-dev >/dev/null
+    libgtest-dev libgmock-dev googletest libbenchmark-dev poppler-utils >/dev/null
