@@ -1,7 +1,7 @@
 // The print job printing to PDF files, its texts read back by poppler's
 // pdftotext, and its refusals.
 #include "CPrintJob.h"
-#include "PdfWords.h"
+#include "PdfPages.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
 

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QImage>
+#include <QRect>
+
 #include <string>
 #include <vector>
+
+// Reading a printout back with poppler's tools.
 
 // The words of a PDF page as poppler's pdftotext places them, in points from
 // the page's top-left corner, so a test can check where a printout put its
@@ -28,3 +33,8 @@ struct PdfPage {
 };
 
 PdfPage ReadPdfWords(const std::string& pdfPath);
+
+// The first page rendered in grey at dpi pixels per inch by pdftoppm, only the
+// region given in those pixels, without anti-aliasing so a line covers whole
+// pixels; a null image when it cannot be rendered.
+QImage RenderPdfRegion(const std::string& pdfPath, int dpi, const QRect& region);

@@ -1,6 +1,7 @@
-#include "PdfWords.h"
+#include "PdfPages.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QString>
 
@@ -45,4 +46,23 @@ PdfPage ReadPdfWords(const std::string& pdfPath)
                               match.captured(3).toDouble(), match.captured(4).toDouble()});
     }
     return page;
+}
+
+QImage RenderPdfRegion(const std::string& pdfPath, int dpi, const QRect& region)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return {};
+    const QString stem = dir.filePath(QStringLiteral("page"));
+    QProcess pdftoppm;
+    pdftoppm.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-gray"), QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
+                    QStringLiteral("no"), QStringLiteral("-singlefile"), QStringLiteral("-f"), QStringLiteral("1"),
+                    QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-x"), QString::number(region.x()),
+                    QStringLiteral("-y"), QString::number(region.y()), QStringLiteral("-W"),
+                    QString::number(region.width()), QStringLiteral("-H"), QString::number(region.height()),
+                    QString::fromStdString(pdfPath), stem});
+    if (!pdftoppm.waitForFinished(60000) || pdftoppm.exitCode() != 0)
+        return {};
+    return QImage(stem + QStringLiteral(".pgm"));
 }
