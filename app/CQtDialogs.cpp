@@ -1,11 +1,16 @@
 #include "CQtDialogs.h"
 
 #include <QFileDialog>
+#include <QPageLayout>
+#include <QPrintDialog>
+#include <QPrinter>
 
 CQtDialogs::CQtDialogs(QWidget* parent)
     : m_parent(parent)
 {
 }
+
+CQtDialogs::~CQtDialogs() = default;
 
 QMessageBox::Icon CQtDialogs::QtIcon(MsgIcon icon)
 {
@@ -76,4 +81,31 @@ std::optional<std::string> CQtDialogs::SaveFileName(const FileDialogRequest& req
 std::optional<std::string> CQtDialogs::OpenFileName(const FileDialogRequest& request)
 {
     return RunFileDialog(request, false);
+}
+
+std::optional<PrinterChoice> CQtDialogs::ChoosePrinter(int copies)
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_printer->setCopyCount(copies);
+    QPrintDialog dialog(m_printer.get(), m_parent.data());
+    // A desktop on Linux has no PDF printer of its own: the dialog's file
+    // target is how a printout is kept, so it stays on offer.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+
+    PrinterChoice choice;
+    if (m_printer->outputFormat() == QPrinter::PdfFormat)
+        choice.outputFile = m_printer->outputFileName().toStdString();
+    else
+        choice.printerName = m_printer->printerName().toStdString();
+    choice.copies = m_printer->copyCount();
+    const QPageLayout layout = m_printer->pageLayout();
+    choice.pageSize = layout.pageSize().key().toStdString();
+    choice.landscape = layout.orientation() == QPageLayout::Landscape;
+    return choice;
 }

@@ -5,13 +5,18 @@
 #include <QMessageBox>
 #include <QPointer>
 
-class QFileDialog;
+#include <memory>
 
-// The program's dialog seam over Qt's message boxes and file dialogs. Nothing
-// else in the program calls QMessageBox or QFileDialog.
+class QFileDialog;
+class QPrinter;
+
+// The program's dialog seam over Qt's message boxes, file dialogs and print
+// dialog. Nothing else in the program calls QMessageBox, QFileDialog or
+// QPrintDialog.
 class CQtDialogs final : public IDialogSeam {
 public:
     explicit CQtDialogs(QWidget* parent = nullptr);
+    ~CQtDialogs() override;
 
     // The window the dialogs are centred on (the main frame once it exists).
     void SetParentWindow(QWidget* parent) { m_parent = parent; }
@@ -20,6 +25,7 @@ public:
                          MsgIcon icon) override;
     std::optional<std::string> SaveFileName(const FileDialogRequest& request) override;
     std::optional<std::string> OpenFileName(const FileDialogRequest& request) override;
+    std::optional<PrinterChoice> ChoosePrinter(int copies) override;
 
     // How a request becomes a dialog; used by the two file dialogs above.
     static void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, bool save);
@@ -29,4 +35,7 @@ private:
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save);
 
     QPointer<QWidget> m_parent;
+    // The print dialog's printer lives as long as the seam, so the next print
+    // dialog opens on the printer, paper and copies chosen last.
+    std::unique_ptr<QPrinter> m_printer;
 };

@@ -18,6 +18,16 @@ struct FileDialogRequest {
     bool promptOverwrite = true;
 };
 
+// What the print dialog hands back: an installed printer by name, or a PDF
+// file, with the copies and the paper the user chose there.
+struct PrinterChoice {
+    std::string printerName; // empty when the output is a file
+    std::string outputFile;  // the PDF file chosen in the dialog
+    int copies = 1;
+    std::string pageSize;    // the paper's key, e.g. "A4"; empty for the printer's default
+    bool landscape = false;
+};
+
 class IDialogSeam {
 public:
     virtual ~IDialogSeam() = default;
@@ -28,6 +38,10 @@ public:
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<std::string> SaveFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> OpenFileName(const FileDialogRequest& request) = 0;
+
+    // The print dialog, offering the installed printers and a PDF file;
+    // nothing when the user cancelled.
+    virtual std::optional<PrinterChoice> ChoosePrinter(int copies) = 0;
 };
 
 // The caption of every message box of the program unless a caller says otherwise.

@@ -32,6 +32,18 @@ std::optional<std::string> CScriptedDialogs::OpenFileName(const FileDialogReques
     return path;
 }
 
+std::optional<PrinterChoice> CScriptedDialogs::ChoosePrinter(int copies)
+{
+    ++m_printDialogsShown;
+    if (m_printers.empty())
+        return std::nullopt;
+    PrinterChoice choice = m_printers.front();
+    m_printers.pop_front();
+    if (choice.copies <= 0)
+        choice.copies = copies;
+    return choice;
+}
+
 std::vector<std::string> CScriptedDialogs::MessageTexts() const
 {
     std::vector<std::string> texts;
@@ -45,4 +57,5 @@ void CScriptedDialogs::ClearLog()
 {
     m_messages.clear();
     m_fileRequests.clear();
+    m_printDialogsShown = 0;
 }

@@ -8,7 +8,8 @@
 
 // A dialog seam answered from a script: questions (OK and Cancel) take the
 // queued answers (OK when the queue is empty), file dialogs the queued paths (cancel when the
-// queue is empty). Everything asked is logged so a caller can check it.
+// queue is empty), the print dialog the queued printers (cancel when the queue
+// is empty). Everything asked is logged so a caller can check it.
 class CScriptedDialogs final : public IDialogSeam {
 public:
     struct Shown {
@@ -22,13 +23,16 @@ public:
                          MsgIcon icon) override;
     std::optional<std::string> SaveFileName(const FileDialogRequest& request) override;
     std::optional<std::string> OpenFileName(const FileDialogRequest& request) override;
+    std::optional<PrinterChoice> ChoosePrinter(int copies) override;
 
     void QueueAnswer(MsgAnswer answer) { m_answers.push_back(answer); }
     void QueueSavePath(std::string path) { m_savePaths.push_back(std::move(path)); }
     void QueueOpenPath(std::string path) { m_openPaths.push_back(std::move(path)); }
+    void QueuePrinter(PrinterChoice choice) { m_printers.push_back(std::move(choice)); }
 
     const std::vector<Shown>& Messages() const { return m_messages; }
     const std::vector<FileDialogRequest>& FileRequests() const { return m_fileRequests; }
+    int PrintDialogsShown() const { return m_printDialogsShown; }
     std::vector<std::string> MessageTexts() const;
     void ClearLog();
 
@@ -36,6 +40,8 @@ private:
     std::deque<MsgAnswer> m_answers;
     std::deque<std::string> m_savePaths;
     std::deque<std::string> m_openPaths;
+    std::deque<PrinterChoice> m_printers;
     std::vector<Shown> m_messages;
     std::vector<FileDialogRequest> m_fileRequests;
+    int m_printDialogsShown = 0;
 };

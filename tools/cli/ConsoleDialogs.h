@@ -16,6 +16,8 @@ public:
                          MsgIcon icon) override;
     std::optional<std::string> SaveFileName(const FileDialogRequest& request) override;
     std::optional<std::string> OpenFileName(const FileDialogRequest& request) override;
+    // A print dialog has nobody to answer it here: printing names its target.
+    std::optional<PrinterChoice> ChoosePrinter(int /*copies*/) override { return std::nullopt; }
 
 private:
     std::optional<std::string> m_savePath;
