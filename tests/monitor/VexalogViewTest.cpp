@@ -337,6 +337,7 @@ public:
     }
     std::optional<std::string> SaveFileName(const FileDialogRequest&) override { return savePath; }
     std::optional<std::string> OpenFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<PrinterChoice> ChoosePrinter(int) override { return std::nullopt; }
 
     std::function<void(bool last)> whileAsked;
     std::string savePath;
