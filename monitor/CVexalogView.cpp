@@ -72,7 +72,8 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
                    [this](const DataSample* samples, int count, double rate) {
                        SaveDataFile(m_dialogs, samples, count, rate);
                    },
-                   RealTimeControllerViews{this, this, nullptr})
+                   RealTimeControllerViews{this, this})
+    , m_graphOwner(m_controller, this)
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
@@ -89,22 +90,22 @@ CVexalogView::~CVexalogView()
 void CVexalogView::ConnectControls()
 {
     connect(RateBox(), &QComboBox::activated, this, [this](int index) { m_controller.SamplingRateSelected(index); });
-    connect(UndoZoomButton(), &QPushButton::clicked, this, [this] { m_controller.UndoZoom(); });
+    connect(UndoZoomButton(), &QPushButton::clicked, this, [this] { m_graphOwner.UndoZoom(); });
 
     ConnectScrollBar(HScroll(), [this](ScrollCode code, int thumb) {
-        m_controller.HorizontalScroll(code, thumb);
-        return m_controller.HScrollBar().position;
+        m_graphOwner.HorizontalScroll(code, thumb);
+        return m_graphOwner.HScrollBar().position;
     });
     ConnectScrollBar(VScroll(), [this](ScrollCode code, int thumb) {
-        m_controller.VerticalScroll(code, thumb);
-        return m_controller.VScrollBar().position;
+        m_graphOwner.VerticalScroll(code, thumb);
+        return m_graphOwner.VScrollBar().position;
     });
 }
 
 void CVexalogView::ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll)
 {
-    // The bar keeps the controller's position: after each action the
-    // controller decides, and the bar shows what it decided. A dragged thumb
+    // The bar keeps the graph owner's position: after each action the owner
+    // decides, and the bar shows what it decided. A dragged thumb
     // moves freely and lands where it is let go.
     bar->setTracking(false);
     bar->setSingleStep(1);
@@ -136,8 +137,7 @@ void CVexalogView::OnInitialUpdate()
             RateBox()->addItem(QString::fromLatin1(item));
     }
     ShowSamplingRate(m_controller.SamplingRateIndex());
-    ShowHScrollBar(m_controller.HScrollBar());
-    ShowVScrollBar(m_controller.VScrollBar());
+    m_graphOwner.Publish();
     m_controller.RefreshStatistics();
     PlaceKeys();
 
@@ -193,7 +193,20 @@ void CVexalogView::InvalidatePanel(const PanelRect& rect)
 
 void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
 {
-    for (const auto& [id, text] : texts.ByControlId()) {
+    const auto fields = texts.ByControlId();
+    ShowFieldTexts(fields.data(), fields.size());
+}
+
+void CVexalogView::ShowReadouts(const GraphReadoutTexts& texts)
+{
+    const auto fields = texts.ByControlId();
+    ShowFieldTexts(fields.data(), fields.size());
+}
+
+void CVexalogView::ShowFieldTexts(const std::pair<int, const std::string*>* fields, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto& [id, text] = fields[i];
         if (QLineEdit* edit = Edit(id); edit && edit->text().toStdString() != *text) {
             edit->setText(QString::fromStdString(*text));
             // A field too narrow for its number shows how it begins, as the
@@ -201,6 +214,11 @@ void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
             edit->setCursorPosition(0);
         }
     }
+}
+
+void CVexalogView::ShowTimeLabels(const std::string&, const std::string&, const std::string&)
+{
+    // The time strip stands in its place once the graph draws time labels.
 }
 
 void CVexalogView::ShowHScrollBar(const HScrollBarState& bar)
@@ -258,9 +276,9 @@ bool CVexalogView::IsCommandEnabled(int id) const
     case CommandId::Setup:
         return m_controller.CanSetup();
     case CommandId::Histogram:
-        return m_controller.CanHistogram();
+        return m_graphOwner.CanHistogram();
     case CommandId::Print:
-        return m_controller.CanPrint();
+        return m_graphOwner.CanPrint();
     case CommandId::DataLogger:
         return m_controller.CanDataLogger(m_link.Connected());
     default:

@@ -2,6 +2,7 @@
 
 #include "CommandTarget.h"
 #include "CRealTimeSetup.h"
+#include "GraphOwnerModel.h"
 #include "MainForm.h"
 #include "MeterLink.h"
 #include "MeterPanel.h"
@@ -29,7 +30,8 @@ class CVexalogView final : public CMainForm,
                            public ICommandTarget,
                            private IMeterLinkClient,
                            private IStatisticsView,
-                           private IRealTimeControlsView {
+                           private IRealTimeControlsView,
+                           private IGraphOwnerView {
     Q_OBJECT
 
 public:
@@ -67,6 +69,9 @@ public:
     const CMeterLink& Link() const { return m_link; }
     CRealTimeController& Controller() { return m_controller; }
     const CRealTimeController& Controller() const { return m_controller; }
+    // The owner side of the real-time graph: readouts and scroll bars.
+    CGraphOwnerModel& GraphOwner() { return m_graphOwner; }
+    const CGraphOwnerModel& GraphOwner() const { return m_graphOwner; }
     CMeterPanel& Panel() { return m_panel; }
     CGraphPlaceholder* Graph() const { return m_graph; }
     const std::vector<CMeterButton*>& Keys() const { return m_keys; }
@@ -87,11 +92,15 @@ private:
     // IStatisticsView
     void ShowStatistics(const RealTimeStatisticsTexts& texts) override;
     // IRealTimeControlsView
+    void ShowSamplingRate(int index) override;
+    // IGraphOwnerView
+    void ShowReadouts(const GraphReadoutTexts& texts) override;
     void ShowHScrollBar(const HScrollBarState& bar) override;
     void ShowVScrollBar(const VScrollBarState& bar) override;
-    void ShowSamplingRate(int index) override;
+    void ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right) override;
 
     void ConnectControls();
+    void ShowFieldTexts(const std::pair<int, const std::string*>* fields, std::size_t count);
     // scroll: hands the controller a scroll code and the thumb's position,
     // returns the bar's position afterwards.
     void ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll);
@@ -109,6 +118,7 @@ private:
     CRealTimeSetupRunner m_setupRunner;
     CMeterLink m_link;
     CRealTimeController m_controller;
+    CGraphOwnerModel m_graphOwner;
     std::vector<CMeterButton*> m_keys;
     PortQuestion m_askPort;
     int m_startupPort = 0;

@@ -83,27 +83,18 @@ public:
     int resultChoice = 2;
 };
 
-class CRecordingViews final : public IStatisticsView, public IRealTimeControlsView, public ITimeLabelsSink {
+class CRecordingViews final : public IStatisticsView, public IRealTimeControlsView {
 public:
     void ShowStatistics(const RealTimeStatisticsTexts& texts) override
     {
         last = texts;
         ++refreshes;
     }
-    void ShowHScrollBar(const HScrollBarState& bar) override { hBars.push_back(bar); }
-    void ShowVScrollBar(const VScrollBarState& bar) override { vBars.push_back(bar); }
     void ShowSamplingRate(int index) override { rateSelections.push_back(index); }
-    void SetTimeLabels(const std::string& left, const std::string& middle, const std::string& right) override
-    {
-        labels = {left, middle, right};
-    }
 
     RealTimeStatisticsTexts last;
     int refreshes = 0;
-    std::vector<HScrollBarState> hBars;
-    std::vector<VScrollBarState> vBars;
     std::vector<int> rateSelections;
-    std::vector<std::string> labels;
 };
 
 struct SavedFile {
@@ -174,5 +165,5 @@ protected:
                                        saves.push_back({std::vector<DataSample>(samples, samples + count), rate,
                                                         samples});
                                    },
-                                   RealTimeControllerViews{&views, &views, &views}};
+                                   RealTimeControllerViews{&views, &views}};
 };

@@ -129,20 +129,20 @@ TEST_F(VexalogViewTest, FirstLayoutFillsTheRateBoxPlacesTheKeysAndHostsTheGraph)
     EXPECT_EQ(m_view->Keys().size(), kMeterKeys.size() + 1);
 }
 
-TEST_F(VexalogViewTest, ScrollBarsGoThroughTheControllerAndShowWhatItDecided)
+TEST_F(VexalogViewTest, ScrollBarsGoThroughTheGraphOwnerAndShowWhatItDecided)
 {
     MakeView();
     QScrollBar* h = m_view->HScroll();
     QScrollBar* v = m_view->VScroll();
     // The graph pages its readings: the bar gets its range and its arrows.
-    m_view->Controller().SetHScrollPage(10);
+    m_view->GraphOwner().SetHScrollPage(10);
     EXPECT_TRUE(h->isEnabled());
     EXPECT_EQ(h->maximum(), 40000 / 10);
 
     h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(h->value(), 1);
-    EXPECT_EQ(m_view->Controller().FirstVisibleReading(), 10);
-    // Page and end codes change nothing: the bar stays where the controller keeps it.
+    EXPECT_EQ(m_view->GraphOwner().FirstVisibleReading(), 10);
+    // Page and end codes change nothing: the bar stays where the graph owner keeps it.
     h->triggerAction(QAbstractSlider::SliderPageStepAdd);
     h->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_EQ(h->value(), 1);
@@ -151,7 +151,7 @@ TEST_F(VexalogViewTest, ScrollBarsGoThroughTheControllerAndShowWhatItDecided)
     EXPECT_EQ(h->value(), 0);
 
     // Vertical: 5 steps below the top level 130.
-    m_view->Controller().SetVScroll(10.0, 5, 130.0);
+    m_view->GraphOwner().SetVScroll(10.0, 5, 130.0);
     EXPECT_TRUE(v->isEnabled());
     EXPECT_EQ(v->maximum(), 5);
     for (int i = 0; i < 7; ++i)

@@ -127,7 +127,7 @@ int RunRecord(const CliOptions& options)
         }
         QCoreApplication::exit(result);
     };
-    CRealTimeController controller(link.State(), graph, clock, dialogs, setup, save, {&progress, nullptr, nullptr});
+    CRealTimeController controller(link.State(), graph, clock, dialogs, setup, save, {&progress, nullptr});
     client.Attach(controller);
 
     if (!link.Link().OpenPort(port.number))
