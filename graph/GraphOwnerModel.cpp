@@ -61,6 +61,20 @@ void CGraphOwnerModel::SetTimeLabels(const std::string& left, const std::string&
         m_view->ShowTimeLabels(left, middle, right);
 }
 
+std::string UnplacedReadingText(int index, const std::string& date, const std::string& time)
+{
+    // Texts read from elsewhere may be anything: only their beginning is quoted.
+    auto quote = [](const std::string& text) { return "\"" + text.substr(0, 24) + "\""; };
+    return "Reading " + std::to_string(index + 1) + " is left out of the graph: its date " + quote(date) +
+           " and time " + quote(time) + " form no calendar time.";
+}
+
+void CGraphOwnerModel::ReportUnplacedReading(int index, const std::string& date, const std::string& time)
+{
+    if (m_view)
+        m_view->ShowStatusMessage(UnplacedReadingText(index, date, time));
+}
+
 // ---- scroll bars ----
 
 void CGraphOwnerModel::HorizontalScroll(ScrollCode code, int thumbPosition)

@@ -35,6 +35,7 @@ public:
     virtual void ShowHScrollBar(const HScrollBarState& bar) = 0;
     virtual void ShowVScrollBar(const VScrollBarState& bar) = 0;
     virtual void ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right) = 0;
+    virtual void ShowStatusMessage(const std::string& text) = 0;
 };
 
 // The side that hands the graph its readings (for the real-time graph, the
@@ -54,6 +55,9 @@ public:
     // The graph's overview has reached its right edge.
     virtual void ExtendTimeScale() = 0;
 };
+
+// What the status line says about a reading the graph cannot place in time.
+std::string UnplacedReadingText(int index, const std::string& date, const std::string& time);
 
 // The owner side of a graph: keeps what the graph reports (readouts, scroll
 // bars, time labels, print and histogram allowed), shows it through its view
@@ -80,6 +84,7 @@ public:
     int GetHScrollPos() const override { return m_hBar.position; }
     void SetVScroll(double unit, int maximum, double topLevel) override;
     void ExtendTimeScale() override { m_feed.ExtendTimeScale(); }
+    void ReportUnplacedReading(int index, const std::string& date, const std::string& time) override;
 
     // The owner's controls.
     void HorizontalScroll(ScrollCode code, int thumbPosition); // bar 1030 only

@@ -1,8 +1,10 @@
 #include "CVexalogView.h"
 
-#include "CGraphPlaceholder.h"
 #include "CMeterButton.h"
 #include "CPortDialog.h"
+#include "CStaticCursor.h"
+#include "CTimeButtom.h"
+#include "CTrafficButton.h"
 #include "Clock.h"
 #include "CommandIds.h"
 #include "DataFile.h"
@@ -10,14 +12,19 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 namespace {
 
 constexpr int kGraphId = 1011;
+constexpr int kTimeStripId = 1051;
+constexpr int kCursorALabelId = 1035;
+constexpr int kCursorBLabelId = 1036;
 
 // What a scroll bar's action means in the window system's terms.
 std::optional<ScrollCode> ScrollCodeOf(int action)
@@ -65,7 +72,8 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_systemClock(options.clock ? nullptr : std::make_unique<CSystemClock>())
     , m_clock(options.clock ? *options.clock : *m_systemClock)
     , m_iniPath(options.iniPath)
-    , m_graph(new CGraphPlaceholder(this))
+    // The graph reports to the graph owner, made just after the controller.
+    , m_graph(new CTrafficButton(m_graphOwner, this))
     , m_setupRunner(this, dialogs, m_clock)
     , m_link(m_iniPath, dialogs, m_clock, *this, options.timing)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
@@ -77,7 +85,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
-    InstallControl(kGraphId, m_graph);
+    InstallGraphControls();
     ConnectControls();
 }
 
@@ -85,6 +93,21 @@ CVexalogView::~CVexalogView()
 {
     // The port in use is remembered for the next start.
     m_link.Link().SaveRememberedPort(m_iniPath);
+}
+
+void CVexalogView::InstallGraphControls()
+{
+    InstallControl(kGraphId, m_graph);
+    m_graph->Attach();
+    m_timeStrip = new CTimeButtom(this);
+    InstallControl(kTimeStripId, m_timeStrip);
+    m_timeStrip->Attach();
+    auto* cursorA = new CStaticCursor(this);
+    cursorA->SetIsA(true);
+    InstallControl(kCursorALabelId, cursorA);
+    auto* cursorB = new CStaticCursor(this);
+    cursorB->SetIsB(true);
+    InstallControl(kCursorBLabelId, cursorB);
 }
 
 void CVexalogView::ConnectControls()
@@ -216,9 +239,16 @@ void CVexalogView::ShowFieldTexts(const std::pair<int, const std::string*>* fiel
     }
 }
 
-void CVexalogView::ShowTimeLabels(const std::string&, const std::string&, const std::string&)
+void CVexalogView::ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right)
 {
-    // The time strip stands in its place once the graph draws time labels.
+    m_timeStrip->SetLabels(left, middle, right);
+}
+
+void CVexalogView::ShowStatusMessage(const std::string& text)
+{
+    // The status line is the main window's; a view on its own has none.
+    if (auto* frame = qobject_cast<QMainWindow*>(window()))
+        frame->statusBar()->showMessage(QString::fromStdString(text));
 }
 
 void CVexalogView::ShowHScrollBar(const HScrollBarState& bar)

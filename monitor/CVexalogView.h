@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
-class CGraphPlaceholder;
 class CMeterButton;
+class CStaticCursor;
+class CTimeButtom;
+class CTrafficButton;
 class IClock;
 class IDialogSeam;
 class QScrollBar;
@@ -73,7 +75,8 @@ public:
     CGraphOwnerModel& GraphOwner() { return m_graphOwner; }
     const CGraphOwnerModel& GraphOwner() const { return m_graphOwner; }
     CMeterPanel& Panel() { return m_panel; }
-    CGraphPlaceholder* Graph() const { return m_graph; }
+    CTrafficButton* Graph() const { return m_graph; }
+    CTimeButtom* TimeStrip() const { return m_timeStrip; }
     const std::vector<CMeterButton*>& Keys() const { return m_keys; }
     CMeterButton* Key(int id) const;
 
@@ -98,7 +101,9 @@ private:
     void ShowHScrollBar(const HScrollBarState& bar) override;
     void ShowVScrollBar(const VScrollBarState& bar) override;
     void ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right) override;
+    void ShowStatusMessage(const std::string& text) override;
 
+    void InstallGraphControls();
     void ConnectControls();
     void ShowFieldTexts(const std::pair<int, const std::string*>* fields, std::size_t count);
     // scroll: hands the controller a scroll code and the thumb's position,
@@ -114,7 +119,9 @@ private:
     const IClock& m_clock;
     std::string m_iniPath;
     CMeterPanel m_panel;
-    CGraphPlaceholder* m_graph; // a child of the form, which owns it
+    // Children of the form, which owns them.
+    CTrafficButton* m_graph;
+    CTimeButtom* m_timeStrip = nullptr;
     CRealTimeSetupRunner m_setupRunner;
     CMeterLink m_link;
     CRealTimeController m_controller;

@@ -39,12 +39,14 @@ public:
     {
         labels = {left, middle, right};
     }
+    void ShowStatusMessage(const std::string& text) override { messages.push_back(text); }
 
     GraphReadoutTexts last;
     int refreshes = 0;
     std::vector<HScrollBarState> hBars;
     std::vector<VScrollBarState> vBars;
     std::vector<std::string> labels;
+    std::vector<std::string> messages;
 };
 
 class GraphOwnerModelTest : public ::testing::Test {

@@ -2,7 +2,7 @@
 // pseudo-terminal to the simulated meter: first layout, the panel's two
 // faces, the keys, the commands with their enable rules and marks, the
 // statistics fields, Save as, and the port remembered when the view goes.
-#include "CGraphPlaceholder.h"
+#include "CTrafficButton.h"
 #include "CMeterButton.h"
 #include "CVexalogView.h"
 #include "CommandIds.h"
