@@ -9,31 +9,42 @@ CGraphOwnerModel::CGraphOwnerModel(IGraphFeed& feed, IGraphOwnerView* view) : m_
 
 // ---- readouts ----
 
+namespace {
+
+// The readouts show zero-filled times; a cleared readout stays empty rather
+// than show a midnight that no reading had.
+std::string ReadoutTime(const std::string& clockText)
+{
+    return clockText.empty() ? std::string() : PadTimeText(clockText);
+}
+
+} // namespace
+
 void CGraphOwnerModel::ShowCursorA(double value, const std::string& clockText)
 {
     m_readouts.cursorA = value;
-    m_readouts.cursorATime = PadTimeText(clockText);
+    m_readouts.cursorATime = ReadoutTime(clockText);
     PublishReadouts();
 }
 
 void CGraphOwnerModel::ShowCursorB(double value, const std::string& clockText)
 {
     m_readouts.cursorB = value;
-    m_readouts.cursorBTime = PadTimeText(clockText);
+    m_readouts.cursorBTime = ReadoutTime(clockText);
     PublishReadouts();
 }
 
 void CGraphOwnerModel::ShowMaxBetween(double value, const std::string& clockText)
 {
     m_readouts.maxBetween = value;
-    m_readouts.maxBetweenTime = PadTimeText(clockText);
+    m_readouts.maxBetweenTime = ReadoutTime(clockText);
     PublishReadouts();
 }
 
 void CGraphOwnerModel::ShowMinBetween(double value, const std::string& clockText)
 {
     m_readouts.minBetween = value;
-    m_readouts.minBetweenTime = PadTimeText(clockText);
+    m_readouts.minBetweenTime = ReadoutTime(clockText);
     PublishReadouts();
 }
 

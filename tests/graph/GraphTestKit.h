@@ -114,6 +114,24 @@ struct TestGraph {
 
     // Hands the graph the store as the recorder does after a reading.
     void Feed(int index) { button.NewReading(store.Data(), index); }
+    // Readings one second apart from secondOfDay, handed over as recorded.
+    void Record(const std::vector<double>& values, int secondOfDay = 10 * 3600)
+    {
+        for (double v : values) {
+            store.Add(v, secondOfDay++);
+            if (store.count > 1)
+                Feed(store.count - 1);
+        }
+    }
+    // A zoom drag from the top at x over (almost) the whole height: page mode
+    // on the page of the reading drawn at x, the dB range nearly unchanged.
+    void ZoomAt(int x)
+    {
+        button.Graph().LeftButtonDown({x, 1});
+        button.Graph().MouseMove({x + 20, kGraphHeight - 1});
+        button.Graph().LeftButtonUp({x + 20, kGraphHeight - 1});
+    }
+    const TrafficGraphState& State() { return button.Graph().State(); }
     void StartClock(int secondOfDay, double period = 0.5)
     {
         feed.origin = TestTime(secondOfDay);
