@@ -31,7 +31,7 @@ public:
     void SetVerticalScrollPos(int position) override { m_graph.SetVerticalScrollPos(position); }
     void UndoZoom(const DataSample* store) override { m_graph.UndoZoom(store); }
     int GetPlotWidth() const override { return m_graph.GetPlotWidth(); }
-    void PrintGraph() override {}
+    void PrintGraph() override {} // printing comes with the print job
 
     CTrafficGraph& Graph() { return m_graph; }
     const CTrafficGraph& Graph() const { return m_graph; }

@@ -216,20 +216,17 @@ void CVexalogView::InvalidatePanel(const PanelRect& rect)
 
 void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
 {
-    const auto fields = texts.ByControlId();
-    ShowFieldTexts(fields.data(), fields.size());
+    ShowFieldTexts(texts.ByControlId());
 }
 
 void CVexalogView::ShowReadouts(const GraphReadoutTexts& texts)
 {
-    const auto fields = texts.ByControlId();
-    ShowFieldTexts(fields.data(), fields.size());
+    ShowFieldTexts(texts.ByControlId());
 }
 
-void CVexalogView::ShowFieldTexts(const std::pair<int, const std::string*>* fields, std::size_t count)
+void CVexalogView::ShowFieldTexts(std::span<const std::pair<int, const std::string*>> fields)
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto& [id, text] = fields[i];
+    for (const auto& [id, text] : fields) {
         if (QLineEdit* edit = Edit(id); edit && edit->text().toStdString() != *text) {
             edit->setText(QString::fromStdString(*text));
             // A field too narrow for its number shows how it begins, as the

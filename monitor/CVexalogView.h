@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -105,8 +106,8 @@ private:
 
     void InstallGraphControls();
     void ConnectControls();
-    void ShowFieldTexts(const std::pair<int, const std::string*>* fields, std::size_t count);
-    // scroll: hands the controller a scroll code and the thumb's position,
+    void ShowFieldTexts(std::span<const std::pair<int, const std::string*>> fields);
+    // scroll: hands the graph owner a scroll code and the thumb's position,
     // returns the bar's position afterwards.
     void ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll);
     void PlaceKeys();
