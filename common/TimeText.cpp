@@ -2,6 +2,8 @@
 
 #include "DataSample.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 
@@ -16,6 +18,25 @@ std::int64_t MakeLocalTime(int year, int month, int day, int hour, int minute, i
     tm.tm_sec = second;
     tm.tm_isdst = -1;
     return static_cast<std::int64_t>(std::mktime(&tm));
+}
+
+std::optional<std::int64_t> TryMakeLocalTime(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm tm{};
+    // Fields the library fills in on success; -1 in tm_yday tells a failure
+    // from the second before the epoch, whose calendar time is also -1.
+    tm.tm_yday = -1;
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    if (t == static_cast<std::time_t>(-1) && tm.tm_yday == -1)
+        return std::nullopt;
+    return static_cast<std::int64_t>(t);
 }
 
 LocalDateTime BreakDownLocalTime(std::int64_t t)
@@ -87,18 +108,41 @@ std::string PadTimeText(std::string_view clockText)
     return buf;
 }
 
-std::int64_t SampleCalendarTime(std::string_view date, std::string_view time)
-{
-    const std::size_t dash1 = date.find('-');
-    const int day = TextToInt(date.substr(0, dash1));
+namespace {
+
+struct DateParts {
+    int year = 0;
     int month = 0;
+    int day = 0;
+};
+
+DateParts SplitDateText(std::string_view date)
+{
+    DateParts parts;
+    const std::size_t dash1 = date.find('-');
+    parts.day = TextToInt(date.substr(0, dash1));
     if (dash1 != std::string_view::npos) {
         const std::string_view rest = date.substr(dash1 + 1);
-        month = TextToInt(rest.substr(0, rest.find('-')));
+        parts.month = TextToInt(rest.substr(0, rest.find('-')));
     }
-    const int year = TextToInt(date.size() >= 4 ? date.substr(date.size() - 4) : date);
+    parts.year = TextToInt(date.size() >= 4 ? date.substr(date.size() - 4) : date);
+    return parts;
+}
+
+} // namespace
+
+std::optional<std::int64_t> TrySampleCalendarTime(std::string_view date, std::string_view time)
+{
+    const DateParts d = SplitDateText(date);
     const TimeParts t = SplitTimeText(time);
-    return MakeLocalTime(year, month, day, t.hour, t.minute, t.second);
+    return TryMakeLocalTime(d.year, d.month, d.day, t.hour, t.minute, t.second);
+}
+
+std::int64_t SampleCalendarTime(std::string_view date, std::string_view time)
+{
+    const DateParts d = SplitDateText(date);
+    const TimeParts t = SplitTimeText(time);
+    return MakeLocalTime(d.year, d.month, d.day, t.hour, t.minute, t.second);
 }
 
 std::int64_t SampleCalendarTime(const DataSample& sample)

@@ -3,6 +3,7 @@
 #include "NumberText.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ struct LocalDateTime {
 // normalised through the calendar (day 32 is the first of the next month).
 std::int64_t MakeLocalTime(int year, int month, int day, int hour, int minute, int second);
 
+// The same, or nothing when the C library cannot form that calendar time
+// (a result it cannot represent). A time of -1 is a real second, not a failure.
+std::optional<std::int64_t> TryMakeLocalTime(int year, int month, int day, int hour, int minute, int second);
+
 LocalDateTime BreakDownLocalTime(std::int64_t t);
 
 // The local date of t advanced by dayOffset days, with calendar normalisation.
@@ -52,3 +57,5 @@ std::string PadTimeText(std::string_view clockText);
 // split at ':'. Each is read as a decimal prefix.
 std::int64_t SampleCalendarTime(const DataSample& sample);
 std::int64_t SampleCalendarTime(std::string_view date, std::string_view time);
+// The same, or nothing when the texts form no calendar time.
+std::optional<std::int64_t> TrySampleCalendarTime(std::string_view date, std::string_view time);

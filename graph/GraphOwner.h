@@ -3,7 +3,8 @@
 #include <string>
 
 // How a graph control reports to the window that owns it: the cursor readouts,
-// the readouts between the cursors, the time labels, and the scroll bars.
+// the readouts between the cursors, the time labels, the scroll bars, and a
+// reading it cannot place in time.
 class IGraphOwner {
 public:
     virtual ~IGraphOwner() = default;
@@ -23,4 +24,8 @@ public:
     virtual int GetHScrollPos() const = 0;
     virtual void SetVScroll(double unit, int maximum, double topLevel) = 0;
     virtual void ExtendTimeScale() = 0;
+
+    // Reading index (0 first) has date and time texts that form no calendar
+    // time, so the graph leaves it out of the time axis. Said once per reading.
+    virtual void ReportUnplacedReading(int index, const std::string& date, const std::string& time) = 0;
 };

@@ -1,8 +1,10 @@
 #include "CVexalogView.h"
 
-#include "CGraphPlaceholder.h"
 #include "CMeterButton.h"
 #include "CPortDialog.h"
+#include "CStaticCursor.h"
+#include "CTimeButtom.h"
+#include "CTrafficButton.h"
 #include "Clock.h"
 #include "CommandIds.h"
 #include "DataFile.h"
@@ -10,14 +12,19 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 namespace {
 
 constexpr int kGraphId = 1011;
+constexpr int kTimeStripId = 1051;
+constexpr int kCursorALabelId = 1035;
+constexpr int kCursorBLabelId = 1036;
 
 // What a scroll bar's action means in the window system's terms.
 std::optional<ScrollCode> ScrollCodeOf(int action)
@@ -65,7 +72,8 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_systemClock(options.clock ? nullptr : std::make_unique<CSystemClock>())
     , m_clock(options.clock ? *options.clock : *m_systemClock)
     , m_iniPath(options.iniPath)
-    , m_graph(new CGraphPlaceholder(this))
+    // The graph reports to the graph owner, made just after the controller.
+    , m_graph(new CTrafficButton(m_graphOwner, this))
     , m_setupRunner(this, dialogs, m_clock)
     , m_link(m_iniPath, dialogs, m_clock, *this, options.timing)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
@@ -76,12 +84,13 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
                    [this](std::function<void()> task) {
                        QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
                    },
-                   RealTimeControllerViews{this, this, nullptr})
+                   RealTimeControllerViews{this, this})
+    , m_graphOwner(m_controller, this)
     , m_export(dialogs, this)
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
-    InstallControl(kGraphId, m_graph);
+    InstallGraphControls();
     ConnectControls();
 }
 
@@ -91,25 +100,40 @@ CVexalogView::~CVexalogView()
     m_link.Link().SaveRememberedPort(m_iniPath);
 }
 
+void CVexalogView::InstallGraphControls()
+{
+    InstallControl(kGraphId, m_graph);
+    m_graph->Attach();
+    m_timeStrip = new CTimeButtom(this);
+    InstallControl(kTimeStripId, m_timeStrip);
+    m_timeStrip->Attach();
+    auto* cursorA = new CStaticCursor(this);
+    cursorA->SetIsA(true);
+    InstallControl(kCursorALabelId, cursorA);
+    auto* cursorB = new CStaticCursor(this);
+    cursorB->SetIsB(true);
+    InstallControl(kCursorBLabelId, cursorB);
+}
+
 void CVexalogView::ConnectControls()
 {
     connect(RateBox(), &QComboBox::activated, this, [this](int index) { m_controller.SamplingRateSelected(index); });
-    connect(UndoZoomButton(), &QPushButton::clicked, this, [this] { m_controller.UndoZoom(); });
+    connect(UndoZoomButton(), &QPushButton::clicked, this, [this] { m_graphOwner.UndoZoom(); });
 
     ConnectScrollBar(HScroll(), [this](ScrollCode code, int thumb) {
-        m_controller.HorizontalScroll(code, thumb);
-        return m_controller.HScrollBar().position;
+        m_graphOwner.HorizontalScroll(code, thumb);
+        return m_graphOwner.HScrollBar().position;
     });
     ConnectScrollBar(VScroll(), [this](ScrollCode code, int thumb) {
-        m_controller.VerticalScroll(code, thumb);
-        return m_controller.VScrollBar().position;
+        m_graphOwner.VerticalScroll(code, thumb);
+        return m_graphOwner.VScrollBar().position;
     });
 }
 
 void CVexalogView::ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll)
 {
-    // The bar keeps the controller's position: after each action the
-    // controller decides, and the bar shows what it decided. A dragged thumb
+    // The bar keeps the graph owner's position: after each action the owner
+    // decides, and the bar shows what it decided. A dragged thumb
     // moves freely and lands where it is let go.
     bar->setTracking(false);
     bar->setSingleStep(1);
@@ -141,8 +165,7 @@ void CVexalogView::OnInitialUpdate()
             RateBox()->addItem(QString::fromLatin1(item));
     }
     ShowSamplingRate(m_controller.SamplingRateIndex());
-    ShowHScrollBar(m_controller.HScrollBar());
-    ShowVScrollBar(m_controller.VScrollBar());
+    m_graphOwner.Publish();
     m_controller.RefreshStatistics();
     PlaceKeys();
 
@@ -198,7 +221,17 @@ void CVexalogView::InvalidatePanel(const PanelRect& rect)
 
 void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
 {
-    for (const auto& [id, text] : texts.ByControlId()) {
+    ShowFieldTexts(texts.ByControlId());
+}
+
+void CVexalogView::ShowReadouts(const GraphReadoutTexts& texts)
+{
+    ShowFieldTexts(texts.ByControlId());
+}
+
+void CVexalogView::ShowFieldTexts(std::span<const std::pair<int, const std::string*>> fields)
+{
+    for (const auto& [id, text] : fields) {
         if (QLineEdit* edit = Edit(id); edit && edit->text().toStdString() != *text) {
             edit->setText(QString::fromStdString(*text));
             // A field too narrow for its number shows how it begins, as the
@@ -206,6 +239,18 @@ void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
             edit->setCursorPosition(0);
         }
     }
+}
+
+void CVexalogView::ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right)
+{
+    m_timeStrip->SetLabels(left, middle, right);
+}
+
+void CVexalogView::ShowStatusMessage(const std::string& text)
+{
+    // The status line is the main window's; a view on its own has none.
+    if (auto* frame = qobject_cast<QMainWindow*>(window()))
+        frame->statusBar()->showMessage(QString::fromStdString(text));
 }
 
 void CVexalogView::ShowHScrollBar(const HScrollBarState& bar)
@@ -264,9 +309,9 @@ bool CVexalogView::IsCommandEnabled(int id) const
     case CommandId::Setup:
         return m_controller.CanSetup();
     case CommandId::Histogram:
-        return m_controller.CanHistogram();
+        return m_graphOwner.CanHistogram();
     case CommandId::Print:
-        return m_controller.CanPrint();
+        return m_graphOwner.CanPrint();
     case CommandId::DataLogger:
         return m_controller.CanDataLogger(m_link.Connected());
     case CommandId::ExportData:

@@ -3,6 +3,7 @@
 #include "CExportCommand.h"
 #include "CommandTarget.h"
 #include "CRealTimeSetup.h"
+#include "GraphOwnerModel.h"
 #include "MainForm.h"
 #include "MeterLink.h"
 #include "MeterPanel.h"
@@ -11,11 +12,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-class CGraphPlaceholder;
 class CMeterButton;
+class CStaticCursor;
+class CTimeButtom;
+class CTrafficButton;
 class IClock;
 class IDialogSeam;
 class QScrollBar;
@@ -30,7 +34,8 @@ class CVexalogView final : public CMainForm,
                            public ICommandTarget,
                            private IMeterLinkClient,
                            private IStatisticsView,
-                           private IRealTimeControlsView {
+                           private IRealTimeControlsView,
+                           private IGraphOwnerView {
     Q_OBJECT
 
 public:
@@ -68,8 +73,12 @@ public:
     const CMeterLink& Link() const { return m_link; }
     CRealTimeController& Controller() { return m_controller; }
     const CRealTimeController& Controller() const { return m_controller; }
+    // The owner side of the real-time graph: readouts and scroll bars.
+    CGraphOwnerModel& GraphOwner() { return m_graphOwner; }
+    const CGraphOwnerModel& GraphOwner() const { return m_graphOwner; }
     CMeterPanel& Panel() { return m_panel; }
-    CGraphPlaceholder* Graph() const { return m_graph; }
+    CTrafficButton* Graph() const { return m_graph; }
+    CTimeButtom* TimeStrip() const { return m_timeStrip; }
     const std::vector<CMeterButton*>& Keys() const { return m_keys; }
     CMeterButton* Key(int id) const;
 
@@ -89,12 +98,18 @@ private:
     // IStatisticsView
     void ShowStatistics(const RealTimeStatisticsTexts& texts) override;
     // IRealTimeControlsView
+    void ShowSamplingRate(int index) override;
+    // IGraphOwnerView
+    void ShowReadouts(const GraphReadoutTexts& texts) override;
     void ShowHScrollBar(const HScrollBarState& bar) override;
     void ShowVScrollBar(const VScrollBarState& bar) override;
-    void ShowSamplingRate(int index) override;
+    void ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right) override;
+    void ShowStatusMessage(const std::string& text) override;
 
+    void InstallGraphControls();
     void ConnectControls();
-    // scroll: hands the controller a scroll code and the thumb's position,
+    void ShowFieldTexts(std::span<const std::pair<int, const std::string*>> fields);
+    // scroll: hands the graph owner a scroll code and the thumb's position,
     // returns the bar's position afterwards.
     void ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll);
     void PlaceKeys();
@@ -107,10 +122,13 @@ private:
     const IClock& m_clock;
     std::string m_iniPath;
     CMeterPanel m_panel;
-    CGraphPlaceholder* m_graph; // a child of the form, which owns it
+    // Children of the form, which owns them.
+    CTrafficButton* m_graph;
+    CTimeButtom* m_timeStrip = nullptr;
     CRealTimeSetupRunner m_setupRunner;
     CMeterLink m_link;
     CRealTimeController m_controller;
+    CGraphOwnerModel m_graphOwner;
     std::vector<CMeterButton*> m_keys;
     CExportCommand m_export;
     PortQuestion m_askPort;

@@ -330,3 +330,32 @@ void CRealTimeController::RefreshStatistics() const
     if (m_views.statistics)
         m_views.statistics->ShowStatistics(MakeStatisticsTexts(m_statistics));
 }
+
+// ---- what the graph's owner asks of the graph ----
+
+void CRealTimeController::ScrollGraphTo(int firstReading)
+{
+    m_graph.SetStartIndex(firstReading);
+}
+
+void CRealTimeController::AfterHorizontalScroll()
+{
+    // While nothing is recorded the graph repaints only when told.
+    if (!m_running)
+        m_graph.NewReading(m_store.Data(), m_store.Count());
+}
+
+void CRealTimeController::ScrollGraphVertically(int position)
+{
+    m_graph.SetVerticalScrollPos(position);
+}
+
+void CRealTimeController::UndoGraphZoom()
+{
+    m_graph.UndoZoom(m_store.Data());
+}
+
+void CRealTimeController::ExtendTimeScale()
+{
+    ApplyTimeScale(3.0 * m_limit - 2.0 * m_statistics.dataNo);
+}

@@ -4,7 +4,8 @@
 #include <string>
 #include <utility>
 
-// The statistics shown above and below the real-time graph, as values.
+// The statistics shown above the real-time graph, as values (the cursor
+// readouts below it are the graph owner's, GraphReadouts).
 // Every time field holds a zero-filled HH:MM:SS text (or is empty).
 struct RealTimeStatistics {
     std::string startTime;       // 1014
@@ -14,15 +15,6 @@ struct RealTimeStatistics {
     std::string maximumTime;     // 1008
     double minimum = 130.0;      // 1009
     std::string minimumTime;     // 1010
-    double cursorA = 0.0;        // 1013
-    std::string cursorATime;     // 1015
-    double cursorB = 0.0;        // 1016
-    std::string cursorBTime;     // 1017
-    double maxBetween = 0.0;     // 1018
-    std::string maxBetweenTime;  // 1022
-    double minBetween = 0.0;     // 1019
-    std::string minBetweenTime;  // 1020
-    double avgBetween = 0.0;     // 1021
 };
 
 // The same fields as the texts their controls show: numbers in general
@@ -35,18 +27,9 @@ struct RealTimeStatisticsTexts {
     std::string maximumTime;     // 1008
     std::string minimum;         // 1009
     std::string minimumTime;     // 1010
-    std::string cursorA;         // 1013
-    std::string cursorATime;     // 1015
-    std::string cursorB;         // 1016
-    std::string cursorBTime;     // 1017
-    std::string maxBetween;      // 1018
-    std::string maxBetweenTime;  // 1022
-    std::string minBetween;      // 1019
-    std::string minBetweenTime;  // 1020
-    std::string avgBetween;      // 1021
 
     // (control id, text) of every field, so a form can fill its edits in a loop.
-    std::array<std::pair<int, const std::string*>, 16> ByControlId() const;
+    std::array<std::pair<int, const std::string*>, 7> ByControlId() const;
 };
 
 RealTimeStatisticsTexts MakeStatisticsTexts(const RealTimeStatistics& statistics);

@@ -1,17 +1,28 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/: the main window on a virtual display, once
-# with no meter (the unlit face), with its Real-Time Setup and port dialogs,
-# and once on the simulated meter while recording. Needs xvfb, xdotool and
-# imagemagick (apt-get install them). VEXALOG_XVFB picks the display number.
+# with no meter (the unlit face) with its Real-Time Setup and port dialogs,
+# then on the simulated meter: connected and idle, recording (the graph's
+# overview), and zoomed in with cursors A and B.
+# Needs xvfb, xdotool and imagemagick (apt-get install them). VEXALOG_XVFB
+# picks the display number (default 97).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VEXALOG_BUILD:-$here/build}"
 out="$here/docs"
 mkdir -p "$out"
 display=":${VEXALOG_XVFB:-97}"
+work="$(mktemp -d)"
 Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
+app=""
+sim=""
+cleanup() {
+    [ -n "$app" ] && kill "$app" 2>/dev/null || true
+    [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
 export DISPLAY="$display"
 sleep 1
 
@@ -46,24 +57,42 @@ shoot_dialog() { # title name
 }
 
 # No meter: an empty working folder, so no port is remembered.
-empty="$(mktemp -d)"
-(cd "$empty" && exec "$build/app/vexalog") &
+mkdir "$work/empty"
+(cd "$work/empty" && exec "$build/app/vexalog") &
 app=$!
 shoot main-window-not-connected
 keys alt+r u # Real Time > Setup
 shoot_dialog "Real-Time Setup" setup-dialog
 keys alt+c Up Return # Com Port > Other
 shoot_dialog Port port-dialog
-kill $app; wait $app 2>/dev/null || true
-rm -rf "$empty"
+kill "$app"; wait "$app" 2>/dev/null || true
+app=""
 
-# The simulated meter, recording.
-VEXALOG_DEMO=1 VEXALOG_SIM_LEVEL="street" VEXALOG_BUILD="$build" "$here/scripts/run.sh" >/dev/null 2>&1 &
-demo=$!
-SETTLE=2 shoot main-window-connected-idle
+# The simulated meter on Com1, in a folder of its own.
+"$build/tools/lx47sim" --link "$work/tty" --level street --exit-with-parent <&- >"$work/sim.out" 2>&1 &
+sim=$!
+for _ in $(seq 50); do grep -q '^DEVICE ' "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
+printf '[Port Devices]\n1=%s\n' "$work/tty" >"$work/TempPort.ini"
+(cd "$work" && exec "$build/app/vexalog" --port 1) &
+app=$!
+SETTLE=3 shoot main-window-connected-idle
+
+# Recording for a minute: the overview.
 xdotool mousemove 107 34 click 1 # Run on the toolbar
-SETTLE=8 shoot main-window-connected
-# The program of the demo, by the process that owns its window.
-kill "$(xdotool getwindowpid "$(window LX47)")" 2>/dev/null || true
-wait $demo 2>/dev/null || true
+SETTLE=60 shoot main-window-connected
+
+# The graph's top-left corner on the screen: the form's control 1011 under
+# the menu bar and the toolbar.
+gx=206
+gy=156
+# A drag from 100 dB down to 40 dB starting near the run's beginning, then
+# cursor A on reading 20 and cursor B on reading 80 of the page.
+xdotool mousemove $((gx + 31)) $((gy + 84)) mousedown 1 sleep 0.2 \
+    mousemove $((gx + 60)) $((gy + 170)) sleep 0.2 mousemove $((gx + 90)) $((gy + 251)) sleep 0.2 mouseup 1
+sleep 1
+xdotool mousemove $((gx + 30 + 2 * 20)) $((gy + 150)) click --repeat 2 --delay 60 1
+sleep 0.5
+xdotool mousemove $((gx + 30 + 2 * 80)) $((gy + 150)) click --repeat 2 --delay 60 1
+xdotool mousemove 800 600
+SETTLE=1 shoot main-window-zoom-cursors
 echo "screenshots in $out"

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 TEST(PadTimeText, FillsEachFieldToTwoDigits)
 {
     EXPECT_EQ(PadTimeText("9:05:31"), "09:05:31");
@@ -66,4 +68,18 @@ TEST(TextConversions, BehaveLikeTheCLibrary)
     EXPECT_DOUBLE_EQ(TextToDouble("  65.30"), 65.3);
     EXPECT_DOUBLE_EQ(TextToDouble("1.0;x"), 1.0);
     EXPECT_DOUBLE_EQ(TextToDouble(""), 0.0);
+}
+
+TEST(Calendar, TheSecondBeforeTheEpochIsATimeAndHugeFieldsDoNotOverflow)
+{
+    // In Europe/Berlin 1 January 1970, 0:59:59 is calendar time -1, which the
+    // C library also returns for a failure: it must still count as a time.
+    EXPECT_EQ(TrySampleCalendarTime("1-1-1970", "0:59:59"), std::optional<std::int64_t>(-1));
+    EXPECT_EQ(TrySampleCalendarTime("7-3-2007", "9:05:07"), MakeLocalTime(2007, 3, 7, 9, 5, 7));
+    // Numbers beyond int saturate instead of overflowing in the conversion.
+    EXPECT_EQ(TextToInt("99999999999"), 2147483647);
+    EXPECT_EQ(TextToInt("-99999999999"), -2147483647 - 1);
+    EXPECT_EQ(TextToInt(" 42x"), 42);
+    const auto far = TrySampleCalendarTime("99999999999-99999999999-9999", "99999999999:1:1");
+    EXPECT_TRUE(!far || *far > MakeLocalTime(9999, 1, 1, 0, 0, 0));
 }

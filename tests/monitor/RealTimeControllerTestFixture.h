@@ -84,27 +84,18 @@ public:
     int resultChoice = 2;
 };
 
-class CRecordingViews final : public IStatisticsView, public IRealTimeControlsView, public ITimeLabelsSink {
+class CRecordingViews final : public IStatisticsView, public IRealTimeControlsView {
 public:
     void ShowStatistics(const RealTimeStatisticsTexts& texts) override
     {
         last = texts;
         ++refreshes;
     }
-    void ShowHScrollBar(const HScrollBarState& bar) override { hBars.push_back(bar); }
-    void ShowVScrollBar(const VScrollBarState& bar) override { vBars.push_back(bar); }
     void ShowSamplingRate(int index) override { rateSelections.push_back(index); }
-    void SetTimeLabels(const std::string& left, const std::string& middle, const std::string& right) override
-    {
-        labels = {left, middle, right};
-    }
 
     RealTimeStatisticsTexts last;
     int refreshes = 0;
-    std::vector<HScrollBarState> hBars;
-    std::vector<VScrollBarState> vBars;
     std::vector<int> rateSelections;
-    std::vector<std::string> labels;
 };
 
 struct SavedFile {
@@ -186,5 +177,5 @@ protected:
                                                         samples});
                                    },
                                    [this](std::function<void()> task) { posted.push_back(std::move(task)); },
-                                   RealTimeControllerViews{&views, &views, &views}};
+                                   RealTimeControllerViews{&views, &views}};
 };

@@ -2,7 +2,7 @@
 // pseudo-terminal to the simulated meter: first layout, the panel's two
 // faces, the keys, the commands with their enable rules and marks, the
 // statistics fields, Save as, and the port remembered when the view goes.
-#include "CGraphPlaceholder.h"
+#include "CTrafficButton.h"
 #include "CMeterButton.h"
 #include "CVexalogView.h"
 #include "CommandIds.h"
@@ -12,6 +12,10 @@
 #include "ScriptedDialogs.h"
 #include "SimulatedMeter.h"
 #include "TempDir.h"
+#include "CTimeButtom.h"
+#include "GraphMath.h"
+#include "TimeText.h"
+#include "TrafficGraphPainter.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -25,6 +29,7 @@
 #include <functional>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
 
 using namespace std::chrono_literals;
@@ -130,20 +135,20 @@ TEST_F(VexalogViewTest, FirstLayoutFillsTheRateBoxPlacesTheKeysAndHostsTheGraph)
     EXPECT_EQ(m_view->Keys().size(), kMeterKeys.size() + 1);
 }
 
-TEST_F(VexalogViewTest, ScrollBarsGoThroughTheControllerAndShowWhatItDecided)
+TEST_F(VexalogViewTest, ScrollBarsGoThroughTheGraphOwnerAndShowWhatItDecided)
 {
     MakeView();
     QScrollBar* h = m_view->HScroll();
     QScrollBar* v = m_view->VScroll();
     // The graph pages its readings: the bar gets its range and its arrows.
-    m_view->Controller().SetHScrollPage(10);
+    m_view->GraphOwner().SetHScrollPage(10);
     EXPECT_TRUE(h->isEnabled());
     EXPECT_EQ(h->maximum(), 40000 / 10);
 
     h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(h->value(), 1);
-    EXPECT_EQ(m_view->Controller().FirstVisibleReading(), 10);
-    // Page and end codes change nothing: the bar stays where the controller keeps it.
+    EXPECT_EQ(m_view->GraphOwner().FirstVisibleReading(), 10);
+    // Page and end codes change nothing: the bar stays where the graph owner keeps it.
     h->triggerAction(QAbstractSlider::SliderPageStepAdd);
     h->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_EQ(h->value(), 1);
@@ -152,7 +157,7 @@ TEST_F(VexalogViewTest, ScrollBarsGoThroughTheControllerAndShowWhatItDecided)
     EXPECT_EQ(h->value(), 0);
 
     // Vertical: 5 steps below the top level 130.
-    m_view->Controller().SetVScroll(10.0, 5, 130.0);
+    m_view->GraphOwner().SetVScroll(10.0, 5, 130.0);
     EXPECT_TRUE(v->isEnabled());
     EXPECT_EQ(v->maximum(), 5);
     for (int i = 0; i < 7; ++i)
@@ -285,6 +290,56 @@ TEST_F(VexalogViewTest, RecordingFillsTheFieldsFollowsTheEnableRulesAndSavesAsAD
     EXPECT_EQ(Field(1007), "30");
     EXPECT_EQ(Field(1009), "130");
     EXPECT_EQ(m_view->Controller().Store().Count(), 0);
+}
+
+TEST_F(VexalogViewTest, TheGraphPlotsTheRecordedLevelsWhereTheyBelongAndZoomsOnThem)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter("ramp:40:120:6"));
+    MakeView(1);
+    ASSERT_TRUE(WaitConnected(true));
+    // The fastest rate: a reading with every block of the meter's stream.
+    m_view->RateBox()->setCurrentIndex(0);
+    emit m_view->RateBox()->activated(0);
+    m_view->OnCommand(CommandId::Run);
+    const ReadingStore& store = m_view->Controller().Store();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return store.Count() >= 60; }, 15000));
+    m_view->OnCommand(CommandId::Stop);
+
+    // The overview: the newest readings at 2-pixel steps from the plot's left
+    // edge, each at the height its level gives (the latest one comes with the
+    // next reading).
+    CTrafficButton* graph = m_view->Graph();
+    const QImage frame = graph->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int drawn = store.Count() - 1;
+    std::set<int> heights;
+    for (int i = 0; i < drawn; ++i) {
+        const int y = GraphMath::LevelY(store[i].value, graph->height(), 30.0, graph->height() / 100.0);
+        heights.insert(y);
+        EXPECT_EQ(frame.pixel(30 + 2 * i, y), GraphColours::kTrace.rgb()) << i << " " << store[i].value;
+    }
+    EXPECT_GT(heights.size(), 10u); // the levels moved: the trace is not flat
+    EXPECT_FALSE(m_view->IsCommandEnabled(CommandId::Histogram));
+
+    // A drag zooms into the page; the strip shows its times and the histogram may be chosen.
+    QTest::mousePress(graph, Qt::LeftButton, {}, QPoint(31, 1));
+    QTest::mouseRelease(graph, Qt::LeftButton, {}, QPoint(60, graph->height() - 1));
+    EXPECT_TRUE(m_view->IsCommandEnabled(CommandId::Histogram));
+    graph->grab();
+    EXPECT_EQ(m_view->TimeStrip()->Left(), store[0].time);
+    // Cursor A on slot 5 reads reading 5.
+    QTest::mouseDClick(graph, Qt::LeftButton, {}, QPoint(30 + 2 * 5, 100));
+    EXPECT_EQ(Field(1013), FormatGeneral(store[5].value));
+    EXPECT_EQ(Field(1015), PadTimeText(store[5].time));
+    m_view->OnCommand(CommandId::Histogram);
+    EXPECT_EQ(graph->Graph().State().style, 0);
+
+    // UnDo Zoom: the overview again, readouts cleared, no histogram.
+    m_view->UndoZoomButton()->click();
+    EXPECT_FALSE(m_view->IsCommandEnabled(CommandId::Histogram));
+    EXPECT_EQ(Field(1013), "0");
+    EXPECT_EQ(Field(1015), "");
+    graph->grab();
+    EXPECT_EQ(m_view->TimeStrip()->Left(), " ");
 }
 
 TEST_F(VexalogViewTest, PortCommandsMarkTheirItemAndTheLastPortIsRememberedWhenTheViewGoes)

@@ -186,7 +186,7 @@ int RunRecord(const CliOptions& options)
         QMetaObject::invokeMethod(&app, std::move(task), Qt::QueuedConnection);
     };
     CRealTimeController controller(link.State(), graph, clock, dialogs, setup, finished, post,
-                                   {&progress, nullptr, nullptr});
+                                   {&progress, nullptr});
     client.Attach(controller);
 
     // Chosen as the program chooses a port: a lost link then watches this port.

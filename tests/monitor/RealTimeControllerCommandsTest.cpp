@@ -1,5 +1,6 @@
-// The sampling-rate box, Setup, the enable rules, the scroll bars, zoom reset,
-// the time-scale extension and the readouts the graph reports.
+// The sampling-rate box, Setup, the enable rules, the graph commands, and
+// what the graph's owner asks of the graph through the controller: scrolling,
+// zoom reset and the time-scale extension.
 #include "RealTimeControllerTestFixture.h"
 
 namespace {
@@ -110,17 +111,10 @@ TEST_F(Controls, EnableRules)
     EXPECT_TRUE(controller.CanRun());
     EXPECT_TRUE(controller.CanSetup());
     EXPECT_FALSE(controller.CanStop());
-    EXPECT_FALSE(controller.CanHistogram());
-    EXPECT_TRUE(controller.CanPrint());
     controller.Run();
     EXPECT_FALSE(controller.CanRun());
     EXPECT_FALSE(controller.CanSetup());
     EXPECT_TRUE(controller.CanStop());
-
-    controller.SetHistogramAllowed(1);
-    controller.SetPrintAllowed(0);
-    EXPECT_TRUE(controller.CanHistogram());
-    EXPECT_FALSE(controller.CanPrint());
 
     EXPECT_FALSE(controller.CanDataLogger(false));
     EXPECT_TRUE(controller.CanDataLogger(true));
@@ -137,81 +131,23 @@ TEST_F(Controls, GraphCommandsReachTheGraph)
     EXPECT_EQ(graph.prints, 1);
 }
 
-TEST_F(Controls, HorizontalBarLinesAndThumb)
+TEST_F(Controls, ScrollingReachesTheGraphAndRedrawsItOnlyWhileIdle)
 {
-    EXPECT_EQ(controller.HScrollBar(), (HScrollBarState{265, 150, 0, false}));
-    controller.HorizontalScroll(ScrollCode::LineBack, 0);
-    EXPECT_EQ(controller.GetHScrollPos(), 0);
-    controller.HorizontalScroll(ScrollCode::LineForward, 0);
-    EXPECT_EQ(controller.GetHScrollPos(), 1);
-    EXPECT_EQ(controller.FirstVisibleReading(), 265);
-    controller.HorizontalScroll(ScrollCode::ThumbPosition, 150);
-    controller.HorizontalScroll(ScrollCode::LineForward, 0);
-    EXPECT_EQ(controller.GetHScrollPos(), 150);
-    EXPECT_EQ(graph.startIndexes, std::vector<int>({0, 265, 150 * 265, 150 * 265}));
-    ASSERT_FALSE(views.hBars.empty());
-    EXPECT_EQ(views.hBars.back().position, 150);
-
-    // Page and track codes move nothing; every code redraws while idle.
-    controller.HorizontalScroll(ScrollCode::PageBack, 0);
-    controller.HorizontalScroll(ScrollCode::ThumbTrack, 3);
-    EXPECT_EQ(controller.GetHScrollPos(), 150);
-    EXPECT_EQ(graph.startIndexes.size(), 4u);
-    EXPECT_EQ(graph.newReadings, std::vector<int>(6, 0));
-    EXPECT_EQ(graph.newReadingStore, controller.Store().Data());
-}
-
-TEST_F(Controls, HorizontalBarDoesNotRedrawWhileRunning)
-{
-    controller.Run();
-    controller.HorizontalScroll(ScrollCode::LineForward, 0);
-    EXPECT_TRUE(graph.newReadings.empty());
+    controller.ScrollGraphTo(265);
+    controller.ScrollGraphVertically(7);
+    controller.AfterHorizontalScroll();
     EXPECT_EQ(graph.startIndexes, std::vector<int>({265}));
-}
+    EXPECT_EQ(graph.verticalPositions, std::vector<int>({7}));
+    EXPECT_EQ(graph.newReadings, std::vector<int>({0}));
+    EXPECT_EQ(graph.newReadingStore, controller.Store().Data());
 
-TEST_F(Controls, HorizontalPageAndPositionFromTheGraph)
-{
-    controller.SetParameters(0.5, 1000);
-    controller.SetHScrollPage(300);
-    EXPECT_EQ(controller.HScrollBar(), (HScrollBarState{300, 3, 0, true}));
-    controller.SetHScrollPos(700);
-    EXPECT_EQ(controller.GetHScrollPos(), 2);
-    controller.SetHScrollPos(5000); // beyond the range: the bar's last position
-    EXPECT_EQ(controller.GetHScrollPos(), 3);
-    controller.SetHScrollPage(0); // no step: ignored
-    EXPECT_EQ(controller.HScrollBar().step, 300);
-    EXPECT_EQ(views.hBars.back(), controller.HScrollBar());
-}
+    controller.Run();
+    controller.AfterHorizontalScroll();
+    EXPECT_EQ(graph.newReadings.size(), 1u);
 
-TEST_F(Controls, VerticalBar)
-{
-    controller.SetVScroll(5.0, 20, 100.0);
-    EXPECT_EQ(controller.VScrollBar(), (VScrollBarState{5.0, 20, 6, true}));
-    controller.VerticalScroll(ScrollCode::LineForward, 0);
-    controller.VerticalScroll(ScrollCode::LineBack, 0);
-    controller.VerticalScroll(ScrollCode::LineBack, 0);
-    controller.VerticalScroll(ScrollCode::ThumbPosition, 20);
-    controller.VerticalScroll(ScrollCode::LineForward, 0);
-    controller.VerticalScroll(ScrollCode::PageForward, 0);
-    EXPECT_EQ(graph.verticalPositions, std::vector<int>({7, 6, 5, 20, 20}));
-
-    controller.SetVScroll(2.0, 0, 50.0); // maximum 0: arrows off, nothing else
-    EXPECT_EQ(controller.VScrollBar(), (VScrollBarState{5.0, 20, 20, false}));
-    EXPECT_EQ(views.vBars.back(), controller.VScrollBar());
-}
-
-TEST_F(Controls, UndoZoomResetsBothBars)
-{
-    controller.SetHScrollPage(100);
-    controller.HorizontalScroll(ScrollCode::ThumbPosition, 9);
-    controller.SetVScroll(5.0, 20, 100.0);
-    controller.UndoZoom();
+    controller.UndoGraphZoom();
     ASSERT_EQ(graph.undoZoomStores.size(), 1u);
     EXPECT_EQ(graph.undoZoomStores[0], controller.Store().Data());
-    EXPECT_EQ(controller.HScrollBar().position, 0);
-    EXPECT_FALSE(controller.HScrollBar().arrowsEnabled);
-    EXPECT_EQ(controller.VScrollBar().position, 0);
-    EXPECT_FALSE(controller.VScrollBar().arrowsEnabled);
 }
 
 TEST_F(Controls, ExtendTimeScaleWidensByTheReadingsStillToCome)
@@ -230,53 +166,21 @@ TEST_F(Controls, ExtendTimeScaleWidensByTheReadingsStillToCome)
     EXPECT_DOUBLE_EQ(controller.TimeScale(), graph.timeScales[1].second);
 }
 
-TEST_F(Controls, ReadoutsFromTheGraphAreZeroFilledAndPublished)
-{
-    controller.ShowCursorA(85.3, "9:05:31");
-    EXPECT_EQ(views.last.cursorA, "85.3");
-    EXPECT_EQ(views.last.cursorATime, "09:05:31");
-    controller.ShowCursorB(70.25, "12:0:7");
-    controller.ShowMaxBetween(99.9, "10:10:10");
-    controller.ShowMinBetween(40.1, "1:02:03");
-    controller.ShowAvgBetween(256.0 / 3);
-    EXPECT_EQ(views.last.cursorBTime, "12:00:07");
-    EXPECT_EQ(views.last.maxBetween, "99.9");
-    EXPECT_EQ(views.last.minBetweenTime, "01:02:03");
-    EXPECT_EQ(views.last.avgBetween, "85.3333333333333");
-
-    controller.ClearBetweenReadouts();
-    EXPECT_EQ(views.last.cursorA, "85.3");
-    EXPECT_EQ(views.last.cursorB, "0");
-    EXPECT_EQ(views.last.cursorBTime, "");
-    EXPECT_EQ(views.last.maxBetweenTime, "");
-    EXPECT_EQ(views.last.minBetween, "0");
-    EXPECT_EQ(views.last.avgBetween, "0");
-    EXPECT_EQ(views.refreshes, 6);
-
-    controller.SetTimeLabels("10:00:00", "10:05:00", "10:10:00");
-    EXPECT_EQ(views.labels, std::vector<std::string>({"10:00:00", "10:05:00", "10:10:00"}));
-}
-
 TEST_F(Controls, StatisticsTextsByControlId)
 {
-    controller.ShowCursorA(1.5, "1:2:3");
     const RealTimeStatisticsTexts texts = controller.StatisticsTexts();
     int found = 0;
     for (const auto& [id, text] : texts.ByControlId()) {
-        if (id == 1013) {
-            EXPECT_EQ(*text, "1.5");
-            ++found;
-        }
-        if (id == 1015) {
-            EXPECT_EQ(*text, "01:02:03");
-            ++found;
-        }
         if (id == 1007) {
             EXPECT_EQ(*text, "30");
             ++found;
         }
+        if (id == 1009) {
+            EXPECT_EQ(*text, "130");
+            ++found;
+        }
     }
-    EXPECT_EQ(found, 3);
+    EXPECT_EQ(found, 2);
 }
 
 } // namespace

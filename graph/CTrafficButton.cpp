@@ -1,0 +1,98 @@
+#include "CTrafficButton.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+GraphPoint PointOf(const QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    return {p.x(), p.y()};
+}
+
+} // namespace
+
+QRegion RoundedControlRegion(int width, int height)
+{
+    QRegion region(0, 0, width, height);
+    for (const GraphMath::PixelRect& corner : GraphMath::RoundedCorners(width, height))
+        region -= QRegion(corner.x, corner.y, corner.width, corner.height);
+    return region;
+}
+
+CTrafficButton::CTrafficButton(IGraphOwner& owner, QWidget* parent)
+    : QWidget(parent), m_graph(owner, this)
+{
+    setObjectName(QStringLiteral("CTrafficButton"));
+}
+
+void CTrafficButton::Attach()
+{
+    m_graph.Attach(width(), height());
+    setMask(RoundedControlRegion(width(), height()));
+    // Every frame covers what it repaints.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_painter.SetFaceColour(palette().color(QPalette::Button));
+    update();
+}
+
+void CTrafficButton::SetTimeScale(std::int64_t startTime, double pixelsPerSecond)
+{
+    m_graph.SetTimeScale(startTime, pixelsPerSecond);
+}
+
+void CTrafficButton::RepaintRect(GraphPoint a, GraphPoint b)
+{
+    const QRect r(QPoint(std::min(a.x, b.x), std::min(a.y, b.y)), QPoint(std::max(a.x, b.x), std::max(a.y, b.y)));
+    update(r);
+}
+
+void CTrafficButton::paintEvent(QPaintEvent* event)
+{
+    if (!m_graph.State().ready)
+        return;
+    // The frame is drawn off-screen, over the box being repainted only, and
+    // copied to the screen in one block.
+    const QRect box = event->rect() & rect();
+    if (box.isEmpty())
+        return;
+    if (m_frame.size() != box.size())
+        m_frame = QImage(box.size(), QImage::Format_RGB32);
+    {
+        QPainter offScreen(&m_frame);
+        offScreen.translate(-box.topLeft());
+        offScreen.setFont(font());
+        m_painter.Draw(offScreen, m_graph);
+    }
+    QPainter screen(this);
+    screen.drawImage(box.topLeft(), m_frame);
+}
+
+void CTrafficButton::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_graph.LeftButtonDown(PointOf(event));
+    else if (event->button() == Qt::RightButton)
+        m_graph.RightButtonDown(PointOf(event));
+}
+
+void CTrafficButton::mouseMoveEvent(QMouseEvent* event)
+{
+    m_graph.MouseMove(PointOf(event));
+}
+
+void CTrafficButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_graph.LeftButtonUp(PointOf(event));
+}
+
+void CTrafficButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_graph.DoubleClick(PointOf(event));
+}

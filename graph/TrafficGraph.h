@@ -1,0 +1,161 @@
+#pragma once
+
+#include "DataSample.h"
+#include "GraphMath.h"
+#include "ReadingCache.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class IGraphOwner;
+
+struct GraphPoint {
+    int x = 0;
+    int y = 0;
+    bool IsZero() const { return x == 0 && y == 0; }
+    friend bool operator==(const GraphPoint&, const GraphPoint&) = default;
+};
+
+// Everything the real-time graph knows, as the drawing routines and printing
+// read it.
+struct TrafficGraphState {
+    int width = 0;  // w
+    int height = 0; // h
+    bool ready = false; // set by Attach; nothing is drawn before
+
+    // Page mode: readings copied into slots 0 .. slotCount.
+    std::vector<DataSample> page; // (w - 30) / 2 + 1 slots
+    int pageFill = -10;           // leading valid slots; -10 before any page
+    int style = 1;                // 1 line, 0 histogram
+    int slotWidth = GraphMath::kFirstSlotWidth;
+    int pageSize = GraphMath::kFirstPageSize; // P
+    int slotCount = 0;                        // n: index of the last slot
+    int startIndex = 0;
+    int lastPage = 1;
+
+    // The dB range.
+    double topDb = GraphMath::kFullTopDb;
+    double bottomDb = GraphMath::kFullBottomDb;
+    bool fineLabels = false;
+    double divisionDb = 20.0;
+    int verticalSteps = 0;
+
+    // The overview.
+    bool overview = true;
+    const DataSample* overviewStore = nullptr; // the view's store, not owned
+    int overviewCount = 0;
+    int timePlacedCount = 0;
+    std::int64_t overviewOrigin = 0;
+    double overviewScale = 0.0; // pixels per second
+
+    // The moving grid.
+    bool scrolling = false;
+    int gridPhaseX = 0;
+    int gridPhaseY = 0;
+
+    // Cursors A and B and the readings between them.
+    int clickPhase = 0;
+    bool aShown = false;
+    bool bShown = false;
+    int aSlot = 0;
+    int bSlot = 0;
+    int aX = 0;
+    int bX = 0;
+    double aValue = 0.0;
+    std::string aTime;
+    double bValue = 0.0;
+    std::string bTime;
+    double maximum = 0.0;
+    std::string maximumTime;
+    double minimum = 0.0;
+    std::string minimumTime;
+    double average = 0.0;
+    std::vector<DataSample> between; // at most kBetweenCapacity readings
+    int betweenCount = 0;
+
+    // The zoom drag.
+    GraphPoint dragStart;
+    GraphPoint dragEnd;
+    bool dragging = false;
+
+    int PlotWidth() const { return width - GraphMath::kLeftMargin; }
+};
+
+// Where the graph asks to be drawn again (the widget: update()).
+class IGraphCanvas {
+public:
+    virtual ~IGraphCanvas() = default;
+    virtual void Repaint() = 0;
+    // The rectangle spanned by two corners.
+    virtual void RepaintRect(GraphPoint a, GraphPoint b) = 0;
+};
+
+// The real-time graph without its window: the readings it is handed, the
+// page, the dB range, zoom and scrolling, the cursors and the drag. It
+// reports to its owner and asks its canvas for repaints; the drawing
+// routines (TrafficGraphPainter.h) read its state.
+class CTrafficGraph {
+public:
+    static constexpr int kBetweenCapacity = 3000;
+    // Slots of the store the graph is handed; no page reads past them.
+    static constexpr int kStoreSlots = 40000;
+
+    CTrafficGraph(IGraphOwner& owner, IGraphCanvas* canvas = nullptr,
+                  CReadingCache::Converter convert = nullptr);
+
+    // Takes the control's size once: the page buffer, the dB range.
+    void Attach(int width, int height);
+
+    // The messages of the view.
+    int NewReading(const DataSample* store, int index); // 1 in the overview, 0 in page mode
+    int SetStyle(int style);                            // 1 line, 0 histogram, other: no change
+    int Clear();
+
+    // The view's calls.
+    void SetStartIndex(int index) { m_state.startIndex = index; }
+    int GetPlotWidth() const { return m_state.PlotWidth(); }
+    void SetTimeScale(std::int64_t origin, double pixelsPerSecond);
+    void SetScrolling(int on) { m_state.scrolling = on != 0; }
+    void SetVerticalScrollPos(int position);
+    void UndoZoom(const DataSample* store);
+
+    // The mouse, in the control's pixels.
+    void LeftButtonDown(GraphPoint p);
+    void MouseMove(GraphPoint p);
+    void LeftButtonUp(GraphPoint p);
+    void DoubleClick(GraphPoint p);
+    void RightButtonDown(GraphPoint p);
+
+    // Takes the overview's new readings into the reading cache; a reading
+    // without calendar time is reported to the owner once.
+    void SyncTimes();
+
+    TrafficGraphState& State() { return m_state; }
+    const TrafficGraphState& State() const { return m_state; }
+    IGraphOwner& Owner() { return m_owner; }
+    const CReadingCache& Readings() const { return m_readings; }
+    CReadingCache::Converter Converter() const { return m_convert; }
+
+private:
+    bool Inside(GraphPoint p) const;
+    void Repaint();
+    void SetVerticalRange();
+    void ZoomInAt(int x0);
+    int LeadingValid(const DataSample* store, int last) const;
+    void LoadPage(const DataSample* store, int start);
+    void RefreshCursors();
+    void PlaceA(int x, int slot);
+    void PlaceB(int x, int slot);
+    void CollectBetween();
+    void HideCursors();
+
+    IGraphOwner& m_owner;
+    IGraphCanvas* m_canvas;
+    CReadingCache::Converter m_convert;
+    CReadingCache m_readings;
+    TrafficGraphState m_state;
+    // Leading valid readings at the last page load: the live data open a new
+    // page only when this has grown.
+    int m_pageReadings = -1;
+};

@@ -1,0 +1,238 @@
+// The mouse side of the real-time graph: the zoom drag, zooming in at a
+// point, cursors A and B with the readings between them, and clearing them.
+#include "TrafficGraph.h"
+
+#include "GraphOwner.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace GraphMath;
+
+bool CTrafficGraph::Inside(GraphPoint p) const
+{
+    return p.x >= 0 && p.y >= 0 && p.x < m_state.width && p.y < m_state.height;
+}
+
+void CTrafficGraph::LeftButtonDown(GraphPoint p)
+{
+    m_state.dragStart = {};
+    m_state.dragEnd = {};
+    if (Inside(p)) {
+        m_state.dragStart = p;
+        m_state.dragging = true;
+    }
+}
+
+void CTrafficGraph::MouseMove(GraphPoint p)
+{
+    TrafficGraphState& s = m_state;
+    if (!Inside(p) || s.dragStart.IsZero())
+        return;
+    if (m_canvas)
+        m_canvas->RepaintRect(s.dragStart, s.dragEnd);
+    s.dragEnd = p;
+    if (m_canvas)
+        m_canvas->RepaintRect(s.dragStart, s.dragEnd);
+}
+
+void CTrafficGraph::LeftButtonUp(GraphPoint p)
+{
+    TrafficGraphState& s = m_state;
+    if (p.x < kLeftMargin) {
+        s.dragStart = {};
+        s.dragEnd = {};
+        Repaint();
+        return;
+    }
+    if (p.x > s.width)
+        p.x = s.width - 1;
+    if (p.y > s.height)
+        p.y = s.height;
+    if (s.dragStart.IsZero())
+        return;
+    const GraphPoint start = s.dragStart;
+    // A click, not a drag.
+    if (std::abs(p.x - start.x) + std::abs(p.y - start.y) < 7) {
+        s.dragStart = {};
+        return;
+    }
+    s.dragEnd = p;
+    if (m_canvas)
+        m_canvas->RepaintRect(start, p);
+    if (const auto zoom = VerticalZoomOfDrag(start.y, p.y, s.height, s.topDb, s.bottomDb)) {
+        s.topDb = zoom->topDb;
+        s.bottomDb = zoom->bottomDb;
+        s.fineLabels = zoom->fineLabels;
+        SetVerticalRange();
+        if (s.pageFill >= 0)
+            ZoomInAt(start.x);
+    }
+    s.dragStart = {};
+    s.dragEnd = {};
+    Repaint();
+}
+
+void CTrafficGraph::ZoomInAt(int x0)
+{
+    TrafficGraphState& s = m_state;
+    const int d = x0 - kLeftMargin;
+    if (!s.overview) {
+        const int slot = d / s.slotWidth;
+        const int position = m_owner.GetHScrollPos();
+        const auto zoom = NextPageZoom(s.pageSize, s.slotWidth, s.PlotWidth());
+        if (!zoom)
+            return;
+        const int oldPageSize = s.pageSize;
+        s.pageSize = zoom->pageSize;
+        s.slotWidth = zoom->slotWidth;
+        s.slotCount = zoom->slotCount;
+        m_owner.SetHScrollPage(s.pageSize);
+        m_owner.SetHScrollPos(slot + position * oldPageSize);
+    } else {
+        const double pixelsPerSecond = s.overviewScale;
+        const int seconds = pixelsPerSecond > 0.0 ? Trunc(d / pixelsPerSecond) : 0;
+        const std::int64_t target = s.overviewOrigin + seconds;
+        // The first reading at most two seconds before the clicked time, by
+        // the same calendar times the overview places the readings with.
+        SyncTimes();
+        int first = 0;
+        for (int i = 0; i < s.overviewCount && i < m_readings.Count(); ++i) {
+            const std::int64_t t = m_readings.Time(i);
+            if (t != CReadingCache::kNoTime && target - t < 2) {
+                first = i;
+                break;
+            }
+        }
+        m_owner.SetHScrollPage(kFirstPageSize);
+        m_owner.SetHScrollPos(first);
+        s.overview = false;
+        m_owner.SetHistogramAllowed(1);
+    }
+    // The page starts where the scroll bar now stands, as a scroll would set
+    // it, and the reload shows readings already there: it opens no live page.
+    s.startIndex = s.pageSize * m_owner.GetHScrollPos();
+    m_pageReadings = LeadingValid(s.overviewStore, std::min(s.overviewCount, kStoreSlots - 1));
+    NewReading(s.overviewStore, s.overviewCount);
+}
+
+void CTrafficGraph::DoubleClick(GraphPoint p)
+{
+    TrafficGraphState& s = m_state;
+    if (!Inside(p) || s.overview || p.x < kLeftMargin)
+        return;
+    s.clickPhase = (s.clickPhase + 1) % 3;
+    const int lastSlot = std::min(s.slotCount, static_cast<int>(s.page.size()) - 1);
+    const int slot = std::clamp((p.x - kLeftMargin) / s.slotWidth, 0, std::max(lastSlot, 0));
+    if (s.clickPhase == 1) {
+        PlaceA(p.x, slot);
+        m_owner.ClearBetweenReadouts();
+    } else if (s.clickPhase == 2) {
+        if (p.x < s.aX)
+            PlaceA(p.x, slot); // A moves left; the next double-click only repaints
+        else
+            PlaceB(p.x, slot);
+    }
+    // Also after A has moved left, so the lines show where the cursors are.
+    Repaint();
+}
+
+void CTrafficGraph::PlaceA(int x, int slot)
+{
+    TrafficGraphState& s = m_state;
+    const DataSample& reading = s.page[static_cast<std::size_t>(slot)];
+    s.aX = x;
+    s.aSlot = slot;
+    s.bShown = false;
+    s.aValue = reading.value;
+    s.aTime = reading.time;
+    s.maximum = s.minimum = s.average = s.aValue;
+    s.maximumTime = s.minimumTime = s.aTime;
+    m_owner.ShowCursorA(s.aValue, s.aTime);
+    s.between.assign(kBetweenCapacity, DataSample{});
+    s.between[0].valid = 1;
+    s.between[0].value = s.aValue;
+    s.between[0].time = s.aTime;
+    s.betweenCount = 1;
+    s.aShown = true;
+}
+
+void CTrafficGraph::PlaceB(int x, int slot)
+{
+    TrafficGraphState& s = m_state;
+    const DataSample& reading = s.page[static_cast<std::size_t>(slot)];
+    s.bShown = true;
+    s.bX = x;
+    s.bSlot = slot;
+    s.bValue = reading.value;
+    s.bTime = reading.time;
+    CollectBetween();
+}
+
+void CTrafficGraph::CollectBetween()
+{
+    TrafficGraphState& s = m_state;
+    s.between.resize(kBetweenCapacity);
+    s.betweenCount = 0;
+    const int last = std::min(s.bSlot, static_cast<int>(s.page.size()) - 1);
+    for (int i = s.aSlot; i <= last && s.betweenCount < kBetweenCapacity; ++i) {
+        const DataSample& reading = s.page[static_cast<std::size_t>(i)];
+        s.between[static_cast<std::size_t>(s.betweenCount)] = reading;
+        if (reading.value > s.maximum) {
+            s.maximum = reading.value;
+            s.maximumTime = reading.time;
+        }
+        if (reading.value < s.minimum) {
+            s.minimum = reading.value;
+            s.minimumTime = reading.time;
+        }
+        s.average = (s.betweenCount * s.average + reading.value) / (s.betweenCount + 1);
+        ++s.betweenCount;
+    }
+    m_owner.ShowCursorB(s.bValue, s.bTime);
+    m_owner.ShowMaxBetween(s.maximum, s.maximumTime);
+    m_owner.ShowMinBetween(s.minimum, s.minimumTime);
+    m_owner.ShowAvgBetween(s.average);
+}
+
+void CTrafficGraph::RefreshCursors()
+{
+    TrafficGraphState& s = m_state;
+    if (!s.aShown || s.aSlot >= static_cast<int>(s.page.size()))
+        return;
+    // The cursors keep their places and read what now lies under them.
+    const DataSample& a = s.page[static_cast<std::size_t>(s.aSlot)];
+    s.aValue = a.value;
+    s.aTime = a.time;
+    s.maximum = s.minimum = s.aValue;
+    s.maximumTime = s.minimumTime = s.aTime;
+    m_owner.ShowCursorA(s.aValue, s.aTime);
+    m_owner.ClearBetweenReadouts();
+    if (s.bShown && s.aSlot <= s.bSlot && s.bSlot < static_cast<int>(s.page.size())) {
+        const DataSample& b = s.page[static_cast<std::size_t>(s.bSlot)];
+        s.bValue = b.value;
+        s.bTime = b.time;
+        CollectBetween();
+    }
+}
+
+void CTrafficGraph::RightButtonDown(GraphPoint p)
+{
+    if (!Inside(p) || p.x < kLeftMargin)
+        return;
+    HideCursors();
+    Repaint();
+}
+
+void CTrafficGraph::HideCursors()
+{
+    TrafficGraphState& s = m_state;
+    s.clickPhase = 0;
+    s.aShown = false;
+    s.bShown = false;
+    m_owner.ShowCursorA(0.0, "");
+    m_owner.ShowCursorB(0.0, "");
+    m_owner.ShowMaxBetween(0.0, "");
+    m_owner.ShowMinBetween(0.0, "");
+    m_owner.ShowAvgBetween(0.0);
+}

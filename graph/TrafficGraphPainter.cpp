@@ -1,0 +1,282 @@
+#include "TrafficGraphPainter.h"
+
+#include "GraphOwner.h"
+#include "OverviewWalk.h"
+#include "TrafficGraph.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+using namespace GraphMath;
+
+namespace {
+
+// Moves and lines drawn one by one.
+class CPainterSink {
+public:
+    explicit CPainterSink(QPainter& painter) : m_painter(painter) {}
+    void Move(int x, int y)
+    {
+        m_at = QPoint(x, y);
+        m_started = true;
+    }
+    void Line(int x, int y)
+    {
+        const QPoint to(x, y);
+        if (m_started)
+            m_painter.drawLine(m_at, to);
+        m_at = to;
+        m_started = true;
+    }
+
+private:
+    QPainter& m_painter;
+    QPoint m_at;
+    bool m_started = false;
+};
+
+// The same lines gathered, to be drawn in one call; vertical spans of one
+// pixel column apart, to be filled.
+class CLineSink {
+public:
+    CLineSink(std::vector<QLine>& lines, std::vector<QRect>& spans) : m_lines(lines), m_spans(spans)
+    {
+        m_lines.clear();
+        m_spans.clear();
+    }
+    void Segment(int x0, int y0, int x1, int y1) { m_lines.emplace_back(x0, y0, x1, y1); }
+    void Span(int x, int low, int high) { m_spans.emplace_back(x, low, 1, high - low + 1); }
+    void Move(int x, int y)
+    {
+        m_at = QPoint(x, y);
+        m_started = true;
+    }
+    void Line(int x, int y)
+    {
+        const QPoint to(x, y);
+        if (m_started)
+            m_lines.emplace_back(m_at, to);
+        m_at = to;
+        m_started = true;
+    }
+
+private:
+    std::vector<QLine>& m_lines;
+    std::vector<QRect>& m_spans;
+    QPoint m_at;
+    bool m_started = false;
+};
+
+// Where the overview's points fall on the screen. A point at or beyond the
+// right edge has the owner widen the time scale, which comes back to the
+// graph before the point is placed again.
+class CScreenMapper {
+public:
+    CScreenMapper(CTrafficGraph& graph, double pixelsPerDb) : m_graph(graph), m_pixelsPerDb(pixelsPerDb) {}
+
+    int TimeX(std::int64_t t, bool rightEdgeRule, bool& rescaled)
+    {
+        const TrafficGraphState& s = m_graph.State();
+        int x = OverviewX(t, s.overviewOrigin, s.overviewScale);
+        if (rightEdgeRule && x >= s.width) {
+            m_graph.Owner().ExtendTimeScale();
+            x = OverviewX(t, s.overviewOrigin, s.overviewScale);
+            rescaled = true;
+        }
+        return x;
+    }
+    int LevelY(double value) const
+    {
+        const TrafficGraphState& s = m_graph.State();
+        return GraphMath::LevelY(value, s.height, s.bottomDb, m_pixelsPerDb);
+    }
+    int TailX(int xLast, int k) const { return xLast + k * m_graph.State().slotWidth; }
+    bool TailStops(int x) const { return x >= m_graph.State().width; }
+    static int StartX() { return kLeftMargin; }
+
+private:
+    CTrafficGraph& m_graph;
+    double m_pixelsPerDb;
+};
+
+// Square caps: a line covers both its end points, drawn alone or in a batch.
+QPen TracePen(const QColor& colour)
+{
+    QPen pen(colour, 1);
+    pen.setCapStyle(Qt::SquareCap);
+    return pen;
+}
+
+template <class Sink>
+void WalkPageLine(CTrafficGraph& graph, double pixelsPerDb, Sink& sink)
+{
+    const TrafficGraphState& s = graph.State();
+    const int h = s.height;
+    const int last = std::min(s.pageFill, static_cast<int>(s.page.size()));
+    for (int i = 0; i < last; ++i) {
+        const int d = LevelHeight(s.page[static_cast<std::size_t>(i)].value, s.bottomDb, pixelsPerDb);
+        // A point outside the range is still drawn, but the page cannot be printed.
+        if (d < 0 || h - d < 0)
+            graph.Owner().SetPrintAllowed(0);
+        const int x = SlotX(i, s.slotWidth);
+        if (i == 0) {
+            sink.Move(x, h - d);
+        } else if (i == s.slotCount - 1) {
+            if (x < s.width)
+                sink.Line(s.width, h - d);
+        } else {
+            sink.Line(x, h - d);
+        }
+    }
+}
+
+} // namespace
+
+void DrawGraphGrid(QPainter& painter, int width, int height, int phaseX, int phaseY)
+{
+    for (int i = 0; i <= (width - kLeftMargin) / 10; ++i)
+        painter.fillRect(kLeftMargin + phaseX + 10 * i, 0, 1, height, GraphColours::kGrid);
+    for (int j = 0; j <= height / 10; ++j)
+        painter.fillRect(kLeftMargin, height - 2 + phaseY - 10 * j, width - kLeftMargin, 1, GraphColours::kGrid);
+}
+
+void DrawDbLabels(QPainter& painter, const TrafficGraphState& s)
+{
+    painter.setPen(GraphColours::kLabel);
+    const int ascent = QFontMetrics(painter.font()).ascent();
+    for (const DbLabel& label : DbLabels(s.topDb, s.bottomDb, s.height, s.fineLabels))
+        painter.drawText(QPoint(0, label.y + ascent), QString::fromStdString(label.text));
+}
+
+void FrameZoomRect(QPainter& painter, int x0, int y0, int x1, int y1, const QColor& colour)
+{
+    const int left = std::min(x0, x1);
+    const int right = std::max(x0, x1);
+    const int top = std::min(y0, y1);
+    const int bottom = std::max(y0, y1);
+    if (right <= left || bottom <= top)
+        return;
+    painter.fillRect(left, top, right - left, 1, colour);
+    painter.fillRect(left, bottom - 1, right - left, 1, colour);
+    painter.fillRect(left, top, 1, bottom - top, colour);
+    painter.fillRect(right - 1, top, 1, bottom - top, colour);
+}
+
+const QImage& CTrafficGraphPainter::BarImage(int height)
+{
+    if (m_bars.height() != height) {
+        // Row y of every bar has the same colour: the gradient is laid from
+        // the plot's top, wide enough for the widest slot.
+        m_bars = QImage(kWidestSlot, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y) {
+            const Rgb c = BarColour(y, height);
+            const QRgb rgb = qRgb(c.red, c.green, c.blue);
+            auto* row = reinterpret_cast<QRgb*>(m_bars.scanLine(y));
+            std::fill(row, row + kWidestSlot, rgb);
+        }
+    }
+    return m_bars;
+}
+
+void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering)
+{
+    TrafficGraphState& s = graph.State();
+    if (!s.ready)
+        return;
+    const int w = s.width;
+    const int h = s.height;
+    const QImage& bars = BarImage(h);
+    painter.save();
+    const double pixelsPerDb = PixelsPerDb(h, s.topDb, s.bottomDb);
+
+    painter.fillRect(0, 0, w, h, GraphColours::kPlot);
+    painter.fillRect(0, 0, kLeftMargin, h, GraphColours::kLabelStrip);
+    DrawGraphGrid(painter, w, h, s.gridPhaseX, s.gridPhaseY);
+    if (s.scrolling) {
+        s.gridPhaseX -= 2;
+        if (s.gridPhaseX < 0)
+            s.gridPhaseX = 10;
+        if (s.gridPhaseX > 10)
+            s.gridPhaseX = 0;
+    }
+    graph.Owner().SetPrintAllowed(1);
+
+    painter.setPen(TracePen(GraphColours::kTrace));
+    if (s.overview) {
+        DrawOverview(painter, graph, rendering, pixelsPerDb);
+    } else if (s.style == 1 && s.pageFill >= 0) {
+        if (rendering == TraceRendering::Reference) {
+            CPainterSink sink(painter);
+            WalkPageLine(graph, pixelsPerDb, sink);
+        } else {
+            CLineSink sink(m_lines, m_spans);
+            WalkPageLine(graph, pixelsPerDb, sink);
+            painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+        }
+    } else {
+        const int last = std::min(s.slotCount, static_cast<int>(s.page.size()) - 1);
+        for (int i = 0; i <= last; ++i) {
+            const DataSample& slot = s.page[static_cast<std::size_t>(i)];
+            if (!slot.valid || !(slot.value > s.bottomDb))
+                continue;
+            const int x = SlotX(i, s.slotWidth);
+            const int y = LevelY(slot.value, h, s.bottomDb, pixelsPerDb);
+            const int top = std::max(y, 0);
+            if (top < h)
+                painter.drawImage(QRect(x, top, s.slotWidth, h - top), bars, QRect(0, top, s.slotWidth, h - top));
+            painter.fillRect(x, y, 1, 1, GraphColours::kLabel);
+        }
+    }
+
+    DrawDbLabels(painter, s);
+    const TimeLabels labels = PageTimeLabels(s.page.data(), s.slotCount, s.overview);
+    graph.Owner().SetTimeLabels(labels.left, labels.middle, labels.right);
+
+    if (s.aShown && s.aX > kLeftMargin)
+        painter.fillRect(s.aX, 0, 1, h, GraphColours::kCursorA);
+    if (s.bShown)
+        painter.fillRect(s.bX, 0, 1, h, GraphColours::kCursorB);
+    if (s.dragging && s.dragStart.x != 0 && s.dragStart.y != 0)
+        FrameZoomRect(painter, s.dragStart.x, s.dragStart.y, s.dragEnd.x, s.dragEnd.y, GraphColours::kZoomFrame);
+    // The control is drawn inside its rounded shape; the button face shows
+    // at the corners.
+    for (const PixelRect& corner : RoundedCorners(w, h))
+        painter.fillRect(corner.x, corner.y, corner.width, corner.height, m_face);
+    painter.restore();
+}
+
+void CTrafficGraphPainter::DrawOverview(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering,
+                                        double pixelsPerDb)
+{
+    TrafficGraphState& s = graph.State();
+    const OverviewWalkInput input{s.overviewStore, s.overviewCount, s.timePlacedCount};
+    CScreenMapper map(graph, pixelsPerDb);
+    OverviewWalkResult result;
+    if (rendering == TraceRendering::Reference) {
+        const CReadingCache::Converter convert = graph.Converter();
+        auto readingOf = [&](int i) {
+            const DataSample& reading = s.overviewStore[i];
+            const std::optional<std::int64_t> t = convert(reading.date, reading.time);
+            return WalkReading{t.has_value(), t.value_or(0), reading.value};
+        };
+        CPainterSink sink(painter);
+        result = WalkOverview(input, readingOf, map, sink);
+    } else {
+        graph.SyncTimes();
+        const CReadingCache& cache = graph.Readings();
+        auto readingOf = [&](int i) {
+            const std::int64_t t = cache.Time(i);
+            return WalkReading{t != CReadingCache::kNoTime, t, cache.Value(i)};
+        };
+        CLineSink lines(m_lines, m_spans);
+        CColumnReducer<CLineSink> reducer(lines);
+        result = WalkOverview(input, readingOf, map, reducer);
+        reducer.Flush();
+        painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+        for (const QRect& span : m_spans)
+            painter.fillRect(span, GraphColours::kTrace);
+    }
+    s.timePlacedCount = result.timePlaced;
+}

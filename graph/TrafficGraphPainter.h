@@ -1,0 +1,62 @@
+#pragma once
+
+// The drawing routines of the real-time graph. They take a painter and the
+// graph (its state and its owner), not the widget, so the widget's off-screen
+// image, the tests, the benchmark and printing all draw with them.
+
+#include <QColor>
+#include <QImage>
+#include <QLine>
+#include <QRect>
+
+#include <vector>
+
+class CTrafficGraph;
+class QPainter;
+struct TrafficGraphState;
+
+namespace GraphColours {
+inline const QColor kLabel(0, 255, 255);
+inline const QColor kPlot(0, 0, 75);
+inline const QColor kLabelStrip(128, 0, 128);
+inline const QColor kGrid(32, 64, 32);
+inline const QColor kTrace(255, 0, 0);
+inline const QColor kCursorA(0, 255, 0);
+inline const QColor kCursorB(32, 64, 255);
+inline const QColor kZoomFrame(255, 255, 255);
+} // namespace GraphColours
+
+// How the overview trace is drawn. Reference: as the walk reads, one line per
+// point, every reading's date and time converted on every frame. Fast: times
+// converted once when the readings arrive, the points of each pixel column
+// collapsed to first, lowest, highest and last. Both give the same pixels.
+enum class TraceRendering { Reference, Fast };
+
+// Draws one frame of the graph. The painter's coordinates are the control's;
+// what lies outside its device is simply not seen. A frame moves the grid
+// while scrolling, reports print allowed and the time labels to the owner and
+// may have the owner widen the time scale, as every draw of the graph does.
+class CTrafficGraphPainter {
+public:
+    void Draw(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering = TraceRendering::Fast);
+
+    // The system's button face, under the control's rounded corners.
+    void SetFaceColour(const QColor& colour) { m_face = colour; }
+
+private:
+    void DrawOverview(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering, double pixelsPerDb);
+    const QImage& BarImage(int height);
+
+    QColor m_face = QColor(240, 240, 240);
+    QImage m_bars;              // the histogram's gradient, built on first use
+    // Reused from frame to frame.
+    std::vector<QLine> m_lines;
+    std::vector<QRect> m_spans;
+};
+
+// Parts shared with printing and the data-logger graph.
+void DrawGraphGrid(QPainter& painter, int width, int height, int phaseX, int phaseY);
+void DrawDbLabels(QPainter& painter, const TrafficGraphState& state);
+// A 1-pixel frame inside the rectangle spanned by two corners, as the
+// platform frames a rectangle (right and bottom edges exclusive).
+void FrameZoomRect(QPainter& painter, int x0, int y0, int x1, int y1, const QColor& colour);
