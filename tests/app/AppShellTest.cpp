@@ -1,11 +1,11 @@
 // The application object, the About box, the help window, the command line,
 // the recent-file list, the menu text conversion and the Qt dialog seam.
 #include "CAboutDlg.h"
-#include "CGraphPlaceholder.h"
 #include "CHelpWindow.h"
 #include "CMainFrame.h"
 #include "CQtDialogs.h"
 #include "CRecentFileList.h"
+#include "CTrafficButton.h"
 #include "CVexalogApp.h"
 #include "CVexalogView.h"
 #include "CommandTable.h"
@@ -184,7 +184,7 @@ TEST(HelpWindow, PagesDescribeNoFeatureTheProgramDoesNotHave)
     CVexalogView::Options options;
     options.iniPath = folder.filePath(QStringLiteral("TempPort.ini")).toStdString();
     CVexalogView view(dialogs, options);
-    const bool plotted = dynamic_cast<CGraphPlaceholder*>(view.Control(1011)) == nullptr;
+    const bool plotted = dynamic_cast<CTrafficButton*>(view.Control(1011)) != nullptr;
     const struct {
         bool built;
         std::vector<const char*> words;
