@@ -40,7 +40,14 @@ Bytes SetBytes(const Header& h, const std::vector<double>& readings)
 // The bytes of the sets one after another and the table that marks them (entry 0 holds no set).
 struct Download {
     Bytes bytes;
-    std::vector<LoggerRecordSet> table{LoggerRecordSet{0, -1}};
+    std::vector<LoggerRecordSet> table{LeadIn()};
+
+    static LoggerRecordSet LeadIn()
+    {
+        LoggerRecordSet entry;
+        entry.end = -1;
+        return entry;
+    }
 
     Download& Add(const Header& h, const std::vector<double>& readings)
     {

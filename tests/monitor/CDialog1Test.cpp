@@ -32,7 +32,8 @@ TEST(WaitDialog, BorderlessCentredWithItsTextAndCancel)
     EXPECT_TRUE(dialog.isModal());
     EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(dialog.size(), QSize(DialogUnitsToPixelsX(275), DialogUnitsToPixelsY(30)));
-    EXPECT_EQ(dialog.geometry().center(), QGuiApplication::primaryScreen()->geometry().center());
+    const QPoint offCentre = dialog.geometry().center() - QGuiApplication::primaryScreen()->geometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 2);
 
     QPushButton* cancel = dialog.findChild<QPushButton*>(QStringLiteral("1048"));
     ASSERT_NE(cancel, nullptr);

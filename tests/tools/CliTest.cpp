@@ -169,9 +169,9 @@ ExpectedSet Expect(const SimWire::LoggerSet& set, int number, const std::filesys
     char name[32];
     std::snprintf(name, sizeof name, "set-%03d.txt", number);
     char text[256];
-    std::snprintf(text, sizeof text, "%3d  %04d-%02d-%02d %02d:%02d:%02d  %s  rate %d s  %zu samples  %s", number,
+    std::snprintf(text, sizeof text, "%3d  %04d-%02d-%02d %02d:%02d:%02d  %s  rate %d s  %zu %s  %s", number,
                   set.year, set.month, set.day, set.hour, set.minute, set.second, unit, rate, set.readings.size(),
-                  (folder / name).string().c_str());
+                  set.readings.size() == 1 ? "sample" : "samples", (folder / name).string().c_str());
     ExpectedSet expected{text, {}};
     std::snprintf(text, sizeof text, "ORVANTIS LX47 DATA LOGGER SamplingRate:%2.1f;\r\r\n", static_cast<double>(rate));
     expected.file = text;
@@ -205,7 +205,7 @@ TEST_F(CliTest, DownloadWritesEverySetTheMeterHolds)
         std::vector<std::string> lines;
         std::stringstream output(run.output);
         for (std::string line; std::getline(output, line);)
-            if (line.find(" samples ") != std::string::npos)
+            if (line.find(" rate ") != std::string::npos)
                 lines.push_back(line);
         ASSERT_EQ(lines.size(), sets.size()) << run.output;
         std::size_t files = 0;

@@ -71,8 +71,9 @@ int WriteSets(const LoggerDownloadResult& result, const std::filesystem::path& f
             return 1;
         }
         const DataLoggerRow& line = model.Rows()[static_cast<std::size_t>(row)];
-        std::printf("%3s  %s %s  %s  rate %s s  %s samples  %s\n", line.set.c_str(), line.date.c_str(),
-                    line.time.c_str(), line.unit.c_str(), line.rate.c_str(), line.nums.c_str(), path.c_str());
+        std::printf("%3s  %s %s  %s  rate %s s  %s %s  %s\n", line.set.c_str(), line.date.c_str(), line.time.c_str(),
+                    line.unit.c_str(), line.rate.c_str(), line.nums.c_str(), line.nums == "1" ? "sample" : "samples",
+                    path.c_str());
     }
     std::fflush(stdout);
     return 0;
