@@ -261,7 +261,7 @@ TEST_F(DataLoggerModelTest, ImportListsTheFileAndOpensItsSetsAlike)
                                           sample("9:05:02", 60.0, "dBA"), sample("9:05:03", 40.0, "dBC"),
                                           sample("9:05:04", 40.0, "dBC"), sample("9:05:05", 70.0, "dBA")};
     const std::string path = temp.File("import.txt");
-    ASSERT_TRUE(WriteDataFile(path, samples.data(), 6, 0.5).ok);
+    ASSERT_TRUE(WriteDataFile(path, samples.data(), 6, 1.0).ok);
 
     Download d;
     d.Add(kNewYear, {50.0});
@@ -272,7 +272,7 @@ TEST_F(DataLoggerModelTest, ImportListsTheFileAndOpensItsSetsAlike)
     ASSERT_EQ(model.Rows().size(), 3u);
     const DataLoggerRow& r = model.Rows()[1];
     EXPECT_EQ((std::vector<std::string>{r.set, r.date, r.time, r.unit, r.rate, r.nums}),
-              (std::vector<std::string>{"2", "2007-03-07", "09:05:03", "dBC", "0.5 s", "2"}));
+              (std::vector<std::string>{"2", "2007-03-07", "09:05:03", "dBC", "1.0 s", "2"}));
     const DataLoggerFields& f = model.Fields();
     EXPECT_EQ(f.dataNo, 6);
     EXPECT_EQ(f.unit, "dBA/dBC");
@@ -302,7 +302,7 @@ TEST_F(DataLoggerModelTest, ImportListsTheFileAndOpensItsSetsAlike)
     const std::string saved = temp.File("saved.txt");
     dialogs.QueueSavePath(saved);
     ASSERT_TRUE(model.SaveData(dialogs));
-    EXPECT_EQ(ReadAll(saved), "ORVANTIS LX47 DATA LOGGER SamplingRate:0.5;\r\r\n"
+    EXPECT_EQ(ReadAll(saved), "ORVANTIS LX47 DATA LOGGER SamplingRate:1.0;\r\r\n"
                               "7-3-2007, 9:05:03, 40.00, dBC\r\r\n7-3-2007, 9:05:04, 40.00, dBC\r\r\n");
 
     // Reset keeps the list and shows the time of day; a cancelled import leaves it reset.

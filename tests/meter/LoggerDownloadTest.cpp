@@ -133,19 +133,6 @@ TEST(LoggerDownload, SetTableOfTheExampleHoweverTheReplyIsCut)
     }
 }
 
-TEST(LoggerDownload, HeaderSplitOverChunksAnnouncesItsLength)
-{
-    CRecordingHost host;
-    CLoggerDownload download(host);
-    download.Start();
-    Route(download, {0xBB});
-    EXPECT_TRUE(download.HeaderPending());
-    Route(download, {0x01, 0x2C});
-    EXPECT_EQ(download.Expected(), 200);
-    EXPECT_TRUE(download.Receiving());
-    EXPECT_EQ(host.progress, std::make_pair(0, 200));
-}
-
 TEST(LoggerDownload, EmptyLoggerSaysSoAndHuntsTheStreamAnew)
 {
     for (const Bytes& header : {Bytes{0xBB, 0x00, 0x64, 0xA5, 0x0D}, Bytes{0xBB, 0x00, 0x00}}) {
@@ -201,21 +188,6 @@ TEST(LoggerDownload, CancelDropsTheReplyAndTheNextDownloadWorks)
         EXPECT_EQ(host.ended[0].outcome, DownloadOutcome::Finished);
         EXPECT_EQ(host.ended[0].data, ExampleData());
     }
-}
-
-TEST(LoggerDownload, CancelledReplyEndsAsCancelledWhenNoNewRequestWaits)
-{
-    CRecordingHost host;
-    CLoggerDownload download(host);
-    download.Start();
-    const Bytes reply = Reply(130, ExampleData(), false);
-    Route(download, Bytes(reply.begin(), reply.begin() + 10));
-    download.Cancel();
-    Route(download, Bytes(reply.begin() + 10, reply.end()));
-    ASSERT_EQ(host.ended.size(), 1u);
-    EXPECT_EQ(host.ended[0].outcome, DownloadOutcome::Cancelled);
-    EXPECT_TRUE(host.ended[0].data.empty());
-    EXPECT_FALSE(Route(download, {0xA5, 0x0D}));
 }
 
 TEST(LoggerDownload, MoreThan999SetsKeepTheFirst999)
