@@ -3,6 +3,7 @@
 #include "PortMap.h"
 #include "PrivateProfile.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -37,6 +38,57 @@ std::optional<std::string> CliOptions::Value(const std::string& name) const
         if (key == name)
             return value;
     return std::nullopt;
+}
+
+bool CheckOptions(const CliOptions& options, std::initializer_list<const char*> known, std::size_t maxArguments,
+                  std::string* error)
+{
+    for (std::size_t i = 0; i < options.values.size(); ++i) {
+        const auto& [name, value] = options.values[i];
+        bool isKnown = false;
+        for (const char* k : known)
+            isKnown = isKnown || name == k;
+        if (!isKnown) {
+            *error = "unknown option --" + name;
+            return false;
+        }
+        if (value.empty()) {
+            *error = "option --" + name + " needs a value";
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (options.values[j].first == name) {
+                *error = "option --" + name + " is given twice";
+                return false;
+            }
+        }
+    }
+    if (options.arguments.size() > maxArguments) {
+        *error = "unexpected argument '" + options.arguments[maxArguments] + "'";
+        return false;
+    }
+    return true;
+}
+
+bool ParseSeconds(const std::string& text, double most, double& seconds)
+{
+    std::size_t digits = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        ++digits;
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            ++digits;
+    }
+    if (digits == 0 || i != text.size() || text.size() > 16)
+        return false;
+    // from_chars reads the point whatever the user's locale says.
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    if (!(value > 0.0) || value > most)
+        return false;
+    seconds = value;
+    return true;
 }
 
 CliPort::~CliPort()

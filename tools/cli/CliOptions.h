@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,15 @@ struct CliOptions {
     bool Has(const std::string& name) const { return Value(name).has_value(); }
 };
 
+// Refuses, with a sentence in *error: options not in `known`, an option given
+// twice or with an empty value, and plain arguments beyond `maxArguments`.
+bool CheckOptions(const CliOptions& options, std::initializer_list<const char*> known, std::size_t maxArguments,
+                  std::string* error);
+
+// A number of seconds as digits with an optional decimal fraction ("10",
+// "0.5"), above 0 and at most `most`; false for anything else.
+bool ParseSeconds(const std::string& text, double most, double& seconds);
+
 // Which port a command talks to: a port number as in the program's Com Port
 // menu, or a device path given directly.
 struct CliPort {
@@ -32,3 +42,4 @@ bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error);
 int RunWatch(const CliOptions& options);
 int RunRecord(const CliOptions& options);
 int RunInfo(const CliOptions& options);
+int RunDownload(const CliOptions& options);

@@ -16,6 +16,9 @@ void PrintUsage()
                "  vexalog-cli record (--port N | --device PATH) --out FILE [--interval S] [--count N]\n"
                "                     [--ini FILE] [--timeout S]\n"
                "      record N readings every S seconds (default 0.5 s, 100 readings) into a data file\n"
+               "  vexalog-cli download (--port N | --device PATH) --out DIR [--ini FILE] [--timeout S]\n"
+               "      fetch the meter's data logger: one line and one data file DIR/set-001.txt...\n"
+               "      per record set; exit 4 when the meter does not answer within S seconds (10)\n"
                "  vexalog-cli info FILE\n"
                "      print the record sets and statistics of a data file\n",
                stderr);
@@ -39,6 +42,8 @@ int main(int argc, char** argv)
         return RunRecord(*options);
     if (options->command == "info")
         return RunInfo(*options);
+    if (options->command == "download")
+        return RunDownload(*options);
     if (options->command != "help" && options->command != "--help")
         std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage();
