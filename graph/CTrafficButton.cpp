@@ -18,11 +18,9 @@ GraphPoint PointOf(const QMouseEvent* event)
 
 QRegion RoundedControlRegion(int width, int height)
 {
-    // A 5x5 corner ellipse leaves out two pixels of the outer rows and one
-    // of the rows next to them at each corner.
-    QRegion region(0, 2, width, std::max(height - 4, 0));
-    region += QRegion(1, 1, std::max(width - 2, 0), std::max(height - 2, 0));
-    region += QRegion(2, 0, std::max(width - 4, 0), height);
+    QRegion region(0, 0, width, height);
+    for (const GraphMath::PixelRect& corner : GraphMath::RoundedCorners(width, height))
+        region -= QRegion(corner.x, corner.y, corner.width, corner.height);
     return region;
 }
 

@@ -124,6 +124,20 @@ std::optional<PageZoom> NextPageZoom(int pageSize, int slotWidth, int plotWidth)
     return zoom;
 }
 
+std::array<PixelRect, 8> RoundedCorners(int width, int height)
+{
+    const int right = width - 1;
+    const int bottom = height - 1;
+    return {{{0, 0, 2, 1},
+             {right - 1, 0, 2, 1},
+             {0, 1, 1, 1},
+             {right, 1, 1, 1},
+             {0, bottom, 2, 1},
+             {right - 1, bottom, 2, 1},
+             {0, bottom - 1, 1, 1},
+             {right, bottom - 1, 1, 1}}};
+}
+
 Rgb BarColour(int y, int height)
 {
     const int p = height > 0 ? Trunc(y * (255.0 / height)) : 0;

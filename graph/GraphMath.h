@@ -89,6 +89,16 @@ struct PageZoom {
 };
 std::optional<PageZoom> NextPageZoom(int pageSize, int slotWidth, int plotWidth);
 
+// The pixels a control of w x h pixels leaves out at its four corners, cut
+// round with 5 x 5 ellipses: two of each outer row, one of the rows inside.
+struct PixelRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+std::array<PixelRect, 8> RoundedCorners(int width, int height);
+
 // The histogram bars' colour in row y of a plot h pixels high.
 struct Rgb {
     int red = 0;

@@ -25,12 +25,19 @@ struct OverviewWalkResult {
     bool rescaled = false;  // the time scale was widened during the walk
 };
 
-// TimeOf:  std::optional<std::int64_t> operator()(int index): the reading's calendar time, if any.
+// A reading as the walk takes it: its calendar time, if it has one, and its value.
+struct WalkReading {
+    bool placed = false; // it has a calendar time
+    std::int64_t time = 0;
+    double value = 0.0;
+};
+
+// ReadingOf: WalkReading operator()(int index), for the readings placed in time.
 // Mapper:  int TimeX(std::int64_t t, bool rightEdgeRule, bool& rescaled); int LevelY(double value);
 //          int TailX(int xLast, int k); bool TailStops(int x); int StartX();
 // Sink:    void Move(int x, int y); void Line(int x, int y).
-template <class TimeOf, class Mapper, class Sink>
-OverviewWalkResult WalkOverview(const OverviewWalkInput& in, TimeOf&& timeOf, Mapper& map, Sink& sink)
+template <class ReadingOf, class Mapper, class Sink>
+OverviewWalkResult WalkOverview(const OverviewWalkInput& in, ReadingOf&& readingOf, Mapper& map, Sink& sink)
 {
     OverviewWalkResult result;
     result.timePlaced = in.timePlaced;
@@ -41,28 +48,29 @@ OverviewWalkResult WalkOverview(const OverviewWalkInput& in, TimeOf&& timeOf, Ma
     std::int64_t keptTime = 0;
     const int placed = std::min(in.timePlaced, in.count);
     for (int i = 0; i < placed; ++i) {
-        const std::optional<std::int64_t> t = timeOf(i);
-        if (!t) // a reading without calendar time is left out
+        const WalkReading reading = readingOf(i);
+        if (!reading.placed) // a reading without calendar time is left out
             continue;
-        const double v = in.store[i].value;
+        const std::int64_t t = reading.time;
+        const double v = reading.value;
         if (state == 0) {
             kept = v;
-            keptTime = *t;
+            keptTime = t;
             state = 1;
-        } else if (*t == keptTime) {
+        } else if (t == keptTime) {
             // Each second is drawn at its highest reading.
             if (v - kept > 0.01)
                 kept = v;
         } else if (state == 1) {
             sink.Move(map.TimeX(keptTime, false, result.rescaled), map.LevelY(kept));
             kept = v;
-            keptTime = *t;
+            keptTime = t;
             state = 2;
         } else {
             const int x = map.TimeX(keptTime, true, result.rescaled);
             sink.Line(x, map.LevelY(kept));
             kept = v;
-            keptTime = *t;
+            keptTime = t;
         }
     }
 
@@ -99,90 +107,67 @@ OverviewWalkResult WalkOverview(const OverviewWalkInput& in, TimeOf&& timeOf, Ma
     return result;
 }
 
-// Collapses the points that fall into one pixel column to those that decide
-// its pixels: the first, the lowest, the highest and the last (the M4
-// reduction of line charts). A 1-pixel path through the reduced points covers
-// the same pixels as through all of them: inside a column the path covers
-// every row between its lowest and highest point, and the segments into and
-// out of the column keep their ends.
-template <class Sink>
+// Collapses the points of a path that fall into one pixel column to what
+// decides the column's pixels (the M4 reduction of line charts: first,
+// lowest, highest, last). With lines that cover both their end points, the
+// path covers every row of a column between its lowest and highest point and
+// the segment into the column joins the last point of the one before to the
+// first of this one; so the column becomes one vertical span from lowest to
+// highest, and the path one segment per column change. The output:
+// Segment(x0, y0, x1, y1) and Span(x, low, high), both covering their ends.
+template <class SegmentSink>
 class CColumnReducer {
 public:
-    explicit CColumnReducer(Sink& out) : m_out(out) {}
+    explicit CColumnReducer(SegmentSink& out) : m_out(out) {}
 
     void Move(int x, int y)
     {
         Flush();
-        Start(x, y, true);
+        Start(x, y);
     }
 
     void Line(int x, int y)
     {
-        if (m_count == 0) {
-            Start(x, y, false);
+        if (!m_open) {
+            // Nothing to draw from: the point only starts the path.
+            Start(x, y);
             return;
         }
         if (x != m_x) {
             Flush();
-            Start(x, y, false);
+            m_out.Segment(m_x, m_last, x, y);
+            Start(x, y);
             return;
         }
-        ++m_count;
-        if (y < m_low) {
-            m_low = y;
-            m_lowAt = m_count;
-        }
-        if (y > m_high) {
-            m_high = y;
-            m_highAt = m_count;
-        }
+        m_several = true;
+        m_low = y < m_low ? y : m_low;
+        m_high = y > m_high ? y : m_high;
         m_last = y;
     }
 
-    // Hands on the column in progress; call once the walk is done.
+    // Hands on the column in progress; call once the path is done.
     void Flush()
     {
-        if (m_count == 0)
-            return;
-        if (m_startsWithMove)
-            m_out.Move(m_x, m_first);
-        else
-            m_out.Line(m_x, m_first);
-        if (m_count > 1) {
-            // The extremes in the order they came, then the last point.
-            const bool lowFirst = m_lowAt < m_highAt;
-            Emit(lowFirst ? m_lowAt : m_highAt, lowFirst ? m_low : m_high);
-            Emit(lowFirst ? m_highAt : m_lowAt, lowFirst ? m_high : m_low);
-            m_out.Line(m_x, m_last);
-        }
-        m_count = 0;
+        // A column of several points, even all on one row, draws its span.
+        if (m_open && m_several)
+            m_out.Span(m_x, m_low, m_high);
+        m_several = false;
     }
 
 private:
-    void Start(int x, int y, bool move)
+    void Start(int x, int y)
     {
         m_x = x;
-        m_first = m_low = m_high = m_last = y;
-        m_lowAt = m_highAt = 1;
-        m_count = 1;
-        m_startsWithMove = move;
+        m_low = m_high = m_last = y;
+        m_open = true;
+        m_several = false;
     }
 
-    // An extreme that is neither the first nor the last point of the column.
-    void Emit(int at, int y)
-    {
-        if (at > 1 && at < m_count)
-            m_out.Line(m_x, y);
-    }
-
-    Sink& m_out;
+    SegmentSink& m_out;
     int m_x = 0;
-    int m_first = 0;
     int m_low = 0;
     int m_high = 0;
     int m_last = 0;
-    int m_lowAt = 1;
-    int m_highAt = 1;
-    int m_count = 0;
-    bool m_startsWithMove = false;
+    bool m_open = false;    // a point has been placed
+    bool m_several = false; // the open column has more than one point
 };

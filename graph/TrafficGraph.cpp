@@ -21,8 +21,8 @@ DataSample EmptySlot()
 
 } // namespace
 
-CTrafficGraph::CTrafficGraph(IGraphOwner& owner, IGraphCanvas* canvas, CSampleTimes::Converter convert)
-    : m_owner(owner), m_canvas(canvas), m_convert(convert ? convert : &TrySampleCalendarTime), m_times(m_convert)
+CTrafficGraph::CTrafficGraph(IGraphOwner& owner, IGraphCanvas* canvas, CReadingCache::Converter convert)
+    : m_owner(owner), m_canvas(canvas), m_convert(convert ? convert : &TrySampleCalendarTime), m_readings(m_convert)
 {
 }
 
@@ -128,7 +128,7 @@ int CTrafficGraph::Clear()
     // The pages the live data had reached are gone with them.
     s.lastPage = 1;
     m_pageReadings = -1;
-    m_times.Forget();
+    m_readings.Forget();
     Repaint();
     return 1;
 }
@@ -177,7 +177,7 @@ void CTrafficGraph::UndoZoom(const DataSample* store)
 void CTrafficGraph::SyncTimes()
 {
     const TrafficGraphState& s = m_state;
-    const int unplaced = m_times.Sync(s.overviewStore, s.overviewCount);
+    const int unplaced = m_readings.Sync(s.overviewStore, s.overviewCount);
     if (unplaced >= 0) {
         const DataSample& reading = s.overviewStore[unplaced];
         m_owner.ReportUnplacedReading(unplaced, reading.date, reading.time);

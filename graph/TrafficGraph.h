@@ -2,7 +2,7 @@
 
 #include "DataSample.h"
 #include "GraphMath.h"
-#include "SampleTimes.h"
+#include "ReadingCache.h"
 
 #include <cstdint>
 #include <string>
@@ -102,7 +102,7 @@ public:
     static constexpr int kStoreSlots = 40000;
 
     CTrafficGraph(IGraphOwner& owner, IGraphCanvas* canvas = nullptr,
-                  CSampleTimes::Converter convert = nullptr);
+                  CReadingCache::Converter convert = nullptr);
 
     // Takes the control's size once: the page buffer, the dB range.
     void Attach(int width, int height);
@@ -127,15 +127,15 @@ public:
     void DoubleClick(GraphPoint p);
     void RightButtonDown(GraphPoint p);
 
-    // Brings the cached calendar times of the overview up to date; a reading
-    // without one is reported to the owner once.
+    // Takes the overview's new readings into the reading cache; a reading
+    // without calendar time is reported to the owner once.
     void SyncTimes();
 
     TrafficGraphState& State() { return m_state; }
     const TrafficGraphState& State() const { return m_state; }
     IGraphOwner& Owner() { return m_owner; }
-    const CSampleTimes& Times() const { return m_times; }
-    CSampleTimes::Converter Converter() const { return m_convert; }
+    const CReadingCache& Readings() const { return m_readings; }
+    CReadingCache::Converter Converter() const { return m_convert; }
 
 private:
     bool Inside(GraphPoint p) const;
@@ -152,8 +152,8 @@ private:
 
     IGraphOwner& m_owner;
     IGraphCanvas* m_canvas;
-    CSampleTimes::Converter m_convert;
-    CSampleTimes m_times;
+    CReadingCache::Converter m_convert;
+    CReadingCache m_readings;
     TrafficGraphState m_state;
     // Leading valid readings at the last page load: the live data open a new
     // page only when this has grown.

@@ -97,9 +97,9 @@ void CTrafficGraph::ZoomInAt(int x0)
         // the same calendar times the overview places the readings with.
         SyncTimes();
         int first = 0;
-        for (int i = 0; i < s.overviewCount && i < m_times.Count(); ++i) {
-            const std::int64_t t = m_times[i];
-            if (t != CSampleTimes::kNoTime && target - t < 2) {
+        for (int i = 0; i < s.overviewCount && i < m_readings.Count(); ++i) {
+            const std::int64_t t = m_readings.Time(i);
+            if (t != CReadingCache::kNoTime && target - t < 2) {
                 first = i;
                 break;
             }

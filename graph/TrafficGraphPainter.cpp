@@ -13,8 +13,7 @@ using namespace GraphMath;
 
 namespace {
 
-// Moves and lines drawn one by one, as the platform draws them: a line
-// leaves out its end point.
+// Moves and lines drawn one by one.
 class CPainterSink {
 public:
     explicit CPainterSink(QPainter& painter) : m_painter(painter) {}
@@ -38,10 +37,17 @@ private:
     bool m_started = false;
 };
 
-// The same lines gathered, to be drawn in one call.
+// The same lines gathered, to be drawn in one call; vertical spans of one
+// pixel column apart, to be filled.
 class CLineSink {
 public:
-    explicit CLineSink(std::vector<QLine>& lines) : m_lines(lines) { m_lines.clear(); }
+    CLineSink(std::vector<QLine>& lines, std::vector<QRect>& spans) : m_lines(lines), m_spans(spans)
+    {
+        m_lines.clear();
+        m_spans.clear();
+    }
+    void Segment(int x0, int y0, int x1, int y1) { m_lines.emplace_back(x0, y0, x1, y1); }
+    void Span(int x, int low, int high) { m_spans.emplace_back(x, low, 1, high - low + 1); }
     void Move(int x, int y)
     {
         m_at = QPoint(x, y);
@@ -58,6 +64,7 @@ public:
 
 private:
     std::vector<QLine>& m_lines;
+    std::vector<QRect>& m_spans;
     QPoint m_at;
     bool m_started = false;
 };
@@ -94,10 +101,11 @@ private:
     double m_pixelsPerDb;
 };
 
+// Square caps: a line covers both its end points, drawn alone or in a batch.
 QPen TracePen(const QColor& colour)
 {
     QPen pen(colour, 1);
-    pen.setCapStyle(Qt::FlatCap);
+    pen.setCapStyle(Qt::SquareCap);
     return pen;
 }
 
@@ -181,7 +189,6 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
     const int h = s.height;
     const QImage& bars = BarImage(h);
     painter.save();
-    painter.fillRect(0, 0, w, h, m_face);
     const double pixelsPerDb = PixelsPerDb(h, s.topDb, s.bottomDb);
 
     painter.fillRect(0, 0, w, h, GraphColours::kPlot);
@@ -204,7 +211,7 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
             CPainterSink sink(painter);
             WalkPageLine(graph, pixelsPerDb, sink);
         } else {
-            CLineSink sink(m_lines);
+            CLineSink sink(m_lines, m_spans);
             WalkPageLine(graph, pixelsPerDb, sink);
             painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
         }
@@ -233,6 +240,10 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
         painter.fillRect(s.bX, 0, 1, h, GraphColours::kCursorB);
     if (s.dragging && s.dragStart.x != 0 && s.dragStart.y != 0)
         FrameZoomRect(painter, s.dragStart.x, s.dragStart.y, s.dragEnd.x, s.dragEnd.y, GraphColours::kZoomFrame);
+    // The control is drawn inside its rounded shape; the button face shows
+    // at the corners.
+    for (const PixelRect& corner : RoundedCorners(w, h))
+        painter.fillRect(corner.x, corner.y, corner.width, corner.height, m_face);
     painter.restore();
 }
 
@@ -244,24 +255,28 @@ void CTrafficGraphPainter::DrawOverview(QPainter& painter, CTrafficGraph& graph,
     CScreenMapper map(graph, pixelsPerDb);
     OverviewWalkResult result;
     if (rendering == TraceRendering::Reference) {
-        const CSampleTimes::Converter convert = graph.Converter();
-        auto timeOf = [&](int i) { return convert(s.overviewStore[i].date, s.overviewStore[i].time); };
+        const CReadingCache::Converter convert = graph.Converter();
+        auto readingOf = [&](int i) {
+            const DataSample& reading = s.overviewStore[i];
+            const std::optional<std::int64_t> t = convert(reading.date, reading.time);
+            return WalkReading{t.has_value(), t.value_or(0), reading.value};
+        };
         CPainterSink sink(painter);
-        result = WalkOverview(input, timeOf, map, sink);
+        result = WalkOverview(input, readingOf, map, sink);
     } else {
         graph.SyncTimes();
-        const CSampleTimes& times = graph.Times();
-        auto timeOf = [&](int i) -> std::optional<std::int64_t> {
-            const std::int64_t t = times[i];
-            if (t == CSampleTimes::kNoTime)
-                return std::nullopt;
-            return t;
+        const CReadingCache& cache = graph.Readings();
+        auto readingOf = [&](int i) {
+            const std::int64_t t = cache.Time(i);
+            return WalkReading{t != CReadingCache::kNoTime, t, cache.Value(i)};
         };
-        CLineSink lines(m_lines);
+        CLineSink lines(m_lines, m_spans);
         CColumnReducer<CLineSink> reducer(lines);
-        result = WalkOverview(input, timeOf, map, reducer);
+        result = WalkOverview(input, readingOf, map, reducer);
         reducer.Flush();
         painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+        for (const QRect& span : m_spans)
+            painter.fillRect(span, GraphColours::kTrace);
     }
     s.timePlacedCount = result.timePlaced;
 }

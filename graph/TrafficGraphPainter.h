@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QLine>
+#include <QRect>
 
 #include <vector>
 
@@ -48,7 +49,9 @@ private:
 
     QColor m_face = QColor(240, 240, 240);
     QImage m_bars;              // the histogram's gradient, built on first use
-    std::vector<QLine> m_lines; // reused from frame to frame
+    // Reused from frame to frame.
+    std::vector<QLine> m_lines;
+    std::vector<QRect> m_spans;
 };
 
 // Parts shared with printing and the data-logger graph.
