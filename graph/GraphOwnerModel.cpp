@@ -5,35 +5,43 @@
 #include <algorithm>
 #include <cmath>
 
-CGraphOwnerModel::CGraphOwnerModel(IGraphFeed& feed, IGraphOwnerView* view) : m_feed(feed), m_view(view) {}
+CGraphOwnerModel::CGraphOwnerModel(IGraphFeed& feed, IGraphOwnerView* view, ReadoutTimes times)
+    : m_feed(feed), m_view(view), m_times(times)
+{
+}
+
+std::string CGraphOwnerModel::ReadoutTime(const std::string& clockText) const
+{
+    return m_times == ReadoutTimes::Padded ? PadTimeText(clockText) : clockText;
+}
 
 // ---- readouts ----
 
 void CGraphOwnerModel::ShowCursorA(double value, const std::string& clockText)
 {
     m_readouts.cursorA = value;
-    m_readouts.cursorATime = PadTimeText(clockText);
+    m_readouts.cursorATime = ReadoutTime(clockText);
     PublishReadouts();
 }
 
 void CGraphOwnerModel::ShowCursorB(double value, const std::string& clockText)
 {
     m_readouts.cursorB = value;
-    m_readouts.cursorBTime = PadTimeText(clockText);
+    m_readouts.cursorBTime = ReadoutTime(clockText);
     PublishReadouts();
 }
 
 void CGraphOwnerModel::ShowMaxBetween(double value, const std::string& clockText)
 {
     m_readouts.maxBetween = value;
-    m_readouts.maxBetweenTime = PadTimeText(clockText);
+    m_readouts.maxBetweenTime = ReadoutTime(clockText);
     PublishReadouts();
 }
 
 void CGraphOwnerModel::ShowMinBetween(double value, const std::string& clockText)
 {
     m_readouts.minBetween = value;
-    m_readouts.minBetweenTime = PadTimeText(clockText);
+    m_readouts.minBetweenTime = ReadoutTime(clockText);
     PublishReadouts();
 }
 
@@ -140,8 +148,15 @@ void CGraphOwnerModel::SetHScrollPage(int step)
 {
     if (step <= 0) // a page of no readings has no scroll positions
         return;
+    SetHScrollRange(step, m_feed.ReadingLimit() / step);
+}
+
+void CGraphOwnerModel::SetHScrollRange(int step, int maximum)
+{
+    if (step <= 0)
+        return;
     m_hBar.step = step;
-    m_hBar.maximum = m_feed.ReadingLimit() / step;
+    m_hBar.maximum = std::max(maximum, 0);
     m_hBar.position = std::min(m_hBar.position, m_hBar.maximum);
     m_hBar.arrowsEnabled = true;
     PublishHBar();
