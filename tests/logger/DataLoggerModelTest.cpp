@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "DataFileWriter.h"
 #include "DataLoggerModel.h"
+#include "LoggerBytesKit.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
 #include "TimeText.h"
@@ -18,48 +19,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// marker, year, month, day, hour byte, minute, second, rate byte (all as the meter writes them)
-struct Header {
-    std::uint8_t marker, year, month, day, hour, minute, second, rate;
-};
-
-Bytes SetBytes(const Header& h, const std::vector<double>& readings)
-{
-    Bytes bytes{h.marker, h.year, h.month, h.day, h.hour, h.minute, h.second, h.rate, 0x00};
-    for (double reading : readings) {
-        const long t = std::lround(reading * 10);
-        bytes.push_back(static_cast<std::uint8_t>((t / 1000) << 4 | (t / 100 % 10)));
-        bytes.push_back(static_cast<std::uint8_t>((t / 10 % 10) << 4 | (t % 10)));
-    }
-    return bytes;
-}
-
-// The bytes of the sets one after another and the table that marks them (entry 0 holds no set).
-struct Download {
-    Bytes bytes;
-    std::vector<LoggerRecordSet> table{LeadIn()};
-
-    static LoggerRecordSet LeadIn()
-    {
-        LoggerRecordSet entry;
-        entry.end = -1;
-        return entry;
-    }
-
-    Download& Add(const Header& h, const std::vector<double>& readings)
-    {
-        const Bytes set = SetBytes(h, readings);
-        LoggerRecordSet entry;
-        entry.begin = static_cast<int>(bytes.size());
-        entry.end = entry.begin + static_cast<int>(set.size()) - 1;
-        table.push_back(entry);
-        bytes.insert(bytes.end(), set.begin(), set.end());
-        return *this;
-    }
-};
 
 constexpr Header kNewYear{0xAA, 0x07, 0x12, 0x31, 0x31, 0x59, 0x50, 0x05};
 constexpr Header kLeapRateOne{0xCC, 0x08, 0x02, 0x28, 0x31, 0x59, 0x58, 0x0F};
