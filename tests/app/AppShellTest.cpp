@@ -156,7 +156,7 @@ TEST(HelpWindow, OpensAtIntroductionAndFollowsLinks)
     // Every page the contents link to exists.
     const QString html = help.Browser()->toHtml();
     for (const char* page : {"Connecting.html", "MeterPanel.html", "RealTimeMonitoring.html", "SetupDialog.html",
-                             "SavingData.html", "SimulatedMeter.html"}) {
+                             "SavingData.html", "SimulatedMeter.html", "DataLogger.html", "DataLoggerGraph.html"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(page))) << page;
         EXPECT_FALSE(CHelpBrowser::TopicPath(QString::fromLatin1(page)).isEmpty()) << page;
     }
