@@ -87,12 +87,18 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     setObjectName(QStringLiteral("CVexalogView"));
     InstallGraphControls();
     ConnectControls();
+    connect(&m_link, &CMeterLink::DownloadProgressed, this, [this](int received, int expected) {
+        if (m_waitDialog)
+            m_waitDialog->SetProgress(received, expected);
+    });
+    connect(&m_link, &CMeterLink::DownloadFinished, this, &CVexalogView::OnDownloadFinished);
 }
 
 CVexalogView::~CVexalogView()
 {
     // The port in use is remembered for the next start.
     m_link.Link().SaveRememberedPort(m_iniPath);
+    delete m_dataLogger;
 }
 
 void CVexalogView::InstallGraphControls()
@@ -279,9 +285,11 @@ void CVexalogView::ShowSamplingRate(int index)
 
 bool CVexalogView::HandlesCommand(int id) const
 {
-    // Open, Export Data, Print and DataLogger are not handled yet: the frame
-    // keeps them disabled rather than offer commands that do nothing.
+    // Export Data and Print are not handled yet: the frame keeps them
+    // disabled rather than offer commands that do nothing.
     switch (id) {
+    case CommandId::Open:
+    case CommandId::DataLogger:
     case CommandId::SaveAs:
     case CommandId::Run:
     case CommandId::Stop:
@@ -310,7 +318,7 @@ bool CVexalogView::IsCommandEnabled(int id) const
     case CommandId::Print:
         return m_graphOwner.CanPrint();
     case CommandId::DataLogger:
-        return m_controller.CanDataLogger(m_link.Connected());
+        return m_controller.CanDataLogger(m_link.Connected()) && !m_link.Download().Busy();
     default:
         return HandlesCommand(id);
     }
@@ -324,6 +332,12 @@ bool CVexalogView::IsCommandMarked(int id) const
 void CVexalogView::OnCommand(int id)
 {
     switch (id) {
+    case CommandId::Open:
+        ShowDataLoggerWindow()->ImportData();
+        break;
+    case CommandId::DataLogger:
+        OnDataLogger();
+        break;
     case CommandId::SaveAs:
         SaveAs();
         break;
@@ -373,4 +387,63 @@ std::optional<int> CVexalogView::AskPortWithDialog(int current)
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.Port();
+}
+
+// ---- the DataLogger window and the download ----
+
+CDataLoggerDlg* CVexalogView::ShowDataLoggerWindow()
+{
+    if (m_dataLogger) {
+        m_dataLogger->showNormal();
+        m_dataLogger->raise();
+        m_dataLogger->activateWindow();
+        return m_dataLogger;
+    }
+    m_dataLogger = new CDataLoggerDlg(m_dialogs, m_clock, ShellDialogFont(8));
+    connect(m_dataLogger, &CDataLoggerDlg::Closed, this, &CVexalogView::DestroyDataLoggerWindow);
+    connect(m_dataLogger, &CDataLoggerDlg::StatusMessage, this,
+            [this](const QString& text) { ShowStatusMessage(text.toStdString()); });
+    m_dataLogger->show();
+    return m_dataLogger;
+}
+
+void CVexalogView::DestroyDataLoggerWindow()
+{
+    // Closing comes from inside the window's own handlers: it goes once they are done.
+    if (m_dataLogger)
+        m_dataLogger->deleteLater();
+    m_dataLogger = nullptr;
+}
+
+void CVexalogView::OnDataLogger()
+{
+    if (!m_link.StartDownload())
+        return;
+    ShowDataLoggerWindow()->ResetWindow();
+    if (!m_waitDialog) {
+        m_waitDialog = new CDialog1(this);
+        connect(m_waitDialog, &CDialog1::CancelPressed, this, &CVexalogView::OnDownloadCancelled);
+    }
+    // Modal, but it returns at once: the link goes on receiving.
+    m_waitDialog->ShowWaiting();
+}
+
+void CVexalogView::OnDownloadFinished(const LoggerDownloadResult& result)
+{
+    // The link queues the end of a download, so what is shown here is not
+    // shown from inside its receive path.
+    if (m_waitDialog)
+        m_waitDialog->Finish();
+    if (result.outcome == DownloadOutcome::Finished && m_dataLogger)
+        m_dataLogger->LoadRecordSets(result.data, result.sets);
+    if (result.outcome == DownloadOutcome::Finished || result.outcome == DownloadOutcome::Cancelled)
+        m_controller.Stop();
+    if (const std::string message = result.Message(); !message.empty())
+        ShowMessage(m_dialogs, message);
+}
+
+void CVexalogView::OnDownloadCancelled()
+{
+    m_link.CancelDownload();
+    DestroyDataLoggerWindow();
 }

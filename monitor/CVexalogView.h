@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CDataLoggerDlg.h"
+#include "CDialog1.h"
 #include "CommandTarget.h"
 #include "CRealTimeSetup.h"
 #include "GraphOwnerModel.h"
@@ -7,6 +9,8 @@
 #include "MeterLink.h"
 #include "MeterPanel.h"
 #include "RealTimeController.h"
+
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -79,6 +83,9 @@ public:
     CTimeButtom* TimeStrip() const { return m_timeStrip; }
     const std::vector<CMeterButton*>& Keys() const { return m_keys; }
     CMeterButton* Key(int id) const;
+    // The DataLogger window while there is one, and the download's wait dialog.
+    CDataLoggerDlg* DataLoggerWindow() const { return m_dataLogger; }
+    CDialog1* WaitDialog() const { return m_waitDialog; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -113,6 +120,11 @@ private:
     void OnOtherPort();
     void SaveAs();
     std::optional<int> AskPortWithDialog(int current);
+    CDataLoggerDlg* ShowDataLoggerWindow();
+    void DestroyDataLoggerWindow();
+    void OnDataLogger();
+    void OnDownloadFinished(const LoggerDownloadResult& result);
+    void OnDownloadCancelled();
 
     IDialogSeam& m_dialogs;
     std::unique_ptr<IClock> m_systemClock;
@@ -130,4 +142,7 @@ private:
     PortQuestion m_askPort;
     int m_startupPort = 0;
     bool m_initialUpdateDone = false;
+    // A window of its own (no parent), destroyed with the view.
+    QPointer<CDataLoggerDlg> m_dataLogger;
+    QPointer<CDialog1> m_waitDialog;
 };
