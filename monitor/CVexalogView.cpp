@@ -9,6 +9,7 @@
 #include "CommandIds.h"
 #include "DataFile.h"
 #include "DialogSeam.h"
+#include "OwnerScrollBars.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -25,29 +26,6 @@ constexpr int kGraphId = 1011;
 constexpr int kTimeStripId = 1051;
 constexpr int kCursorALabelId = 1035;
 constexpr int kCursorBLabelId = 1036;
-
-// What a scroll bar's action means in the window system's terms.
-std::optional<ScrollCode> ScrollCodeOf(int action)
-{
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-        return ScrollCode::LineBack;
-    case QAbstractSlider::SliderSingleStepAdd:
-        return ScrollCode::LineForward;
-    case QAbstractSlider::SliderPageStepSub:
-        return ScrollCode::PageBack;
-    case QAbstractSlider::SliderPageStepAdd:
-        return ScrollCode::PageForward;
-    case QAbstractSlider::SliderToMinimum:
-        return ScrollCode::ToStart;
-    case QAbstractSlider::SliderToMaximum:
-        return ScrollCode::ToEnd;
-    case QAbstractSlider::SliderMove:
-        return ScrollCode::ThumbTrack;
-    default:
-        return std::nullopt;
-    }
-}
 
 int PortIndexOf(int id)
 {
@@ -121,35 +99,13 @@ void CVexalogView::ConnectControls()
     connect(RateBox(), &QComboBox::activated, this, [this](int index) { m_controller.SamplingRateSelected(index); });
     connect(UndoZoomButton(), &QPushButton::clicked, this, [this] { m_graphOwner.UndoZoom(); });
 
-    ConnectScrollBar(HScroll(), [this](ScrollCode code, int thumb) {
+    ConnectOwnerScrollBar(HScroll(), this, [this](ScrollCode code, int thumb) {
         m_graphOwner.HorizontalScroll(code, thumb);
         return m_graphOwner.HScrollBar().position;
     });
-    ConnectScrollBar(VScroll(), [this](ScrollCode code, int thumb) {
+    ConnectOwnerScrollBar(VScroll(), this, [this](ScrollCode code, int thumb) {
         m_graphOwner.VerticalScroll(code, thumb);
         return m_graphOwner.VScrollBar().position;
-    });
-}
-
-void CVexalogView::ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll)
-{
-    // The bar keeps the graph owner's position: after each action the owner
-    // decides, and the bar shows what it decided. A dragged thumb
-    // moves freely and lands where it is let go.
-    bar->setTracking(false);
-    bar->setSingleStep(1);
-    bar->setPageStep(1);
-    connect(bar, &QAbstractSlider::actionTriggered, this, [bar, scroll](int action) {
-        const auto code = ScrollCodeOf(action);
-        if (!code)
-            return;
-        const int position = scroll(*code, bar->sliderPosition());
-        if (*code != ScrollCode::ThumbTrack)
-            bar->setSliderPosition(position);
-    });
-    connect(bar, &QAbstractSlider::sliderReleased, this, [bar, scroll] {
-        scroll(ScrollCode::ThumbPosition, bar->sliderPosition());
-        bar->setSliderPosition(scroll(ScrollCode::EndScroll, 0));
     });
 }
 
@@ -259,20 +215,12 @@ void CVexalogView::ShowStatusMessage(const std::string& text)
 
 void CVexalogView::ShowHScrollBar(const HScrollBarState& bar)
 {
-    const QSignalBlocker blocker(HScroll());
-    HScroll()->setRange(0, bar.maximum);
-    HScroll()->setSliderPosition(bar.position);
-    HScroll()->setValue(bar.position);
-    HScroll()->setEnabled(bar.arrowsEnabled);
+    ShowOwnerScrollBar(HScroll(), bar.maximum, bar.position, bar.arrowsEnabled);
 }
 
 void CVexalogView::ShowVScrollBar(const VScrollBarState& bar)
 {
-    const QSignalBlocker blocker(VScroll());
-    VScroll()->setRange(0, bar.maximum);
-    VScroll()->setSliderPosition(bar.position);
-    VScroll()->setValue(bar.position);
-    VScroll()->setEnabled(bar.arrowsEnabled);
+    ShowOwnerScrollBar(VScroll(), bar.maximum, bar.position, bar.arrowsEnabled);
 }
 
 void CVexalogView::ShowSamplingRate(int index)

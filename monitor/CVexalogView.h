@@ -113,9 +113,6 @@ private:
     void InstallGraphControls();
     void ConnectControls();
     void ShowFieldTexts(const std::pair<int, const std::string*>* fields, std::size_t count);
-    // scroll: hands the controller a scroll code and the thumb's position,
-    // returns the bar's position afterwards.
-    void ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll);
     void PlaceKeys();
     void OnOtherPort();
     void SaveAs();
