@@ -1,14 +1,12 @@
 // The data-logger graph's drawing: the trace against time with equal time
 // stamps merged, sets at a single time stamp, the dB labels, print allowed,
-// the time strip's texts, samples without calendar time, both renderings,
-// and the control itself on the screen.
+// the time strip's texts, samples without calendar time, both renderings.
+// The control itself is tried through the DataLogger window's tests.
 #include "DataLoggerGraphKit.h"
 
-#include "CDataLoggerButton.h"
 #include "DataLoggerTrace.h"
 
 #include <QFontMetrics>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -92,22 +90,6 @@ TEST(DataLoggerGraphDrawing, ASetAtOneTimeStampShowsItsLevelAsOnePointWithoutDiv
         EXPECT_EQ(image.pixel(40, 100), GraphColours::kGrid.rgb());
         EXPECT_FALSE(PixelsOf(image.copy(0, 0, 30, kLoggerGraphHeight), GraphColours::kLabel).empty());
     }
-}
-
-TEST(DataLoggerGraphDrawing, EmptyGraphHasBackgroundGridAndLabelsOnly)
-{
-    TestSet set;
-    set.Every(1, {70.0, 71.0, 72.0});
-    LoggerGraph g;
-    g.Open(set);
-    g.graph.ClearData();
-    const QImage image = g.Draw();
-    EXPECT_TRUE(PixelsOf(image, GraphColours::kTrace).empty());
-    EXPECT_EQ(image.pixel(35, 105), GraphColours::kPlot.rgb());
-    EXPECT_EQ(image.pixel(10, 150), GraphColours::kLabelStrip.rgb());
-    EXPECT_EQ(image.pixel(30 + 10 * 7, 150), GraphColours::kGrid.rgb());
-    EXPECT_EQ(image.pixel(200, kLoggerGraphHeight - 2 - 10 * 5), GraphColours::kGrid.rgb());
-    EXPECT_EQ(g.view.labels, (std::vector<std::string>{" ", " ", " "}));
 }
 
 TEST(DataLoggerGraphDrawing, DbLabelsAtTheFifthsOfTheWindowWithLeadingSpaces)
@@ -233,36 +215,6 @@ TEST(DataLoggerGraphDrawing, BothRenderingsGiveTheSamePixels)
     g.Drag({200, 60}, {260, 200});
     ASSERT_FALSE(g.graph.State().fullView);
     EXPECT_EQ(g.Draw(TraceRendering::Fast), g.Draw(TraceRendering::Reference)) << "zoomed";
-}
-
-TEST(DataLoggerButton, DrawsOffScreenAndTakesTheMouse)
-{
-    LoggerGraph owner;
-    CDataLoggerButton button(owner.owner);
-    owner.feed.SetGraph(&button.Graph());
-    button.resize(kLoggerGraphWidth, kLoggerGraphHeight);
-    button.Attach();
-    TestSet set;
-    set.Every(1, std::vector<double>(25, 80.0));
-    const int span = set.Offset(24);
-    button.SetData(set.Start(), button.GetPlotWidth() / static_cast<double>(span), set.Data(), set.Count());
-    owner.owner.UndoZoom();
-
-    QImage shown = button.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const int y80 = PlotY(80.0, kLoggerGraphHeight, 130.0, 30.0);
-    EXPECT_EQ(shown.pixel(300, y80), GraphColours::kTrace.rgb());
-    EXPECT_NE(shown.pixel(0, 0), GraphColours::kLabelStrip.rgb()) << "rounded corner";
-
-    QTest::mouseDClick(&button, Qt::LeftButton, {}, QPoint(290, 100));
-    shown = button.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(shown.pixel(290, 100), GraphColours::kCursorA.rgb());
-    EXPECT_EQ(owner.owner.Readouts().cursorATime, "09:05:07");
-
-    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(100, 50));
-    QTest::mouseMove(&button, QPoint(400, 250));
-    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(400, 250));
-    EXPECT_FALSE(button.Graph().State().fullView);
-    EXPECT_TRUE(owner.owner.HScrollBar().arrowsEnabled);
 }
 
 } // namespace
