@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 
 using namespace std::chrono_literals;
@@ -185,10 +186,25 @@ TEST_F(DataLoggerPtyTest, OpenImportsAFileIntoTheWindowItMakesOrRestores)
     ASSERT_TRUE(Download());
     ASSERT_TRUE(QTest::qWaitFor([&] { return List()->rowCount() > 0; }, 2000));
     CDataLoggerDlg* window = view->DataLoggerWindow();
-    window->OpenRow(List()->rowCount() - 1);
+    const int row = List()->rowCount() - 1;
+    window->OpenRow(row);
     const std::string path = temp.File("set.txt");
     dialogs.QueueSavePath(path);
     window->SaveData();
+    // The file holds the meter's readings, each at its time.
+    const SimWire::LoggerSet& set = sets[static_cast<std::size_t>(row)];
+    std::ifstream file(path);
+    std::string line;
+    ASSERT_TRUE(std::getline(file, line));
+    EXPECT_NE(line.find("SamplingRate:2.0;"), std::string::npos) << line;
+    for (std::size_t k = 0; k < set.readings.size(); ++k) {
+        ASSERT_TRUE(std::getline(file, line)) << k;
+        const int second = set.hour * 3600 + set.minute * 60 + set.second + 2 * static_cast<int>(k);
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%d-%d-%d, %d:%d:%d, %5.2f, %s", set.day, set.month, set.year,
+                      second / 3600, second / 60 % 60, second % 60, set.readings[k], set.cWeighted ? "dBC" : "dBA");
+        EXPECT_EQ(line.substr(0, line.find_last_not_of("\r") + 1), expected);
+    }
 
     window->showMinimized();
     dialogs.QueueOpenPath(path);
