@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QTableWidget>
 
+#include <iterator>
+
 namespace {
 
 using K = CDataLoggerForm::Kind;
