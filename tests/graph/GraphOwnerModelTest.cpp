@@ -150,7 +150,8 @@ TEST_F(GraphOwnerModelTest, ReadoutsAreZeroFilledAndPublished)
 
     // Each text lands in its own field.
     int found = 0;
-    for (const auto& [id, text] : owner.ReadoutTexts().ByControlId()) {
+    const GraphReadoutTexts texts = owner.ReadoutTexts();
+    for (const auto& [id, text] : texts.ByControlId()) {
         if (id == 1013) {
             EXPECT_EQ(*text, "85.3");
             ++found;
