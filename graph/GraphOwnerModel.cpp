@@ -12,7 +12,8 @@ CGraphOwnerModel::CGraphOwnerModel(IGraphFeed& feed, IGraphOwnerView* view, Read
 
 std::string CGraphOwnerModel::ReadoutTime(const std::string& clockText) const
 {
-    return m_times == ReadoutTimes::Padded ? PadTimeText(clockText) : clockText;
+    // A cleared readout stays empty rather than show a midnight no reading had.
+    return m_times == ReadoutTimes::Padded && !clockText.empty() ? PadTimeText(clockText) : clockText;
 }
 
 // ---- readouts ----
