@@ -8,6 +8,8 @@
 // Run as the program runs: without TZ in the environment the C library looks
 // up the local time zone on every conversion, which is what the reference
 // pays on every frame.
+#include "DataLoggerGraph.h"
+#include "DataLoggerPainter.h"
 #include "GraphOwnerModel.h"
 #include "TimeText.h"
 #include "TrafficGraph.h"
@@ -136,6 +138,90 @@ void BM_PageFrame(benchmark::State& state)
 
 } // namespace
 
+// The data-logger graph: a record set of 40000 samples as the DataLogger
+// window hands it over, drawn whole and zoomed into a control of the
+// window's size. The samples' times are taken once, when the set is handed
+// over, as when a set is opened; the frames only draw.
+namespace {
+
+constexpr int kLoggerWidth = 654;
+constexpr int kLoggerHeight = 302;
+
+// A day's logging at a sample every 2 seconds, with the downloaded sets' texts.
+std::vector<DataSample> LoggerSet()
+{
+    std::vector<DataSample> set = FullStore();
+    for (int i = 0; i < kReadings; ++i) {
+        const int second = 7 * 3600 + 2 * i;
+        char time[16];
+        std::snprintf(time, sizeof time, "%d:%d:%d", second / 3600 % 24, second / 60 % 60, second % 60);
+        set[static_cast<std::size_t>(i)].time = time;
+        set[static_cast<std::size_t>(i)].date = second < 86400 ? "12-5-2007" : "13-5-2007";
+    }
+    return set;
+}
+
+struct LoggerScene {
+    LoggerScene() : set(LoggerSet()), graph(owner)
+    {
+        feed.SetGraph(&graph);
+        graph.Attach(kLoggerWidth, kLoggerHeight);
+        const std::int64_t start = MakeLocalTime(2007, 5, 12, 7, 0, 0);
+        graph.SetData(start, graph.GetPlotWidth() / (2.0 * (kReadings - 1)), set.data(), kReadings);
+        owner.UndoZoom();
+    }
+    void Frame()
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        drawer.Draw(painter, graph);
+    }
+
+    std::vector<DataSample> set;
+    CDataLoggerFeed feed;
+    CGraphOwnerModel owner{feed, nullptr, ReadoutTimes::AsHanded};
+    CDataLoggerGraph graph;
+    CDataLoggerPainter drawer;
+    QImage image{kLoggerWidth, kLoggerHeight, QImage::Format_RGB32};
+    QFont font{QStringLiteral("DejaVu Sans"), 8};
+};
+
+void BM_DataLoggerOverview(benchmark::State& state)
+{
+    LoggerScene scene;
+    for (auto _ : state) {
+        scene.Frame();
+        benchmark::DoNotOptimize(scene.image.constBits());
+    }
+    state.counters["samples"] = kReadings;
+}
+
+// A quarter of the set, zoomed by a drag across the middle of the plot.
+void BM_DataLoggerZoomed(benchmark::State& state)
+{
+    LoggerScene scene;
+    scene.graph.LeftButtonDown({200, 40});
+    scene.graph.LeftButtonUp({356, 250});
+    for (auto _ : state) {
+        scene.Frame();
+        benchmark::DoNotOptimize(scene.image.constBits());
+    }
+    state.counters["shown"] = scene.graph.State().zoomLast - scene.graph.State().zoomFirst + 1;
+}
+
+// Opening a set: its 40000 samples' texts turned into calendar times once.
+void BM_DataLoggerSetData(benchmark::State& state)
+{
+    LoggerScene scene;
+    for (auto _ : state)
+        scene.graph.SetData(scene.graph.State().startTime, 0.1, scene.set.data(), kReadings);
+}
+
+} // namespace
+
+BENCHMARK(BM_DataLoggerOverview)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DataLoggerZoomed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DataLoggerSetData)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OverviewReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OverviewFast)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

@@ -50,17 +50,7 @@ void CTimeButtom::Draw(QPainter& painter, const QRect& strip, const std::string&
 
 void CTimeButtom::paintEvent(QPaintEvent* event)
 {
-    const QRect box = event->rect() & rect();
-    if (box.isEmpty())
-        return;
-    if (m_frame.size() != box.size())
-        m_frame = QImage(box.size(), QImage::Format_RGB32);
-    {
-        QPainter offScreen(&m_frame);
-        offScreen.translate(-box.topLeft());
-        offScreen.setFont(font());
-        Draw(offScreen, m_strip.isNull() ? rect() : m_strip, m_left, m_middle, m_right);
-    }
-    QPainter screen(this);
-    screen.drawImage(box.topLeft(), m_frame);
+    m_frame.Paint(*this, event->rect(), [this](QPainter& painter) {
+        Draw(painter, m_strip.isNull() ? rect() : m_strip, m_left, m_middle, m_right);
+    });
 }

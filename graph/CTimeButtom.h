@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include "OffscreenFrame.h"
+
 #include <QWidget>
 
 #include <string>
@@ -38,5 +39,5 @@ private:
     std::string m_left;
     std::string m_middle;
     std::string m_right;
-    QImage m_frame;
+    COffscreenFrame m_frame;
 };

@@ -55,21 +55,7 @@ void CTrafficButton::paintEvent(QPaintEvent* event)
 {
     if (!m_graph.State().ready)
         return;
-    // The frame is drawn off-screen, over the box being repainted only, and
-    // copied to the screen in one block.
-    const QRect box = event->rect() & rect();
-    if (box.isEmpty())
-        return;
-    if (m_frame.size() != box.size())
-        m_frame = QImage(box.size(), QImage::Format_RGB32);
-    {
-        QPainter offScreen(&m_frame);
-        offScreen.translate(-box.topLeft());
-        offScreen.setFont(font());
-        m_painter.Draw(offScreen, m_graph);
-    }
-    QPainter screen(this);
-    screen.drawImage(box.topLeft(), m_frame);
+    m_frame.Paint(*this, event->rect(), [this](QPainter& painter) { m_painter.Draw(painter, m_graph); });
 }
 
 void CTrafficButton::mousePressEvent(QMouseEvent* event)

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "OffscreenFrame.h"
 #include "RealTimeGraph.h"
 #include "TrafficGraph.h"
 #include "TrafficGraphPainter.h"
 
-#include <QImage>
 #include <QWidget>
 
 class IGraphOwner;
@@ -50,7 +50,7 @@ private:
 
     CTrafficGraph m_graph;
     CTrafficGraphPainter m_painter;
-    QImage m_frame; // the off-screen image, kept from frame to frame
+    COffscreenFrame m_frame;
 };
 
 // The control's shape: its rectangle with 5x5 rounded corners.

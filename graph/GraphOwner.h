@@ -20,6 +20,9 @@ public:
     virtual void SetHistogramAllowed(int allowed) = 0;
 
     virtual void SetHScrollPage(int step) = 0;
+    // The horizontal bar spans positions 0 .. maximum of step readings each,
+    // its arrows enabled.
+    virtual void SetHScrollRange(int step, int maximum) = 0;
     virtual void SetHScrollPos(int readingIndex) = 0;
     virtual int GetHScrollPos() const = 0;
     virtual void SetVScroll(double unit, int maximum, double topLevel) = 0;

@@ -5,7 +5,16 @@
 #include <algorithm>
 #include <cmath>
 
-CGraphOwnerModel::CGraphOwnerModel(IGraphFeed& feed, IGraphOwnerView* view) : m_feed(feed), m_view(view) {}
+CGraphOwnerModel::CGraphOwnerModel(IGraphFeed& feed, IGraphOwnerView* view, ReadoutTimes times)
+    : m_feed(feed), m_view(view), m_times(times)
+{
+}
+
+std::string CGraphOwnerModel::ReadoutTime(const std::string& clockText) const
+{
+    // A cleared readout stays empty rather than show a midnight no reading had.
+    return m_times == ReadoutTimes::Padded && !clockText.empty() ? PadTimeText(clockText) : clockText;
+}
 
 // ---- readouts ----
 
@@ -151,8 +160,15 @@ void CGraphOwnerModel::SetHScrollPage(int step)
 {
     if (step <= 0) // a page of no readings has no scroll positions
         return;
+    SetHScrollRange(step, m_feed.ReadingLimit() / step);
+}
+
+void CGraphOwnerModel::SetHScrollRange(int step, int maximum)
+{
+    if (step <= 0)
+        return;
     m_hBar.step = step;
-    m_hBar.maximum = m_feed.ReadingLimit() / step;
+    m_hBar.maximum = std::max(maximum, 0);
     m_hBar.position = std::min(m_hBar.position, m_hBar.maximum);
     m_hBar.arrowsEnabled = true;
     PublishHBar();

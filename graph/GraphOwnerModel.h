@@ -59,13 +59,20 @@ public:
 // What the status line says about a reading the graph cannot place in time.
 std::string UnplacedReadingText(int index, const std::string& date, const std::string& time);
 
+// How the owner shows the cursor readouts' times. The real-time graph hands
+// over its readings' clock texts and the owner zero-fills them; the
+// data-logger graph zero-fills them itself after a double click and shows a
+// scroll's re-read times as stored.
+enum class ReadoutTimes { Padded, AsHanded };
+
 // The owner side of a graph: keeps what the graph reports (readouts, scroll
 // bars, time labels, print and histogram allowed), shows it through its view
 // and turns the bars' actions into calls on the feed. The main view owns one
 // for the real-time graph; the DataLogger window owns another for its graph.
 class CGraphOwnerModel final : public IGraphOwner {
 public:
-    explicit CGraphOwnerModel(IGraphFeed& feed, IGraphOwnerView* view = nullptr);
+    explicit CGraphOwnerModel(IGraphFeed& feed, IGraphOwnerView* view = nullptr,
+                              ReadoutTimes times = ReadoutTimes::Padded);
 
     void SetView(IGraphOwnerView* view) { m_view = view; }
 
@@ -80,6 +87,7 @@ public:
     void SetPrintAllowed(int allowed) override { m_printAllowed = allowed; }
     void SetHistogramAllowed(int allowed) override { m_histogramAllowed = allowed; }
     void SetHScrollPage(int step) override;
+    void SetHScrollRange(int step, int maximum) override;
     void SetHScrollPos(int readingIndex) override;
     int GetHScrollPos() const override { return m_hBar.position; }
     void SetVScroll(double unit, int maximum, double topLevel) override;
@@ -106,9 +114,11 @@ private:
     void PublishReadouts() const;
     void PublishHBar() const;
     void PublishVBar() const;
+    std::string ReadoutTime(const std::string& clockText) const;
 
     IGraphFeed& m_feed;
     IGraphOwnerView* m_view;
+    ReadoutTimes m_times;
     GraphReadouts m_readouts;
     HScrollBarState m_hBar;
     VScrollBarState m_vBar;

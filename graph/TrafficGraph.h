@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataSample.h"
+#include "GraphCanvas.h"
 #include "GraphMath.h"
 #include "ReadingCache.h"
 
@@ -9,13 +10,6 @@
 #include <vector>
 
 class IGraphOwner;
-
-struct GraphPoint {
-    int x = 0;
-    int y = 0;
-    bool IsZero() const { return x == 0 && y == 0; }
-    friend bool operator==(const GraphPoint&, const GraphPoint&) = default;
-};
 
 // Everything the real-time graph knows, as the drawing routines and printing
 // read it.
@@ -80,15 +74,6 @@ struct TrafficGraphState {
     bool dragging = false;
 
     int PlotWidth() const { return width - GraphMath::kLeftMargin; }
-};
-
-// Where the graph asks to be drawn again (the widget: update()).
-class IGraphCanvas {
-public:
-    virtual ~IGraphCanvas() = default;
-    virtual void Repaint() = 0;
-    // The rectangle spanned by two corners.
-    virtual void RepaintRect(GraphPoint a, GraphPoint b) = 0;
 };
 
 // The real-time graph without its window: the readings it is handed, the

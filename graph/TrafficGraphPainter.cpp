@@ -2,6 +2,7 @@
 
 #include "GraphOwner.h"
 #include "OverviewWalk.h"
+#include "TraceSinks.h"
 #include "TrafficGraph.h"
 
 #include <QFontMetrics>
@@ -12,62 +13,6 @@
 using namespace GraphMath;
 
 namespace {
-
-// Moves and lines drawn one by one.
-class CPainterSink {
-public:
-    explicit CPainterSink(QPainter& painter) : m_painter(painter) {}
-    void Move(int x, int y)
-    {
-        m_at = QPoint(x, y);
-        m_started = true;
-    }
-    void Line(int x, int y)
-    {
-        const QPoint to(x, y);
-        if (m_started)
-            m_painter.drawLine(m_at, to);
-        m_at = to;
-        m_started = true;
-    }
-
-private:
-    QPainter& m_painter;
-    QPoint m_at;
-    bool m_started = false;
-};
-
-// The same lines gathered, to be drawn in one call; vertical spans of one
-// pixel column apart, to be filled.
-class CLineSink {
-public:
-    CLineSink(std::vector<QLine>& lines, std::vector<QRect>& spans) : m_lines(lines), m_spans(spans)
-    {
-        m_lines.clear();
-        m_spans.clear();
-    }
-    void Segment(int x0, int y0, int x1, int y1) { m_lines.emplace_back(x0, y0, x1, y1); }
-    void Span(int x, int low, int high) { m_spans.emplace_back(x, low, 1, high - low + 1); }
-    void Move(int x, int y)
-    {
-        m_at = QPoint(x, y);
-        m_started = true;
-    }
-    void Line(int x, int y)
-    {
-        const QPoint to(x, y);
-        if (m_started)
-            m_lines.emplace_back(m_at, to);
-        m_at = to;
-        m_started = true;
-    }
-
-private:
-    std::vector<QLine>& m_lines;
-    std::vector<QRect>& m_spans;
-    QPoint m_at;
-    bool m_started = false;
-};
 
 // Where the overview's points fall on the screen. A point at or beyond the
 // right edge has the owner widen the time scale, which comes back to the
@@ -100,14 +45,6 @@ private:
     CTrafficGraph& m_graph;
     double m_pixelsPerDb;
 };
-
-// Square caps: a line covers both its end points, drawn alone or in a batch.
-QPen TracePen(const QColor& colour)
-{
-    QPen pen(colour, 1);
-    pen.setCapStyle(Qt::SquareCap);
-    return pen;
-}
 
 template <class Sink>
 void WalkPageLine(CTrafficGraph& graph, double pixelsPerDb, Sink& sink)
@@ -142,12 +79,17 @@ void DrawGraphGrid(QPainter& painter, int width, int height, int phaseX, int pha
         painter.fillRect(kLeftMargin, height - 2 + phaseY - 10 * j, width - kLeftMargin, 1, GraphColours::kGrid);
 }
 
-void DrawDbLabels(QPainter& painter, const TrafficGraphState& s)
+void DrawDbLabels(QPainter& painter, double topDb, double bottomDb, int height, bool fineLabels)
 {
     painter.setPen(GraphColours::kLabel);
     const int ascent = QFontMetrics(painter.font()).ascent();
-    for (const DbLabel& label : DbLabels(s.topDb, s.bottomDb, s.height, s.fineLabels))
+    for (const DbLabel& label : DbLabels(topDb, bottomDb, height, fineLabels))
         painter.drawText(QPoint(0, label.y + ascent), QString::fromStdString(label.text));
+}
+
+void DrawDbLabels(QPainter& painter, const TrafficGraphState& s)
+{
+    DrawDbLabels(painter, s.topDb, s.bottomDb, s.height, s.fineLabels);
 }
 
 void FrameZoomRect(QPainter& painter, int x0, int y0, int x1, int y1, const QColor& colour)
@@ -274,9 +216,7 @@ void CTrafficGraphPainter::DrawOverview(QPainter& painter, CTrafficGraph& graph,
         CColumnReducer<CLineSink> reducer(lines);
         result = WalkOverview(input, readingOf, map, reducer);
         reducer.Flush();
-        painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
-        for (const QRect& span : m_spans)
-            painter.fillRect(span, GraphColours::kTrace);
+        DrawGathered(painter, m_lines, m_spans, GraphColours::kTrace);
     }
     s.timePlacedCount = result.timePlaced;
 }

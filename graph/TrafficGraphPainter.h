@@ -56,6 +56,7 @@ private:
 
 // Parts shared with printing and the data-logger graph.
 void DrawGraphGrid(QPainter& painter, int width, int height, int phaseX, int phaseY);
+void DrawDbLabels(QPainter& painter, double topDb, double bottomDb, int height, bool fineLabels);
 void DrawDbLabels(QPainter& painter, const TrafficGraphState& state);
 // A 1-pixel frame inside the rectangle spanned by two corners, as the
 // platform frames a rectangle (right and bottom edges exclusive).

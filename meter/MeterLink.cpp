@@ -12,6 +12,7 @@ CMeterLink::CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const I
       m_comm(m_map),
       m_decoder(m_state, *this, clock),
       m_link(m_comm, m_probe, dialogs, clock, m_decoder, *this, timing.link),
+      m_download(*this),
       // The watcher's finding is handed to the UI thread; a call queued for a
       // link that is gone by then is dropped by Qt.
       m_watchers(
@@ -24,6 +25,8 @@ CMeterLink::CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const I
 {
     connect(&m_comm, &CMscomm::OnComm, this, &CMeterLink::OnComm);
     connect(&m_supervision, &QTimer::timeout, this, [this] { m_link.OnSupervisionTick(); });
+    connect(&m_request, &QTimer::timeout, this, [this] { m_download.OnRequestTick(); });
+    m_decoder.SetDownloadRoute(&m_download);
 }
 
 CMeterLink::~CMeterLink()
@@ -50,4 +53,16 @@ void CMeterLink::SendBytes(const std::vector<std::uint8_t>& bytes)
 {
     if (m_comm.PortOpen())
         m_comm.Output(bytes);
+}
+
+void CMeterLink::DownloadProgress(int received, int expected)
+{
+    QMetaObject::invokeMethod(
+        this, [this, received, expected] { emit DownloadProgressed(received, expected); }, Qt::QueuedConnection);
+}
+
+void CMeterLink::DownloadEnded(LoggerDownloadResult result)
+{
+    QMetaObject::invokeMethod(
+        this, [this, result = std::move(result)] { emit DownloadFinished(result); }, Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CMscomm.h"
+#include "LoggerDownload.h"
 #include "MeterState.h"
 #include "PortMap.h"
 #include "PortProbe.h"
@@ -36,7 +37,7 @@ public:
 // The whole meter link put together: port map and probe, the serial control,
 // the decoder with its MeterState, the link with its supervision timer, and
 // the port watchers whose findings come back to the UI thread as queued calls.
-class CMeterLink final : public QObject, private IDecoderEvents, private ILinkHost {
+class CMeterLink final : public QObject, private IDecoderEvents, private ILinkHost, private ILoggerDownloadHost {
     Q_OBJECT
 
 public:
@@ -59,6 +60,13 @@ public:
     // Any bytes (the data-logger request); sent whenever the port is open.
     void SendBytes(const std::vector<std::uint8_t>& bytes);
 
+    // The data-logger download: DataLogger and the wait dialog's Cancel. Its
+    // progress and end come as the signals below, queued, so whoever shows a
+    // message does it outside the receive path.
+    bool StartDownload() { return m_download.Start(); }
+    void CancelDownload() { m_download.Cancel(); }
+    const CLoggerDownload& Download() const { return m_download; }
+
     const MeterState& State() const { return m_state; }
     bool Connected() const { return m_decoder.Connected(); }
     CSerialLink& Link() { return m_link; }
@@ -67,6 +75,10 @@ public:
     CMscomm& Comm() { return m_comm; }
     const CPortMap& PortMap() const { return m_map; }
     const std::string& IniPath() const { return m_iniPath; }
+
+signals:
+    void DownloadProgressed(int received, int expected);
+    void DownloadFinished(const LoggerDownloadResult& result); // every outcome
 
 private:
     void OnComm();
@@ -78,11 +90,23 @@ private:
     void BlockDecoded() override { m_client.BlockDecoded(); }
 
     // ILinkHost
-    void StopRecording() override { m_client.StopRecording(); }
+    void StopRecording() override
+    {
+        m_download.Abort(); // the link is lost
+        m_client.StopRecording();
+    }
     void StartSupervisionTimer(int ms) override { m_supervision.start(ms); }
     void StopSupervisionTimer() override { m_supervision.stop(); }
     bool StartWatcher(int port) override { return m_watchers.Start(port); }
     void PortOpened() override { m_client.PortOpened(); }
+
+    // ILoggerDownloadHost
+    void StartRequestTimer(int ms) override { m_request.start(ms); }
+    void StopRequestTimer() override { m_request.stop(); }
+    void SendRequest(const std::vector<std::uint8_t>& bytes) override { SendBytes(bytes); }
+    void ResyncStream() override { m_decoder.ResetSync(); }
+    void DownloadProgress(int received, int expected) override;
+    void DownloadEnded(LoggerDownloadResult result) override;
 
     std::string m_iniPath;
     IMeterLinkClient& m_client;
@@ -93,6 +117,8 @@ private:
     CReadingDecoder m_decoder;
     CSerialLink m_link;
     QTimer m_supervision; // timer 9
+    CLoggerDownload m_download;
+    QTimer m_request; // timer 8
     // Last, so the watcher threads are stopped and joined before anything
     // they could reach goes away.
     CPortWatchers m_watchers;

@@ -9,6 +9,7 @@
 #include "CommandIds.h"
 #include "DataFile.h"
 #include "DialogSeam.h"
+#include "OwnerScrollBars.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -25,29 +26,6 @@ constexpr int kGraphId = 1011;
 constexpr int kTimeStripId = 1051;
 constexpr int kCursorALabelId = 1035;
 constexpr int kCursorBLabelId = 1036;
-
-// What a scroll bar's action means in the window system's terms.
-std::optional<ScrollCode> ScrollCodeOf(int action)
-{
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-        return ScrollCode::LineBack;
-    case QAbstractSlider::SliderSingleStepAdd:
-        return ScrollCode::LineForward;
-    case QAbstractSlider::SliderPageStepSub:
-        return ScrollCode::PageBack;
-    case QAbstractSlider::SliderPageStepAdd:
-        return ScrollCode::PageForward;
-    case QAbstractSlider::SliderToMinimum:
-        return ScrollCode::ToStart;
-    case QAbstractSlider::SliderToMaximum:
-        return ScrollCode::ToEnd;
-    case QAbstractSlider::SliderMove:
-        return ScrollCode::ThumbTrack;
-    default:
-        return std::nullopt;
-    }
-}
 
 int PortIndexOf(int id)
 {
@@ -92,12 +70,18 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     setObjectName(QStringLiteral("CVexalogView"));
     InstallGraphControls();
     ConnectControls();
+    connect(&m_link, &CMeterLink::DownloadProgressed, this, [this](int received, int expected) {
+        if (m_waitDialog)
+            m_waitDialog->SetProgress(received, expected);
+    });
+    connect(&m_link, &CMeterLink::DownloadFinished, this, &CVexalogView::OnDownloadFinished);
 }
 
 CVexalogView::~CVexalogView()
 {
     // The port in use is remembered for the next start.
     m_link.Link().SaveRememberedPort(m_iniPath);
+    delete m_dataLogger;
 }
 
 void CVexalogView::InstallGraphControls()
@@ -120,35 +104,13 @@ void CVexalogView::ConnectControls()
     connect(RateBox(), &QComboBox::activated, this, [this](int index) { m_controller.SamplingRateSelected(index); });
     connect(UndoZoomButton(), &QPushButton::clicked, this, [this] { m_graphOwner.UndoZoom(); });
 
-    ConnectScrollBar(HScroll(), [this](ScrollCode code, int thumb) {
+    ConnectOwnerScrollBar(HScroll(), this, [this](ScrollCode code, int thumb) {
         m_graphOwner.HorizontalScroll(code, thumb);
         return m_graphOwner.HScrollBar().position;
     });
-    ConnectScrollBar(VScroll(), [this](ScrollCode code, int thumb) {
+    ConnectOwnerScrollBar(VScroll(), this, [this](ScrollCode code, int thumb) {
         m_graphOwner.VerticalScroll(code, thumb);
         return m_graphOwner.VScrollBar().position;
-    });
-}
-
-void CVexalogView::ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll)
-{
-    // The bar keeps the graph owner's position: after each action the owner
-    // decides, and the bar shows what it decided. A dragged thumb
-    // moves freely and lands where it is let go.
-    bar->setTracking(false);
-    bar->setSingleStep(1);
-    bar->setPageStep(1);
-    connect(bar, &QAbstractSlider::actionTriggered, this, [bar, scroll](int action) {
-        const auto code = ScrollCodeOf(action);
-        if (!code)
-            return;
-        const int position = scroll(*code, bar->sliderPosition());
-        if (*code != ScrollCode::ThumbTrack)
-            bar->setSliderPosition(position);
-    });
-    connect(bar, &QAbstractSlider::sliderReleased, this, [bar, scroll] {
-        scroll(ScrollCode::ThumbPosition, bar->sliderPosition());
-        bar->setSliderPosition(scroll(ScrollCode::EndScroll, 0));
     });
 }
 
@@ -255,20 +217,12 @@ void CVexalogView::ShowStatusMessage(const std::string& text)
 
 void CVexalogView::ShowHScrollBar(const HScrollBarState& bar)
 {
-    const QSignalBlocker blocker(HScroll());
-    HScroll()->setRange(0, bar.maximum);
-    HScroll()->setSliderPosition(bar.position);
-    HScroll()->setValue(bar.position);
-    HScroll()->setEnabled(bar.arrowsEnabled);
+    ShowOwnerScrollBar(HScroll(), bar.maximum, bar.position, bar.arrowsEnabled);
 }
 
 void CVexalogView::ShowVScrollBar(const VScrollBarState& bar)
 {
-    const QSignalBlocker blocker(VScroll());
-    VScroll()->setRange(0, bar.maximum);
-    VScroll()->setSliderPosition(bar.position);
-    VScroll()->setValue(bar.position);
-    VScroll()->setEnabled(bar.arrowsEnabled);
+    ShowOwnerScrollBar(VScroll(), bar.maximum, bar.position, bar.arrowsEnabled);
 }
 
 void CVexalogView::ShowSamplingRate(int index)
@@ -281,9 +235,11 @@ void CVexalogView::ShowSamplingRate(int index)
 
 bool CVexalogView::HandlesCommand(int id) const
 {
-    // Open, Print and DataLogger are not handled yet: the frame keeps them
+    // Print is not handled yet: the frame keeps it
     // disabled rather than offer commands that do nothing.
     switch (id) {
+    case CommandId::Open:
+    case CommandId::DataLogger:
     case CommandId::SaveAs:
     case CommandId::ExportData:
     case CommandId::Run:
@@ -313,7 +269,7 @@ bool CVexalogView::IsCommandEnabled(int id) const
     case CommandId::Print:
         return m_graphOwner.CanPrint();
     case CommandId::DataLogger:
-        return m_controller.CanDataLogger(m_link.Connected());
+        return m_controller.CanDataLogger(m_link.Connected()) && !m_link.Download().Busy();
     case CommandId::ExportData:
         return !m_export.Busy();
     default:
@@ -329,6 +285,12 @@ bool CVexalogView::IsCommandMarked(int id) const
 void CVexalogView::OnCommand(int id)
 {
     switch (id) {
+    case CommandId::Open:
+        ShowDataLoggerWindow()->ImportData();
+        break;
+    case CommandId::DataLogger:
+        OnDataLogger();
+        break;
     case CommandId::SaveAs:
         SaveAs();
         break;
@@ -381,4 +343,63 @@ std::optional<int> CVexalogView::AskPortWithDialog(int current)
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.Port();
+}
+
+// ---- the DataLogger window and the download ----
+
+CDataLoggerDlg* CVexalogView::ShowDataLoggerWindow()
+{
+    if (m_dataLogger) {
+        m_dataLogger->showNormal();
+        m_dataLogger->raise();
+        m_dataLogger->activateWindow();
+        return m_dataLogger;
+    }
+    m_dataLogger = new CDataLoggerDlg(m_dialogs, m_clock, ShellDialogFont(8));
+    connect(m_dataLogger, &CDataLoggerDlg::Closed, this, &CVexalogView::DestroyDataLoggerWindow);
+    connect(m_dataLogger, &CDataLoggerDlg::StatusMessage, this,
+            [this](const QString& text) { ShowStatusMessage(text.toStdString()); });
+    m_dataLogger->show();
+    return m_dataLogger;
+}
+
+void CVexalogView::DestroyDataLoggerWindow()
+{
+    // Closing comes from inside the window's own handlers: it goes once they are done.
+    if (m_dataLogger)
+        m_dataLogger->deleteLater();
+    m_dataLogger = nullptr;
+}
+
+void CVexalogView::OnDataLogger()
+{
+    if (!m_link.StartDownload())
+        return;
+    ShowDataLoggerWindow()->ResetWindow();
+    if (!m_waitDialog) {
+        m_waitDialog = new CDialog1(this);
+        connect(m_waitDialog, &CDialog1::CancelPressed, this, &CVexalogView::OnDownloadCancelled);
+    }
+    // Modal, but it returns at once: the link goes on receiving.
+    m_waitDialog->ShowWaiting();
+}
+
+void CVexalogView::OnDownloadFinished(const LoggerDownloadResult& result)
+{
+    // The link queues the end of a download, so what is shown here is not
+    // shown from inside its receive path.
+    if (m_waitDialog)
+        m_waitDialog->Finish();
+    if (result.outcome == DownloadOutcome::Finished && m_dataLogger)
+        m_dataLogger->LoadRecordSets(result.data, result.sets);
+    if (result.outcome == DownloadOutcome::Finished || result.outcome == DownloadOutcome::Cancelled)
+        m_controller.Stop();
+    if (const std::string message = result.Message(); !message.empty())
+        ShowMessage(m_dialogs, message);
+}
+
+void CVexalogView::OnDownloadCancelled()
+{
+    m_link.CancelDownload();
+    DestroyDataLoggerWindow();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CDataLoggerDlg.h"
+#include "CDialog1.h"
 #include "CExportCommand.h"
 #include "CommandTarget.h"
 #include "CRealTimeSetup.h"
@@ -8,6 +10,8 @@
 #include "MeterLink.h"
 #include "MeterPanel.h"
 #include "RealTimeController.h"
+
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -81,6 +85,9 @@ public:
     CTimeButtom* TimeStrip() const { return m_timeStrip; }
     const std::vector<CMeterButton*>& Keys() const { return m_keys; }
     CMeterButton* Key(int id) const;
+    // The DataLogger window while there is one, and the download's wait dialog.
+    CDataLoggerDlg* DataLoggerWindow() const { return m_dataLogger; }
+    CDialog1* WaitDialog() const { return m_waitDialog; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -109,13 +116,15 @@ private:
     void InstallGraphControls();
     void ConnectControls();
     void ShowFieldTexts(std::span<const std::pair<int, const std::string*>> fields);
-    // scroll: hands the graph owner a scroll code and the thumb's position,
-    // returns the bar's position afterwards.
-    void ConnectScrollBar(QScrollBar* bar, const std::function<int(ScrollCode, int)>& scroll);
     void PlaceKeys();
     void OnOtherPort();
     void SaveAs();
     std::optional<int> AskPortWithDialog(int current);
+    CDataLoggerDlg* ShowDataLoggerWindow();
+    void DestroyDataLoggerWindow();
+    void OnDataLogger();
+    void OnDownloadFinished(const LoggerDownloadResult& result);
+    void OnDownloadCancelled();
 
     IDialogSeam& m_dialogs;
     std::unique_ptr<IClock> m_systemClock;
@@ -134,4 +143,7 @@ private:
     PortQuestion m_askPort;
     int m_startupPort = 0;
     bool m_initialUpdateDone = false;
+    // A window of its own (no parent), destroyed with the view.
+    QPointer<CDataLoggerDlg> m_dataLogger;
+    QPointer<CDialog1> m_waitDialog;
 };

@@ -160,7 +160,8 @@ TEST(HelpWindow, OpensAtIntroductionAndFollowsLinks)
     // Every page the contents link to exists.
     const QString html = help.Browser()->toHtml();
     for (const char* page : {"Connecting.html", "MeterPanel.html", "RealTimeMonitoring.html", "RealTimeGraph.html",
-                             "SetupDialog.html", "SavingData.html", "ExportingData.html", "SimulatedMeter.html"}) {
+                             "SetupDialog.html", "SavingData.html", "ExportingData.html", "SimulatedMeter.html",
+                             "DataLogger.html", "DataLoggerGraph.html"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(page))) << page;
         EXPECT_FALSE(CHelpBrowser::TopicPath(QString::fromLatin1(page)).isEmpty()) << page;
     }

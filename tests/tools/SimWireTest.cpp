@@ -178,6 +178,33 @@ TEST(SimWireDump, PreloadedTimesCarryIntoTheNextDay)
     EXPECT_EQ(EncodeSet(last)[7], 0x05);
 }
 
+TEST(SimWireDump, CaseSetsCarryTheBytesTheProgramMustRead)
+{
+    std::vector<LoggerSet> sets;
+    std::string error;
+    ASSERT_TRUE(ParseLoggerSpec("cases,120x2", sets, error)) << error;
+    ASSERT_EQ(sets.size(), CaseSets().size() + 120);
+    const auto data = DumpData(CaseSets());
+    std::vector<std::size_t> begins;
+    for (std::size_t k = 0; k < data.size(); ++k)
+        if (data[k] == kMarkerA || data[k] == kMarkerC)
+            begins.push_back(k);
+    ASSERT_EQ(begins.size(), CaseSets().size()) << "markers only where sets begin";
+    const auto header = [&](std::size_t set, std::size_t offset) { return data[begins[set] + offset]; };
+    EXPECT_EQ(header(0, 0), kMarkerA);
+    EXPECT_EQ(header(1, 0), kMarkerC);
+    // 2007-12-31 23:59:50 every 5 s; 2008-02-28 with the rate byte 0x0F.
+    EXPECT_EQ((std::vector<std::uint8_t>(data.begin() + 1, data.begin() + 8)),
+              (std::vector<std::uint8_t>{0x07, 0x12, 0x31, 0x31, 0x59, 0x50, 0x05}));
+    EXPECT_EQ(header(1, 2), 0x02);
+    EXPECT_EQ(header(1, 7), 0x0F);
+    EXPECT_EQ(header(2, 3), 0x29); // 29 February 2024
+    EXPECT_EQ(header(3, 4), 0x12);
+    EXPECT_EQ(header(4, 4), 0x32);
+    EXPECT_EQ(header(5, 4), 0x21);
+    EXPECT_EQ(begins.back() + 9, data.size()) << "the last set holds no reading";
+}
+
 TEST(SimWireDump, LoggerSpecs)
 {
     std::vector<LoggerSet> sets;

@@ -55,3 +55,4 @@ int RunWatch(const CliOptions& options);
 int RunRecord(const CliOptions& options);
 int RunInfo(const CliOptions& options);
 int RunExport(const CliOptions& options);
+int RunDownload(const CliOptions& options);

@@ -22,6 +22,9 @@ void PrintUsage()
                "      it saves what was recorded; a file that cannot be saved is refused (exit 2)\n"
                "      before recording, and readings the file cannot take go to a file in the\n"
                "      temporary folder whose name is printed\n"
+               "  vexalog-cli download (--port N | --device PATH) --out DIR [--ini FILE] [--timeout S]\n"
+               "      fetch the meter's data logger: one line and one data file DIR/set-001.txt...\n"
+               "      per record set; exit 4 when the meter does not answer within S seconds (10)\n"
                "  vexalog-cli info FILE\n"
                "      print the record sets and statistics of a data file\n"
                "  vexalog-cli export FILE OUT\n"
@@ -50,6 +53,8 @@ int main(int argc, char** argv)
         return RunInfo(*options);
     if (options->command == "export")
         return RunExport(*options);
+    if (options->command == "download")
+        return RunDownload(*options);
     if (options->command != "help" && options->command != "--help")
         std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage();

@@ -225,6 +225,11 @@ void CSimSession::HandleCommand(const std::string& line)
         std::vector<SimWire::LoggerSet> sets;
         if (SimWire::ParseLoggerSpec(rest, sets, error))
             m_meter.SetLogger(std::move(sets), now);
+    } else if (command == "dump") {
+        if (rest == "once" || rest == "paced")
+            m_options.dumpAtOnce = rest == "once";
+        else
+            error = "dump wants once or paced";
     } else if (command == "burst") {
         std::vector<std::uint8_t> bytes;
         if (!ParseBurst(args, bytes))
@@ -304,7 +309,13 @@ void CSimSession::StepDump(double now)
 {
     if (now < m_dumpNext || !m_out.empty())
         return;
-    if (m_dumpSent == 0) {
+    if (m_dumpSent == 0 && m_options.dumpAtOnce) {
+        // Header, data and end byte in one write, as a meter with a fast
+        // buffer sends them: they reach the program together.
+        m_out = m_dump;
+        m_dumpSent = m_dump.size();
+        m_dumpNext = now + kDumpGap;
+    } else if (m_dumpSent == 0) {
         m_out.assign(m_dump.begin(), m_dump.begin() + 3);
         m_dumpSent = 3;
         m_dumpNext = now + kDumpGap;

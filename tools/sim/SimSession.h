@@ -17,6 +17,7 @@ struct SimOptions {
     std::string linkPath;
     std::string level = "street";
     std::string logger = "2x10";
+    bool dumpAtOnce = false; // the logger's reply in one write instead of at the line's pace
     unsigned seed = 1;
     std::time_t clockStart = 0; // the meter clock at start, local fields as UTC
     bool exitWithParent = false;

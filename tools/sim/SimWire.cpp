@@ -105,7 +105,7 @@ std::vector<std::uint8_t> EncodeSet(const LoggerSet& set)
     bytes.push_back(HourByte(set.hour));
     bytes.push_back(ToBcd(set.minute));
     bytes.push_back(ToBcd(set.second));
-    bytes.push_back(ToBcd(set.rate));
+    bytes.push_back(set.rateByte >= 0 ? static_cast<std::uint8_t>(set.rateByte) : ToBcd(set.rate));
     bytes.push_back(0x00); // unused by the meter
     for (double reading : set.readings) {
         const auto value = LevelBytes(reading);
@@ -174,20 +174,62 @@ LoggerSet PreloadedSet(int index, int readings, int rate)
     return set;
 }
 
+LoggerSet CaseSet(bool cWeighted, int year, int month, int day, int hour, int minute, int second, int rate,
+                  std::vector<double> readings)
+{
+    LoggerSet set;
+    set.cWeighted = cWeighted;
+    set.year = year;
+    set.month = month;
+    set.day = day;
+    set.hour = hour;
+    set.minute = minute;
+    set.second = second;
+    set.rate = rate;
+    set.readings = std::move(readings);
+    return set;
+}
+
 } // namespace
+
+std::vector<LoggerSet> CaseSets()
+{
+    std::vector<LoggerSet> sets;
+    sets.push_back(CaseSet(false, 2007, 12, 31, 23, 59, 50, 5, {45.5, 101.3, 29.9, 88.8}));
+    sets.push_back(CaseSet(true, 2008, 2, 28, 23, 59, 58, 1, {60.1, 60.2, 60.3, 60.4}));
+    sets.back().rateByte = 0x0F;
+    sets.push_back(CaseSet(false, 2024, 2, 29, 23, 59, 57, 2, {70.0, 71.5, 72.0}));
+    sets.push_back(CaseSet(true, 2024, 3, 7, 0, 30, 0, 1, {35.0, 35.5, 36.0}));
+    sets.push_back(CaseSet(false, 2024, 3, 7, 12, 15, 0, 10, {120.4, 119.9, 130.0}));
+    sets.push_back(CaseSet(true, 2024, 3, 7, 13, 45, 30, 60, {55.5, 54.4}));
+    sets.push_back(CaseSet(false, 2024, 3, 8, 9, 0, 0, 1, {66.6}));
+    sets.push_back(CaseSet(true, 2024, 3, 8, 9, 5, 0, 1, {}));
+    return sets;
+}
 
 bool ParseLoggerSpec(const std::string& spec, std::vector<LoggerSet>& sets, std::string& error)
 {
     std::vector<LoggerSet> parsed;
     if (spec != "none") {
         if (spec.empty() || spec.back() == ',') {
-            error = "bad logger spec '" + spec + "' (want none, NxK or NxK@R)";
+            error = "bad logger spec '" + spec + "' (want none, cases, NxK or NxK@R)";
             return false;
         }
         std::stringstream items(spec);
         std::string item;
         std::size_t bytes = 0;
         while (std::getline(items, item, ',')) {
+            if (item == "cases") {
+                for (LoggerSet& set : CaseSets()) {
+                    bytes += EncodedSize(set);
+                    parsed.push_back(std::move(set));
+                }
+                if (bytes > kMaxDumpData) {
+                    error = "logger too large: a dump holds at most " + std::to_string(kMaxDumpData) + " data bytes";
+                    return false;
+                }
+                continue;
+            }
             const auto x = item.find('x');
             const auto at = item.find('@');
             int count = 0;
@@ -197,7 +239,7 @@ bool ParseLoggerSpec(const std::string& spec, std::vector<LoggerSet>& sets, std:
             if (x == std::string::npos || !ParseCount(item.substr(0, x), 1, 5000, count)
                 || !ParseCount(readingText, 0, 40000, readings)
                 || (at != std::string::npos && !ParseCount(item.substr(at + 1), 1, 99, rate))) {
-                error = "bad logger item '" + item + "' (want none, NxK or NxK@R)";
+                error = "bad logger item '" + item + "' (want none, cases, NxK or NxK@R)";
                 return false;
             }
             for (int i = 0; i < count; ++i) {

@@ -95,6 +95,7 @@ struct LoggerSet {
     int minute = 0;
     int second = 0;
     int rate = 1; // seconds between readings
+    int rateByte = -1; // the rate byte as written when not the BCD of rate (the meter writes 0x0F for 1 s)
     std::vector<double> readings;
 };
 
@@ -106,11 +107,21 @@ std::array<std::uint8_t, 3> DumpHeader(std::size_t dataBytes);
 // The record sets one after another (no header, no end byte).
 std::vector<std::uint8_t> DumpData(const std::vector<LoggerSet>& sets);
 
-// Parses "none" or comma-joined items "NxK" / "NxK@R": N sets of K readings
-// (rate R seconds, default 1). Preloaded set i alternates dBA (even i) and
-// dBC (odd i), starts on 2024-03-07 at 09:05:00 plus i hours, and holds
+// Parses "none" or comma-joined items "NxK" / "NxK@R" / "cases": N sets of K
+// readings (rate R seconds, default 1). Preloaded set i alternates dBA (even
+// i) and dBC (odd i), starts on 2024-03-07 at 09:05:00 plus i hours, and holds
 // reading j = 50.0 + 5.0 * (i % 8) + 0.5 * (j % 20), so tests can predict it.
+// "cases" adds the sets of CaseSets().
 bool ParseLoggerSpec(const std::string& spec, std::vector<LoggerSet>& sets, std::string& error);
+
+// Sets that try the program's calendar and decoding, in this order:
+//   dBA 2007-12-31 23:59:50 every 5 s, into the new year;
+//   dBC 2008-02-28 23:59:58 with the rate byte 0x0F (1 s), into 29 February;
+//   dBA 2024-02-29 23:59:57 every 2 s, into 1 March;
+//   dBC 2024-03-07 00:30:00 (hour byte 0x12), dBA 12:15:00 (0x32), dBC 13:45:30 (0x21);
+//   dBA with a single reading, and dBC with none.
+// Their readings include levels above 100 dB and below 30 dB.
+std::vector<LoggerSet> CaseSets();
 
 // "0xNN" (or "NN") as a byte; false when it is not one.
 bool ParseHexByte(const std::string& text, std::uint8_t& byte);

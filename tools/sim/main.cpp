@@ -20,11 +20,13 @@ void OnSignal(int)
 
 const char kUsage[] =
     "usage: lx47sim [--link PATH] [--level MODEL] [--seed N] [--clock HH:MM:SS]\n"
-    "               [--logger SPEC] [--exit-with-parent]\n"
+    "               [--logger SPEC] [--dump once|paced] [--exit-with-parent]\n"
     "  MODEL: const:85.3 | ramp:LOW:HIGH:PERIOD | walk | street (default)\n"
-    "  SPEC:  none | NxK[@R][,NxK...]   N sets of K readings, rate R s (default 2x10)\n"
+    "  SPEC:  none | cases | NxK[@R], joined by commas: N sets of K readings, rate R s\n"
+    "         (default 2x10); cases: sets over the year's end, 29 February, rate byte 0x0F\n"
+    "  --dump: the logger's reply in one write, or paced at 960 bytes/s (default)\n"
     "stdin commands: silent [N], resume, vanish [N], appear, level MODEL, key 0xNN,\n"
-    "  hold, logger SPEC, burst HEX..., state, quit\n";
+    "  hold, logger SPEC, dump once|paced, burst HEX..., state, quit\n";
 
 // The meter clock at start as a time_t whose UTC fields are the local date
 // and time: the meter knows nothing of time zones or daylight saving.
@@ -67,6 +69,9 @@ int main(int argc, char** argv)
             clockText = argv[++i];
         } else if (option == "--logger" && hasValue) {
             options.logger = argv[++i];
+        } else if (option == "--dump" && hasValue && (std::strcmp(argv[i + 1], "once") == 0
+                                                     || std::strcmp(argv[i + 1], "paced") == 0)) {
+            options.dumpAtOnce = std::strcmp(argv[++i], "once") == 0;
         } else if (option == "--exit-with-parent") {
             options.exitWithParent = true;
         } else {

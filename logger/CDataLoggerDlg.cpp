@@ -1,0 +1,252 @@
+#include "CDataLoggerDlg.h"
+
+#include "CStaticCursor.h"
+#include "CTimeButtom.h"
+#include "DataLoggerForm.h"
+#include "DialogSeam.h"
+#include "OwnerScrollBars.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QColor kBackground(170, 175, 195);
+
+} // namespace
+
+CDataLoggerDlg::CDataLoggerDlg(IDialogSeam& dialogs, const IClock& clock, const QFont& face, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      m_dialogs(dialogs),
+      m_model(clock),
+      m_graphOwner(m_feed, this, ReadoutTimes::AsHanded)
+{
+    setObjectName(QString::number(kTemplateId));
+    setWindowTitle(QStringLiteral("DataLogger"));
+    setFont(face);
+    // The window and every control but the edits and the list stand on its colour.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kBackground);
+    palette.setColor(QPalette::Button, kBackground);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    m_form = new CDataLoggerForm(this);
+    BuildMenu();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menu);
+    layout->addWidget(m_form);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_form->setFixedSize(CDataLoggerForm::FormSize());
+
+    InstallGraphControls();
+    ConnectControls();
+    m_graphOwner.Publish();
+    ShowFields();
+}
+
+CDataLoggerDlg::~CDataLoggerDlg()
+{
+    // The graph reads the model's samples: it lets go of them first, and the
+    // controls go while the models they report to are still there.
+    m_graph->ClearData();
+    delete m_form;
+}
+
+void CDataLoggerDlg::BuildMenu()
+{
+    m_menu = new QMenuBar(this);
+    m_menu->setObjectName(QString::number(kMenuId));
+    const auto add = [this](int id, const char* text) {
+        QAction* action = m_menu->addAction(QString::fromLatin1(text));
+        action->setData(id);
+        action->setObjectName(QString::number(id));
+        return action;
+    };
+    connect(add(kImportDataId, "Import Data(&I)"), &QAction::triggered, this, &CDataLoggerDlg::ImportData);
+    connect(add(kSaveDataId, "Save Data(&S)"), &QAction::triggered, this, &CDataLoggerDlg::SaveData);
+    // Printing a set comes with the printing of the graphs.
+    add(kPrintDataId, "Print Data(&P)")->setEnabled(false);
+}
+
+QAction* CDataLoggerDlg::Command(int id) const
+{
+    for (QAction* action : m_menu->actions()) {
+        if (action->data().toInt() == id)
+            return action;
+    }
+    return nullptr;
+}
+
+void CDataLoggerDlg::InstallGraphControls()
+{
+    m_graph = new CDataLoggerButton(m_graphOwner);
+    m_form->Install(CDataLoggerForm::kGraphId, m_graph);
+    m_graph->Attach();
+    m_feed.SetGraph(&m_graph->Graph());
+    m_timeStrip = new CTimeButtom;
+    m_form->Install(CDataLoggerForm::kTimeStripId, m_timeStrip);
+    m_timeStrip->Attach();
+    auto* cursorA = new CStaticCursor;
+    cursorA->SetIsA(true);
+    m_form->Install(CDataLoggerForm::kCursorALabelId, cursorA);
+    auto* cursorB = new CStaticCursor;
+    cursorB->SetIsB(true);
+    m_form->Install(CDataLoggerForm::kCursorBLabelId, cursorB);
+}
+
+void CDataLoggerDlg::ConnectControls()
+{
+    connect(m_form->List(), &QTableWidget::cellDoubleClicked, this, [this](int row, int) { OpenRow(row); });
+    connect(m_form->UndoZoomButton(), &QPushButton::clicked, this, [this] { m_graphOwner.UndoZoom(); });
+    ConnectOwnerScrollBar(m_form->HScroll(), this, [this](ScrollCode code, int thumb) {
+        m_graphOwner.HorizontalScroll(code, thumb);
+        return m_graphOwner.HScrollBar().position;
+    });
+    ConnectOwnerScrollBar(m_form->VScroll(), this, [this](ScrollCode code, int thumb) {
+        m_graphOwner.VerticalScroll(code, thumb);
+        return m_graphOwner.VScrollBar().position;
+    });
+}
+
+void CDataLoggerDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Centred on the screen when it first appears.
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void CDataLoggerDlg::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    emit Closed();
+}
+
+// ---- what the view and the commands ask ----
+
+void CDataLoggerDlg::ResetWindow()
+{
+    m_graph->ClearData();
+    m_model.Reset();
+    m_graphOwner.UndoZoom();
+    ShowFields();
+}
+
+void CDataLoggerDlg::LoadRecordSets(const std::vector<std::uint8_t>& bytes, const std::vector<LoggerRecordSet>& sets)
+{
+    // The list's sets are replaced: the graph lets go of the one it shows.
+    m_graph->ClearData();
+    m_graphOwner.UndoZoom();
+    m_model.LoadRecordSets(bytes, sets);
+    ShowList();
+}
+
+void CDataLoggerDlg::ImportData()
+{
+    m_graph->ClearData();
+    m_graphOwner.UndoZoom();
+    m_model.Import(m_dialogs);
+    ShowList();
+    ShowFields();
+}
+
+void CDataLoggerDlg::SaveData()
+{
+    m_model.SaveData(m_dialogs);
+}
+
+void CDataLoggerDlg::OpenRow(int row)
+{
+    OpenedSet opened;
+    switch (m_model.Open(row, m_graph->GetPlotWidth(), &opened)) {
+    case OpenStatus::NoRow:
+        return;
+    case OpenStatus::Opened:
+        m_graph->SetData(opened.start, opened.scale, opened.samples, opened.count);
+        m_graphOwner.UndoZoom();
+        ShowFields();
+        return;
+    case OpenStatus::OutOfMemory:
+        m_graph->ClearData();
+        m_graphOwner.UndoZoom();
+        ShowFields();
+        ShowMessage(m_dialogs, "Memory OverFlow!");
+        return;
+    }
+}
+
+// ---- what the window shows ----
+
+void CDataLoggerDlg::ShowList()
+{
+    QTableWidget* list = m_form->List();
+    const std::vector<DataLoggerRow>& rows = m_model.Rows();
+    list->clearContents();
+    list->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const DataLoggerRow& row = rows[static_cast<std::size_t>(r)];
+        const std::string* cells[] = {&row.set, &row.date, &row.time, &row.unit, &row.rate, &row.nums};
+        for (int c = 0; c < 6; ++c)
+            list->setItem(r, c, new QTableWidgetItem(QString::fromStdString(*cells[c])));
+    }
+}
+
+void CDataLoggerDlg::ShowFields()
+{
+    for (const auto& [id, text] : DataLoggerFieldTexts(m_model.Fields()))
+        ShowText(id, text);
+    m_form->Title()->setText(QString::fromStdString(m_model.Title()));
+}
+
+void CDataLoggerDlg::ShowText(int id, const std::string& text)
+{
+    QLineEdit* edit = m_form->Edit(id);
+    if (!edit || edit->text().toStdString() == text)
+        return;
+    edit->setText(QString::fromStdString(text));
+    // A field too narrow for its number shows how it begins.
+    edit->setCursorPosition(0);
+}
+
+void CDataLoggerDlg::ShowReadouts(const GraphReadoutTexts& texts)
+{
+    for (const auto& [id, text] : texts.ByControlId())
+        ShowText(id, *text);
+}
+
+void CDataLoggerDlg::ShowHScrollBar(const HScrollBarState& bar)
+{
+    ShowOwnerScrollBar(m_form->HScroll(), bar.maximum, bar.position, bar.arrowsEnabled);
+}
+
+void CDataLoggerDlg::ShowVScrollBar(const VScrollBarState& bar)
+{
+    ShowOwnerScrollBar(m_form->VScroll(), bar.maximum, bar.position, bar.arrowsEnabled);
+}
+
+void CDataLoggerDlg::ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right)
+{
+    m_timeStrip->SetLabels(left, middle, right);
+}
+
+void CDataLoggerDlg::ShowStatusMessage(const std::string& text)
+{
+    m_status = text;
+    emit StatusMessage(QString::fromStdString(text));
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "CDataLoggerButton.h"
+#include "DataLoggerModel.h"
+#include "GraphOwnerModel.h"
+
+#include <QDialog>
+#include <QFont>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CDataLoggerForm;
+class CTimeButtom;
+class IClock;
+class IDialogSeam;
+class QAction;
+class QMenuBar;
+
+// The "DataLogger" window (template 168, menu 169): the list of downloaded or
+// imported record sets, the set opened by a double click in its graph with
+// its statistics and title, the graph's scroll bars and readouts, and the
+// commands Import Data, Save Data and Print Data. A thin widget: the list,
+// the statistics and the files are CDataLoggerModel's, the readouts and
+// scroll bars the graph-owner model's, the graph CDataLoggerButton's. It is
+// modeless; the main view owns it and destroys it when it is closed.
+class CDataLoggerDlg final : public QDialog, private IGraphOwnerView {
+    Q_OBJECT
+
+public:
+    static constexpr int kTemplateId = 168;
+    static constexpr int kMenuId = 169;
+    static constexpr int kImportDataId = 32785;
+    static constexpr int kSaveDataId = 32791;
+    static constexpr int kPrintDataId = 32795;
+
+    // face: the template's font ("MS Shell Dlg" 8), which the program chooses.
+    CDataLoggerDlg(IDialogSeam& dialogs, const IClock& clock, const QFont& face = QFont(),
+                   QWidget* parent = nullptr);
+    ~CDataLoggerDlg() override;
+
+    // Before a download: the graph emptied, the fields at their start and the
+    // current time as the title; the list stays.
+    void ResetWindow();
+    // A finished download: table entries 1 .. sets.size() - 1 describe sets in bytes.
+    void LoadRecordSets(const std::vector<std::uint8_t>& bytes, const std::vector<LoggerRecordSet>& sets);
+
+    // The window's commands.
+    void ImportData();
+    void SaveData();
+    // A double click on row (-1: no row).
+    void OpenRow(int row);
+
+    const CDataLoggerModel& Model() const { return m_model; }
+    CGraphOwnerModel& GraphOwner() { return m_graphOwner; }
+    CDataLoggerButton* Graph() const { return m_graph; }
+    CTimeButtom* TimeStrip() const { return m_timeStrip; }
+    CDataLoggerForm* Form() const { return m_form; }
+    QMenuBar* MenuBar() const { return m_menu; }
+    QAction* Command(int id) const;
+    // What the graph last said about a sample it left out, empty when nothing.
+    const std::string& StatusText() const { return m_status; }
+
+signals:
+    // The graph left a sample out: for the program's status line.
+    void StatusMessage(const QString& text);
+    // The user closed the window: its owner destroys it.
+    void Closed();
+
+public slots:
+    // Escape closes the window as its close box does.
+    void reject() override { close(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // IGraphOwnerView
+    void ShowReadouts(const GraphReadoutTexts& texts) override;
+    void ShowHScrollBar(const HScrollBarState& bar) override;
+    void ShowVScrollBar(const VScrollBarState& bar) override;
+    void ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right) override;
+    void ShowStatusMessage(const std::string& text) override;
+
+    void BuildMenu();
+    void InstallGraphControls();
+    void ConnectControls();
+    void ShowList();
+    void ShowFields();
+    void ShowText(int id, const std::string& text);
+
+    IDialogSeam& m_dialogs;
+    CDataLoggerModel m_model;
+    CDataLoggerFeed m_feed;
+    CGraphOwnerModel m_graphOwner;
+    QMenuBar* m_menu = nullptr;
+    CDataLoggerForm* m_form = nullptr;
+    // Children of the form, which owns them.
+    CDataLoggerButton* m_graph = nullptr;
+    CTimeButtom* m_timeStrip = nullptr;
+    std::string m_status;
+    bool m_placed = false;
+};

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "DataSample.h"
+#include "GraphCanvas.h"
+#include "GraphMath.h"
+#include "GraphOwnerModel.h"
+#include "ReadingCache.h"
+
+#include <cstdint>
+#include <string>
+
+class IGraphOwner;
+
+// Everything the data-logger graph knows, as its drawing routine (and
+// printing) read it. Coordinates are the control's pixels.
+struct DataLoggerGraphState {
+    int width = 0;
+    int height = 0;
+    bool ready = false; // set by Attach; nothing is drawn before
+
+    // The dB window shown.
+    double topDb = GraphMath::kFullTopDb;
+    double bottomDb = GraphMath::kFullBottomDb;
+    bool oneDecimal = false; // labels "%3.1f" after a narrow zoom
+    double dbStep = 20.0;    // one fifth of the window: one vertical scroll step
+    int dbScrollMax = 0;
+
+    // The record set, owned by the window.
+    const DataSample* samples = nullptr;
+    int sampleCount = 0;
+    bool fullView = true; // the overview; a zoomed index range otherwise
+    std::int64_t startTime = 0;
+    double pixelsPerSecond = 0.0;
+    int zoomFirst = 0;
+    int zoomLast = 0;
+    int zoomCount = 0;
+    int scrollStep = 1; // samples per horizontal scroll position
+    double zoomPixelsPerSecond = 0.0;
+
+    // Cursors A and B and the statistics between them.
+    int cursorState = 0; // 1: A was placed last, 2: B, 0: idle
+    bool cursorAShown = false;
+    bool cursorBShown = false;
+    int cursorAX = 0;
+    int cursorBX = 0;
+    int cursorAIndex = 0;
+    int cursorBIndex = 0;
+    double cursorAValue = 0.0;
+    std::string cursorATime;
+    double cursorBValue = 0.0;
+    std::string cursorBTime;
+    double maxBetween = 0.0;
+    std::string maxBetweenTime;
+    double minBetween = 0.0;
+    std::string minBetweenTime;
+    double avgBetween = 0.0;
+    int betweenCount = 0;
+
+    // The zoom drag; an anchor of (0,0) means none.
+    bool dragging = false;
+    GraphPoint dragAnchor;
+    GraphPoint dragPoint;
+
+    int PlotWidth() const { return width - GraphMath::kLeftMargin; }
+};
+
+// The samples the current view plots and where their times fall: sample i
+// is at x = trunc((time - origin) * scale + 30).
+struct DataLoggerView {
+    int first = 0;
+    int last = -1; // inclusive; below first when there is nothing to plot
+    std::int64_t origin = 0;
+    double scale = 0.0;
+    bool zoomed = false;
+};
+
+// The data-logger graph without its window: one record set against time,
+// the dB window, the drag zoom over dB and time together, the scroll bars'
+// panning, cursors A and B with the statistics between them. It reports to
+// its owner (the DataLogger window's graph-owner model) and asks its canvas
+// for repaints; the drawing routine (DataLoggerPainter.h) reads its state.
+//
+// The samples' calendar times are taken once, when the set is handed over:
+// the drawing, the zoom and the cursors all read them from the cache.
+class CDataLoggerGraph {
+public:
+    // The statistics stop before this index, the size of a record store.
+    static constexpr int kStatisticsLimit = 40000;
+    // UndoZoom's horizontal range: the bar is disabled right after it.
+    static constexpr int kOverviewScrollRange = 265;
+
+    CDataLoggerGraph(IGraphOwner& owner, IGraphCanvas* canvas = nullptr,
+                     CReadingCache::Converter convert = nullptr);
+
+    // Takes the control's size once (its set-up when the window attaches it).
+    void Attach(int width, int height);
+
+    // The window's calls.
+    void SetData(std::int64_t startTime, double pixelsPerSecond, const DataSample* samples, int count);
+    void ClearData();
+    int GetPlotWidth() const { return m_state.PlotWidth(); }
+    void UndoZoom();
+    void SetVerticalScrollPos(int position);
+    void ApplyHScrollPos();
+
+    // The mouse, in the control's pixels.
+    void LeftButtonDown(GraphPoint p);
+    void MouseMove(GraphPoint p);
+    void LeftButtonUp(GraphPoint p);
+    void DoubleClick(GraphPoint p);
+    void RightButtonDown(GraphPoint p);
+
+    // What is plotted now, and the three texts of the time strip under it.
+    DataLoggerView View() const;
+    GraphMath::TimeLabels TimeStripTexts() const;
+
+    const DataLoggerGraphState& State() const { return m_state; }
+    IGraphOwner& Owner() { return m_owner; }
+    // The samples' calendar times and values; kNoTime for a sample without one.
+    const CReadingCache& Readings() const { return m_readings; }
+    bool Placed(int index) const { return m_readings.Time(index) != CReadingCache::kNoTime; }
+
+private:
+    bool Inside(GraphPoint p) const;
+    void Repaint();
+    void SetVerticalRange(double top, double bottom);
+    void ZoomToSelection(int x1, int x2);
+    bool ZoomFromOverview(int x1, int x2);
+    bool ZoomWithinZoom(int x1, int x2);
+    void SetZoom(int first, int last, std::int64_t begin, std::int64_t end, int minimumRange);
+    int SampleAtX(int x) const;
+    int SampleAtCursor(int cursorX) const;
+    void PlaceA(int x, int index);
+    void CollectBetween();
+    void HideCursors();
+
+    IGraphOwner& m_owner;
+    IGraphCanvas* m_canvas;
+    CReadingCache m_readings;
+    DataLoggerGraphState m_state;
+};
+
+// What the DataLogger window's scroll bars and UnDoZoom button ask of its
+// graph, through the window's graph-owner model.
+class CDataLoggerFeed final : public IGraphFeed {
+public:
+    void SetGraph(CDataLoggerGraph* graph) { m_graph = graph; }
+
+    int ReadingLimit() const override { return m_graph ? m_graph->State().sampleCount : 0; }
+    void ScrollGraphTo(int) override
+    {
+        if (m_graph)
+            m_graph->ApplyHScrollPos();
+    }
+    void AfterHorizontalScroll() override {}
+    void ScrollGraphVertically(int position) override
+    {
+        if (m_graph)
+            m_graph->SetVerticalScrollPos(position);
+    }
+    void UndoGraphZoom() override
+    {
+        if (m_graph)
+            m_graph->UndoZoom();
+    }
+    void ExtendTimeScale() override {}
+
+private:
+    CDataLoggerGraph* m_graph = nullptr;
+};

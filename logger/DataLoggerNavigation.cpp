@@ -1,0 +1,359 @@
+// The mouse side of the data-logger graph and the window's horizontal bar:
+// the drag that zooms dB and time together, panning a zoomed view, cursors A
+// and B with the statistics between them, and removing them.
+#include "DataLoggerGraph.h"
+
+#include "GraphOwner.h"
+#include "TimeText.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace GraphMath;
+
+namespace {
+
+// Whole seconds from the view's origin at x: trunc((x - 30) * (1 / scale)).
+int SecondsAt(int x, double pixelsPerSecond)
+{
+    return Trunc((x - kLeftMargin) * (1.0 / pixelsPerSecond));
+}
+
+} // namespace
+
+// ---- the zoom drag ----
+
+void CDataLoggerGraph::LeftButtonDown(GraphPoint p)
+{
+    m_state.dragAnchor = {};
+    m_state.dragPoint = {};
+    if (Inside(p)) {
+        m_state.dragAnchor = p;
+        m_state.dragging = true;
+    }
+}
+
+void CDataLoggerGraph::MouseMove(GraphPoint p)
+{
+    DataLoggerGraphState& s = m_state;
+    if (!Inside(p) || s.dragAnchor.IsZero())
+        return;
+    if (m_canvas)
+        m_canvas->RepaintRect(s.dragAnchor, s.dragPoint);
+    s.dragPoint = p;
+    if (m_canvas)
+        m_canvas->RepaintRect(s.dragAnchor, s.dragPoint);
+}
+
+void CDataLoggerGraph::LeftButtonUp(GraphPoint p)
+{
+    DataLoggerGraphState& s = m_state;
+    if (s.sampleCount == 0) {
+        s.dragAnchor = {};
+        return;
+    }
+    if (p.x < kLeftMargin) {
+        s.dragAnchor = {};
+        s.dragPoint = {};
+        Repaint();
+        return;
+    }
+    if (p.x > s.width)
+        p.x = s.width - 1;
+    if (p.y > s.height)
+        p.y = s.height;
+    if (s.dragAnchor.IsZero())
+        return;
+    const GraphPoint anchor = s.dragAnchor;
+    // A click, not a drag.
+    if (std::abs(p.x - anchor.x) + std::abs(p.y - anchor.y) < 7) {
+        s.dragAnchor = {};
+        return;
+    }
+    s.dragPoint = p;
+    if (m_canvas)
+        m_canvas->RepaintRect(anchor, p);
+    s.dragging = false;
+    // Less than 2 dB, or any drag upwards, zooms nothing.
+    if (const auto zoom = VerticalZoomOfDrag(anchor.y, p.y, s.height, s.topDb, s.bottomDb)) {
+        s.oneDecimal = zoom->fineLabels;
+        s.topDb = zoom->topDb;
+        s.bottomDb = zoom->bottomDb;
+        SetVerticalRange(zoom->topDb, zoom->bottomDb);
+        ZoomToSelection(anchor.x, p.x);
+    }
+    s.dragAnchor = {};
+    s.dragPoint = {};
+    Repaint();
+}
+
+// ---- the time range of a zoom ----
+
+void CDataLoggerGraph::ZoomToSelection(int x1, int x2)
+{
+    // A drag to the left selects the same span as one to the right.
+    const int left = std::min(x1, x2);
+    const int right = std::max(x1, x2);
+    if (m_state.sampleCount <= 0)
+        return;
+    const bool zoomed = m_state.fullView ? ZoomFromOverview(left, right) : ZoomWithinZoom(left, right);
+    if (!zoomed)
+        return; // no span of time selected: view, readouts and bars stay
+    HideCursors();
+    Repaint();
+}
+
+bool CDataLoggerGraph::ZoomFromOverview(int x1, int x2)
+{
+    const DataLoggerGraphState& s = m_state;
+    const int s1 = SecondsAt(x1, s.pixelsPerSecond);
+    const int s2 = SecondsAt(x2, s.pixelsPerSecond);
+    // The first sample at most a second before the selection's start, up to
+    // the first at most a second before its end.
+    bool found = false;
+    int first = 0;
+    int last = -1;
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    for (int i = 0; i < s.sampleCount; ++i) {
+        if (!Placed(i))
+            continue;
+        const std::int64_t t = m_readings.Time(i);
+        const std::int64_t d = t - s.startTime;
+        last = i;
+        end = t;
+        if (!found) {
+            if (s1 - d <= 1) {
+                found = true;
+                first = i;
+                begin = t;
+            }
+            continue;
+        }
+        if (s2 - d <= 1)
+            break;
+    }
+    if (!found || end == begin)
+        return false;
+    SetZoom(first, last, begin, end, 1);
+    return true;
+}
+
+bool CDataLoggerGraph::ZoomWithinZoom(int x1, int x2)
+{
+    const DataLoggerView view = View();
+    const int s1 = SecondsAt(x1, view.scale);
+    const int s2 = SecondsAt(x2, view.scale);
+    bool found = false;
+    int first = view.first;
+    int last = -1;
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    for (int i = view.first; i <= view.last; ++i) {
+        if (!Placed(i))
+            continue;
+        const std::int64_t t = m_readings.Time(i);
+        const std::int64_t d = t - view.origin;
+        last = i;
+        end = t;
+        if (!found) {
+            if (s1 - d <= 1) {
+                found = true;
+                first = i;
+                begin = t;
+            }
+            continue;
+        }
+        if (s2 - d <= 1)
+            break;
+    }
+    if (!found || end == begin)
+        return false;
+    SetZoom(first, last, begin, end, 0);
+    return true;
+}
+
+void CDataLoggerGraph::SetZoom(int first, int last, std::int64_t begin, std::int64_t end, int minimumRange)
+{
+    DataLoggerGraphState& s = m_state;
+    s.zoomFirst = first;
+    s.zoomLast = last;
+    s.zoomCount = last - first + 1;
+    s.zoomPixelsPerSecond = s.PlotWidth() / static_cast<double>(end - begin);
+    s.scrollStep = std::max(s.zoomCount / 10, 1);
+    const int range = (s.sampleCount - s.zoomCount) / s.scrollStep;
+    m_owner.SetHScrollRange(s.scrollStep, range == 0 ? minimumRange : range);
+    m_owner.SetHScrollPos(s.zoomFirst);
+    s.fullView = false;
+}
+
+// ---- the horizontal bar ----
+
+void CDataLoggerGraph::ApplyHScrollPos()
+{
+    DataLoggerGraphState& s = m_state;
+    if (s.samples == nullptr || s.sampleCount <= 0)
+        return;
+    const long long position = m_owner.GetHScrollPos();
+    int first = static_cast<int>(std::clamp<long long>(s.scrollStep * position, 0, s.sampleCount - 1));
+    int last = first + s.zoomCount;
+    if (last >= s.sampleCount) {
+        last = s.sampleCount - 1;
+        first = std::max(last - s.zoomCount, 0);
+    }
+    while (first < last && !Placed(first))
+        ++first;
+    if (!Placed(first))
+        return;
+    // The view spans at least two time stamps; a scroll that cannot is ignored.
+    const std::int64_t begin = m_readings.Time(first);
+    while (last < s.sampleCount && (!Placed(last) || m_readings.Time(last) == begin))
+        ++last;
+    if (last >= s.sampleCount)
+        return;
+    s.zoomFirst = first;
+    s.zoomLast = last;
+    s.zoomPixelsPerSecond = s.PlotWidth() / static_cast<double>(m_readings.Time(last) - begin);
+
+    // The cursors keep their places and read what now lies under them; the
+    // times are shown as the samples hold them.
+    if (s.cursorAShown) {
+        const int a = SampleAtCursor(s.cursorAX);
+        s.cursorAIndex = a;
+        s.cursorAValue = s.samples[a].value;
+        s.cursorATime = s.samples[a].time;
+        s.maxBetween = s.minBetween = s.cursorAValue;
+        s.maxBetweenTime = s.minBetweenTime = s.cursorATime;
+        m_owner.ShowCursorA(s.cursorAValue, s.cursorATime);
+        m_owner.ClearBetweenReadouts();
+    }
+    if (s.cursorBShown) {
+        const int b = SampleAtCursor(s.cursorBX);
+        s.cursorBIndex = b;
+        s.cursorBValue = s.samples[b].value;
+        s.cursorBTime = s.samples[b].time;
+        CollectBetween();
+        m_owner.ShowCursorB(s.cursorBValue, s.cursorBTime);
+        m_owner.ShowMaxBetween(s.maxBetween, s.maxBetweenTime);
+        m_owner.ShowMinBetween(s.minBetween, s.minBetweenTime);
+        m_owner.ShowAvgBetween(s.avgBetween);
+    }
+    Repaint();
+}
+
+int CDataLoggerGraph::SampleAtCursor(int cursorX) const
+{
+    const DataLoggerView view = View();
+    const int seconds = Trunc((cursorX - kLeftMargin) / view.scale);
+    for (int i = view.first; i <= view.last; ++i) {
+        if (Placed(i) && seconds - (m_readings.Time(i) - view.origin) <= 1)
+            return i;
+    }
+    return 0;
+}
+
+// ---- cursors ----
+
+int CDataLoggerGraph::SampleAtX(int x) const
+{
+    const DataLoggerView view = View();
+    int index = -1;
+    for (int i = view.first; i <= view.last; ++i) {
+        if (Placed(i) && OverviewX(m_readings.Time(i), view.origin, view.scale) >= x) {
+            index = i;
+            break;
+        }
+    }
+    if (index < 0)
+        return 0;
+    // Within the run of samples at that time stamp, the value the trace shows there.
+    const std::int64_t t = m_readings.Time(index);
+    int best = index;
+    for (int i = index + 1; i <= view.last && Placed(i) && m_readings.Time(i) == t; ++i) {
+        if (m_readings.Value(i) - m_readings.Value(best) > 0.01)
+            best = i;
+    }
+    return best;
+}
+
+void CDataLoggerGraph::DoubleClick(GraphPoint p)
+{
+    DataLoggerGraphState& s = m_state;
+    if (s.sampleCount <= 0 || !Inside(p) || p.x < kLeftMargin)
+        return;
+    s.cursorState = (s.cursorState + 1) % 3;
+    if (s.cursorState == 1) {
+        PlaceA(p.x, SampleAtX(p.x));
+    } else if (s.cursorState == 2) {
+        const int index = SampleAtX(p.x);
+        s.cursorBIndex = index;
+        s.cursorBShown = true;
+        if (s.cursorAX > p.x) {
+            PlaceA(p.x, index); // A moves left; B stays hidden
+        } else {
+            s.cursorBX = p.x;
+            s.cursorBValue = s.samples[index].value;
+            s.cursorBTime = s.samples[index].time;
+            CollectBetween();
+            s.cursorBTime = PadTimeText(s.cursorBTime);
+            s.maxBetweenTime = PadTimeText(s.maxBetweenTime);
+            s.minBetweenTime = PadTimeText(s.minBetweenTime);
+            m_owner.ShowCursorB(s.cursorBValue, s.cursorBTime);
+            m_owner.ShowMaxBetween(s.maxBetween, s.maxBetweenTime);
+            m_owner.ShowMinBetween(s.minBetween, s.minBetweenTime);
+            m_owner.ShowAvgBetween(s.avgBetween);
+        }
+    }
+    Repaint();
+}
+
+void CDataLoggerGraph::PlaceA(int x, int index)
+{
+    DataLoggerGraphState& s = m_state;
+    const DataSample& sample = s.samples[index];
+    s.cursorAIndex = index;
+    s.cursorBShown = false;
+    s.cursorAX = x;
+    s.cursorAValue = sample.value;
+    s.maxBetween = s.minBetween = s.avgBetween = sample.value;
+    s.maxBetweenTime = s.minBetweenTime = sample.time;
+    s.cursorATime = PadTimeText(sample.time);
+    m_owner.ShowCursorA(s.cursorAValue, s.cursorATime);
+    m_owner.ClearBetweenReadouts();
+    s.cursorAShown = true;
+}
+
+void CDataLoggerGraph::CollectBetween()
+{
+    DataLoggerGraphState& s = m_state;
+    s.avgBetween = 0.0;
+    if (s.cursorAIndex > s.cursorBIndex)
+        return;
+    // The extremes start from the value at A; the earliest of equal ones stays.
+    double sum = 0.0;
+    s.betweenCount = 0;
+    const int last = std::min({s.cursorBIndex, s.sampleCount - 1, kStatisticsLimit - 1});
+    for (int i = s.cursorAIndex; i <= last; ++i) {
+        const DataSample& sample = s.samples[i];
+        if (sample.value > s.maxBetween) {
+            s.maxBetween = sample.value;
+            s.maxBetweenTime = sample.time;
+        }
+        if (sample.value < s.minBetween) {
+            s.minBetween = sample.value;
+            s.minBetweenTime = sample.time;
+        }
+        sum += sample.value;
+        ++s.betweenCount;
+    }
+    if (s.betweenCount > 0)
+        s.avgBetween = sum / s.betweenCount;
+}
+
+void CDataLoggerGraph::RightButtonDown(GraphPoint p)
+{
+    if (!Inside(p) || p.x < kLeftMargin)
+        return;
+    HideCursors();
+    Repaint();
+}

@@ -1,0 +1,101 @@
+#include "DataLoggerPainter.h"
+
+#include "DataLoggerGraph.h"
+#include "DataLoggerTrace.h"
+#include "GraphOwner.h"
+#include "TraceSinks.h"
+
+#include <QPainter>
+
+using namespace GraphMath;
+
+namespace {
+
+// Where the trace's points fall on the screen. In a zoomed view a point
+// outside the dB window is still drawn, but the view cannot be printed.
+class CScreenPlace {
+public:
+    CScreenPlace(CDataLoggerGraph& graph, const DataLoggerView& view, double pixelsPerDb)
+        : m_graph(graph), m_view(view), m_pixelsPerDb(pixelsPerDb)
+    {
+    }
+    int TimeX(std::int64_t t) const { return OverviewX(t, m_view.origin, m_view.scale); }
+    int LevelY(double value)
+    {
+        const DataLoggerGraphState& s = m_graph.State();
+        const int d = LevelHeight(value, s.bottomDb, m_pixelsPerDb);
+        if (m_view.zoomed && (d < 0 || s.height - d < 0))
+            m_graph.Owner().SetPrintAllowed(0);
+        return s.height - d;
+    }
+
+private:
+    CDataLoggerGraph& m_graph;
+    const DataLoggerView& m_view;
+    double m_pixelsPerDb;
+};
+
+} // namespace
+
+void CDataLoggerPainter::Draw(QPainter& painter, CDataLoggerGraph& graph, TraceRendering rendering)
+{
+    const DataLoggerGraphState& s = graph.State();
+    if (!s.ready)
+        return;
+    const int w = s.width;
+    const int h = s.height;
+    painter.save();
+    const double pixelsPerDb = PixelsPerDb(h, s.topDb, s.bottomDb);
+
+    painter.fillRect(0, 0, w, h, GraphColours::kPlot);
+    painter.fillRect(0, 0, kLeftMargin, h, GraphColours::kLabelStrip);
+    // A fixed lattice: it does not follow the dB window.
+    DrawGraphGrid(painter, w, h, 0, 0);
+    graph.Owner().SetPrintAllowed(1);
+
+    painter.setPen(TracePen(GraphColours::kTrace));
+    DrawTrace(painter, graph, rendering, pixelsPerDb);
+
+    DrawDbLabels(painter, s.topDb, s.bottomDb, h, s.oneDecimal);
+    const TimeLabels labels = graph.TimeStripTexts();
+    graph.Owner().SetTimeLabels(labels.left, labels.middle, labels.right);
+
+    if (s.cursorAShown && s.cursorAX > kLeftMargin)
+        painter.fillRect(s.cursorAX, 0, 1, h, GraphColours::kCursorA);
+    if (s.cursorBShown)
+        painter.fillRect(s.cursorBX, 0, 1, h, GraphColours::kCursorB);
+    if (s.dragging && s.dragAnchor.x != 0 && s.dragAnchor.y != 0)
+        FrameZoomRect(painter, s.dragAnchor.x, s.dragAnchor.y, s.dragPoint.x, s.dragPoint.y,
+                      GraphColours::kZoomFrame);
+    for (const PixelRect& corner : RoundedCorners(w, h))
+        painter.fillRect(corner.x, corner.y, corner.width, corner.height, m_face);
+    painter.restore();
+}
+
+void CDataLoggerPainter::DrawTrace(QPainter& painter, CDataLoggerGraph& graph, TraceRendering rendering,
+                                   double pixelsPerDb)
+{
+    const DataLoggerView view = graph.View();
+    CScreenPlace place(graph, view, pixelsPerDb);
+    GraphPoint single;
+    bool singlePoint = false;
+    if (rendering == TraceRendering::Reference) {
+        CPainterSink sink(painter);
+        CPathTally<CPainterSink> path(sink);
+        WalkDataLoggerTrace(graph, view, place, path);
+        singlePoint = path.SinglePoint();
+        single = path.First();
+    } else {
+        CLineSink lines(m_lines, m_spans);
+        CColumnReducer<CLineSink> reducer(lines);
+        CPathTally<CColumnReducer<CLineSink>> path(reducer);
+        WalkDataLoggerTrace(graph, view, place, path);
+        reducer.Flush();
+        DrawGathered(painter, m_lines, m_spans, GraphColours::kTrace);
+        singlePoint = path.SinglePoint();
+        single = path.First();
+    }
+    // A set at a single time stamp has no span to draw: its level shows as a point.
+    if (singlePoint)
+        painter.fillRect(single.x, single.y, 1, 1, GraphColours::kTrace);
+}

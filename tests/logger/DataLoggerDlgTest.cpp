@@ -1,0 +1,186 @@
+// The DataLogger window as the user meets it: the list after a download and
+// after an import, a set opened by a double click into the graph with its
+// fields and title, the graph's readouts, scroll bars and UnDoZoom through the
+// window's own controls, Save Data, reset, and closing.
+#include "CDataLoggerDlg.h"
+#include "CTimeButtom.h"
+#include "Clock.h"
+#include "DataFile.h"
+#include "DataLoggerForm.h"
+#include "LoggerBytesKit.h"
+#include "ScriptedDialogs.h"
+#include "TempDir.h"
+#include "TimeText.h"
+#include "TrafficGraphPainter.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr Header kNewYear{0xAA, 0x07, 0x12, 0x31, 0x31, 0x59, 0x50, 0x05};
+constexpr Header kRateOne{0xCC, 0x08, 0x02, 0x28, 0x31, 0x59, 0x58, 0x0F};
+
+class DataLoggerDlgTest : public ::testing::Test {
+protected:
+    std::string Field(int id) const { return window.Form()->Edit(id)->text().toStdString(); }
+    std::vector<std::string> Row(int r) const
+    {
+        std::vector<std::string> cells;
+        for (int c = 0; c < window.Form()->List()->columnCount(); ++c)
+            cells.push_back(window.Form()->List()->item(r, c)->text().toStdString());
+        return cells;
+    }
+    QImage GraphImage() const
+    {
+        return window.Graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    std::string ReadAll(const std::string& path) const
+    {
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream content;
+        content << file.rdbuf();
+        return content.str();
+    }
+
+    CManualClock clock{MakeLocalTime(2024, 5, 6, 7, 8, 9)};
+    CScriptedDialogs dialogs;
+    CTempDir temp{"vx_dldlg"};
+    CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+};
+
+TEST_F(DataLoggerDlgTest, ADownloadedSetOpensIntoTheGraphWithItsFieldsTitleReadoutsAndBars)
+{
+    EXPECT_EQ(window.Form()->Title()->text(), QStringLiteral("2024-05-06 07:08:09"));
+    EXPECT_EQ(Field(1007), "30");
+    EXPECT_EQ(Field(1044), "130");
+    EXPECT_FALSE(window.Form()->HScroll()->isEnabled());
+    EXPECT_FALSE(window.Command(CDataLoggerDlg::kPrintDataId)->isEnabled());
+
+    Download d;
+    d.Add(kNewYear, {45.5, 101.3, 29.9, 88.8}).Add(kRateOne, {60.1, 60.2});
+    window.LoadRecordSets(d.bytes, d.table);
+    ASSERT_EQ(window.Form()->List()->rowCount(), 2);
+    EXPECT_EQ(Row(0), (std::vector<std::string>{"1", "2007-12-31", "23:59:50", "dBA", "5", "4"}));
+    EXPECT_EQ(Row(1), (std::vector<std::string>{"2", "2008-02-28", "23:59:58", "dBC", "1", "2"}));
+
+    window.OpenRow(-1);
+    EXPECT_EQ(Field(1005), "0") << "no row, nothing opened";
+    window.OpenRow(0);
+    EXPECT_EQ(Field(1005), "4");
+    EXPECT_EQ(Field(1014), "23:59:50");
+    EXPECT_EQ(Field(1007), "101.3");
+    EXPECT_EQ(Field(1008), "23:59:55");
+    EXPECT_EQ(Field(1044), "29.9");
+    EXPECT_EQ(Field(1010), "00:00:00");
+    EXPECT_EQ(Field(1006), "66.375");
+    EXPECT_EQ(Field(1045), "dBA");
+    EXPECT_EQ(window.Form()->Title()->text(), QStringLiteral("Real-Time From:2007-12-31 23:59:50 To:2008-01-01 00:00:05"));
+
+    // 15 seconds over 624 pixels: a sample every 208 pixels, 3.02 pixels a decibel.
+    const QImage shown = GraphImage();
+    EXPECT_EQ(shown.pixel(30, 302 - 46), GraphColours::kTrace.rgb()) << "45.5 dB";
+    EXPECT_EQ(shown.pixel(238, 302 - 215), GraphColours::kTrace.rgb()) << "101.3 dB";
+
+    // The graph's readouts in the window's fields, its bars in the window's bars.
+    QTest::mouseDClick(window.Graph(), Qt::LeftButton, {}, QPoint(238, 150));
+    EXPECT_EQ(Field(1013), "101.3");
+    EXPECT_EQ(Field(1015), "23:59:55");
+    QTest::mousePress(window.Graph(), Qt::LeftButton, {}, QPoint(31, 100));
+    QTest::mouseRelease(window.Graph(), Qt::LeftButton, {}, QPoint(450, 200));
+    QScrollBar* hBar = window.Form()->HScroll();
+    QScrollBar* vBar = window.Form()->VScroll();
+    ASSERT_TRUE(hBar->isEnabled());
+    EXPECT_TRUE(vBar->isEnabled());
+    EXPECT_EQ(Field(1013), "0") << "a zoom removes the cursors";
+    EXPECT_EQ(window.Graph()->Graph().State().zoomFirst, 0);
+    EXPECT_EQ(window.Graph()->Graph().State().zoomLast, 2);
+    hBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(hBar->value(), 1);
+    EXPECT_EQ(window.Graph()->Graph().State().zoomLast, 3) << "on to the set's end";
+    GraphImage();
+    EXPECT_EQ(window.TimeStrip()->Left(), "23:59:50");
+    EXPECT_EQ(window.TimeStrip()->Right(), "0:0:5");
+    const double top = window.Graph()->Graph().State().topDb;
+    vBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_GT(window.Graph()->Graph().State().topDb, top + 6.0) << "a fifth of the window up";
+    window.Form()->UndoZoomButton()->click();
+    EXPECT_FALSE(hBar->isEnabled());
+    EXPECT_FALSE(vBar->isEnabled());
+    EXPECT_TRUE(window.Graph()->Graph().State().fullView);
+
+    // Save Data writes the opened set with its own rate.
+    const std::string path = temp.File("set.txt");
+    dialogs.QueueSavePath(path);
+    window.Command(CDataLoggerDlg::kSaveDataId)->trigger();
+    EXPECT_NE(ReadAll(path).find("SamplingRate:5.0;"), std::string::npos);
+    window.OpenRow(1);
+    dialogs.QueueSavePath(path);
+    window.SaveData();
+    EXPECT_NE(ReadAll(path).find("SamplingRate:1.0;"), std::string::npos) << "a rate byte of 0x0F is 1 second";
+
+    // A reset keeps the list and lets go of the set.
+    clock.AdvanceSeconds(60);
+    window.ResetWindow();
+    EXPECT_EQ(window.Form()->List()->rowCount(), 2);
+    EXPECT_EQ(Field(1005), "0");
+    EXPECT_EQ(window.Form()->Title()->text(), QStringLiteral("2024-05-06 07:09:09"));
+    const QImage empty = GraphImage();
+    for (int x = 0; x < empty.width(); x += 2)
+        for (int y = 0; y < empty.height(); ++y)
+            ASSERT_NE(empty.pixel(x, y), GraphColours::kTrace.rgb()) << x << "," << y;
+}
+
+TEST_F(DataLoggerDlgTest, ImportedSetsListTheFilesRateAndOpenAlikeTwice)
+{
+    std::vector<DataSample> samples;
+    for (int k = 0; k < 6; ++k) {
+        DataSample s;
+        s.value = 60.0 + (k % 3) * 5.0;
+        s.valid = 1;
+        s.date = "7-3-2007";
+        s.time = "9:5:" + std::to_string(k);
+        s.unit = "dBC";
+        samples.push_back(s);
+    }
+    const std::string path = temp.File("import.txt");
+    dialogs.QueueSavePath(path);
+    ASSERT_TRUE(SaveDataFile(dialogs, samples.data(), static_cast<int>(samples.size()), 1.0));
+
+    dialogs.QueueOpenPath(path);
+    window.Command(CDataLoggerDlg::kImportDataId)->trigger();
+    ASSERT_EQ(window.Form()->List()->rowCount(), 1);
+    EXPECT_EQ(Row(0), (std::vector<std::string>{"1", "2007-03-07", "09:05:00", "dBC", "1.0 s", "6"}));
+    EXPECT_EQ(Field(1045), "dBA/dBC");
+
+    window.OpenRow(0);
+    const std::vector<std::string> first = {Field(1006), Field(1007), Field(1008), Field(1044), Field(1010)};
+    EXPECT_EQ(first, (std::vector<std::string>{"65", "70", "09:05:02", "60", "09:05:03"}));
+    window.OpenRow(0);
+    EXPECT_EQ((std::vector<std::string>{Field(1006), Field(1007), Field(1008), Field(1044), Field(1010)}), first);
+    EXPECT_EQ(GraphImage().pixel(30, 302 - 90), GraphColours::kTrace.rgb()) << "60 dB at 9:05:00";
+}
+
+TEST_F(DataLoggerDlgTest, ClosingOrEscapeAsksTheOwnerToDestroyIt)
+{
+    QSignalSpy closed(&window, &CDataLoggerDlg::Closed);
+    window.show();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_EQ(closed.count(), 1);
+    window.show();
+    window.close();
+    EXPECT_EQ(closed.count(), 2);
+}
+
+} // namespace

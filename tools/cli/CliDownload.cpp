@@ -1,0 +1,163 @@
+#include "CliOptions.h"
+#include "CliSignals.h"
+#include "ConsoleDialogs.h"
+
+#include "Clock.h"
+#include "DataFileWriter.h"
+#include "DataLoggerModel.h"
+#include "MeterLink.h"
+#include "NumberText.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace {
+
+constexpr double kDefaultTimeout = 10.0;
+constexpr double kLongestTimeout = 3600.0;
+// Every set the download keeps is written, not only the window's first 100.
+constexpr int kAllSets = kRecordSetTableSize - 1;
+
+// The download starts once the stream is decoded: only then are the reply's
+// chunks told from real-time data.
+class CDownloadClient final : public IMeterLinkClient {
+public:
+    bool BlockSeen() const { return m_blockSeen; }
+
+    void InvalidatePanel(const PanelRect&) override {}
+    void CurrentValueDecoded() override {}
+    void DisplayValueDecoded(double) override {}
+    void BlockDecoded() override { m_blockSeen = true; }
+    void StopRecording() override {}
+
+private:
+    bool m_blockSeen = false;
+};
+
+std::string SetFileName(int number)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "set-%03d.txt", number);
+    return name;
+}
+
+// Writes every set of a finished download into folder; the exit code.
+int WriteSets(const LoggerDownloadResult& result, const std::filesystem::path& folder, const IClock& clock)
+{
+    CDataLoggerModel model(clock);
+    const int rows = model.LoadRecordSets(result.data, result.sets, kAllSets);
+    if (!result.Message().empty())
+        std::fprintf(stderr, "vexalog-cli download: %s\n", result.Message().c_str());
+    if (rows == 0) {
+        std::printf("the meter's reply held no record set\n");
+        return 0;
+    }
+    for (int row = 0; row < rows; ++row) {
+        if (model.Open(row, 0) != OpenStatus::Opened) {
+            std::fprintf(stderr, "vexalog-cli download: Memory OverFlow! at set %d\n", row + 1);
+            return 1;
+        }
+        const std::string path = (folder / SetFileName(row + 1)).string();
+        const auto& samples = model.OpenedSamples();
+        const DataFileWriteResult written =
+            WriteDataFile(path, samples.data(), static_cast<int>(samples.size()), model.SaveRate());
+        if (!written.ok) {
+            std::fprintf(stderr, "vexalog-cli download: %s\n", written.error.c_str());
+            return 1;
+        }
+        const DataLoggerRow& line = model.Rows()[static_cast<std::size_t>(row)];
+        std::printf("%3s  %s %s  %s  rate %s s  %s %s  %s\n", line.set.c_str(), line.date.c_str(), line.time.c_str(),
+                    line.unit.c_str(), line.rate.c_str(), line.nums.c_str(), line.nums == "1" ? "sample" : "samples",
+                    path.c_str());
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int RunDownload(const CliOptions& options)
+{
+    std::string error;
+    CliPort port;
+    const auto out = options.Value("out");
+    std::optional<double> timeout;
+    if (!options.Check({"port", "device", "ini", "out", "timeout"}, 0, &error) ||
+        !(timeout = options.Number("timeout", kDefaultTimeout, 0.001, kLongestTimeout, "seconds", &error)) ||
+        !ResolvePort(options, port, &error)) {
+        std::fprintf(stderr, "vexalog-cli download: %s\n", error.c_str());
+        return 2;
+    }
+    if (!out) {
+        std::fputs("vexalog-cli download: give the folder for the sets with --out DIR\n", stderr);
+        return 2;
+    }
+    const std::filesystem::path folder(*out);
+    std::error_code failure;
+    std::filesystem::create_directories(folder, failure);
+    if (!std::filesystem::is_directory(folder, failure)) {
+        std::fprintf(stderr, "vexalog-cli download: %s is no folder that can be written\n", out->c_str());
+        return 1;
+    }
+
+    CConsoleDialogs dialogs;
+    CSystemClock clock;
+    CDownloadClient client;
+    CMeterLink link(port.iniPath, dialogs, clock, client);
+    if (!link.Link().OpenPort(port.number))
+        return 1;
+    std::printf("asking the meter on port %d (%s) for its data logger\n", port.number,
+                link.PortMap().DevicePath(port.number).c_str());
+    std::fflush(stdout);
+
+    auto& app = *QCoreApplication::instance();
+    int result = -1;
+    QElapsedTimer quiet; // since the request began, or the reply last moved on
+    quiet.start();
+    QObject::connect(&link, &CMeterLink::DownloadProgressed, &app, [&](int, int) { quiet.restart(); });
+    QObject::connect(&link, &CMeterLink::DownloadFinished, &app, [&](const LoggerDownloadResult& ended) {
+        switch (ended.outcome) {
+        case DownloadOutcome::Finished:
+            result = WriteSets(ended, folder, clock);
+            break;
+        case DownloadOutcome::Empty:
+            std::printf("%s\n", kNoLoggerDataText);
+            result = 0;
+            break;
+        case DownloadOutcome::OutOfMemory:
+        case DownloadOutcome::LinkLost:
+        case DownloadOutcome::Cancelled:
+            std::fprintf(stderr, "vexalog-cli download: %s\n", ended.Message().c_str());
+            result = ended.outcome == DownloadOutcome::LinkLost ? 3 : 1;
+            break;
+        }
+        app.quit();
+    });
+    QTimer watch;
+    bool started = false;
+    QObject::connect(&watch, &QTimer::timeout, &app, [&] {
+        if (!started && client.BlockSeen())
+            started = link.StartDownload();
+        if (quiet.elapsed() > static_cast<qint64>(*timeout * 1000.0)) {
+            std::fprintf(stderr, "vexalog-cli download: the meter did not answer within %s s\n",
+                         FormatGeneral(*timeout).c_str());
+            result = 4;
+            app.quit();
+        }
+    });
+    watch.start(50);
+    QuitOnSignals(app);
+    app.exec();
+    if (result < 0) {
+        std::fputs("vexalog-cli download: interrupted\n", stderr);
+        return 1;
+    }
+    return result;
+}
