@@ -18,17 +18,6 @@ std::string CGraphOwnerModel::ReadoutTime(const std::string& clockText) const
 
 // ---- readouts ----
 
-namespace {
-
-// The readouts show zero-filled times; a cleared readout stays empty rather
-// than show a midnight that no reading had.
-std::string ReadoutTime(const std::string& clockText)
-{
-    return clockText.empty() ? std::string() : PadTimeText(clockText);
-}
-
-} // namespace
-
 void CGraphOwnerModel::ShowCursorA(double value, const std::string& clockText)
 {
     m_readouts.cursorA = value;

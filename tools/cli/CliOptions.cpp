@@ -53,6 +53,10 @@ bool CliOptions::Check(const std::vector<std::string>& names, std::size_t maxArg
             *error = "unknown option --" + key;
             return false;
         }
+        if (value.empty()) {
+            *error = "option --" + key + " needs a value";
+            return false;
+        }
     }
     if (arguments.size() > maxArguments) {
         *error = "unexpected argument '" + arguments[maxArguments] + "'";

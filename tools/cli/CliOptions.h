@@ -18,8 +18,8 @@ struct CliOptions {
     std::optional<std::string> Value(const std::string& name) const;
     bool Has(const std::string& name) const { return Value(name).has_value(); }
 
-    // False, with *error naming it, when an option is not one of names or
-    // when more plain arguments are given than maxArguments.
+    // False, with *error naming it, when an option is not one of names or has
+    // an empty value, or when more plain arguments are given than maxArguments.
     bool Check(const std::vector<std::string>& names, std::size_t maxArguments, std::string* error) const;
 
     // The option's value as a decimal number from min to max (fallback when the
