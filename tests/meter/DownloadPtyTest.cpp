@@ -5,7 +5,7 @@
 #include "MeterLink.h"
 #include "PrivateProfile.h"
 #include "ScriptedDialogs.h"
-#include "../../tools/sim/SimWire.h"
+#include "SimWire.h"
 #include "SimulatedMeter.h"
 #include "TempDir.h"
 
