@@ -27,16 +27,6 @@ constexpr int kTimeStripId = 1051;
 constexpr int kCursorALabelId = 1035;
 constexpr int kCursorBLabelId = 1036;
 
-int PortIndexOf(int id)
-{
-    return id - CommandId::Com1 + 1;
-}
-
-bool IsPortItem(int id)
-{
-    return id >= CommandId::Com1 && id <= CommandId::Com5;
-}
-
 } // namespace
 
 CVexalogView::CVexalogView(IDialogSeam& dialogs, QWidget* parent)
@@ -233,96 +223,36 @@ void CVexalogView::ShowSamplingRate(int index)
 
 // ---- commands ----
 
+const CVexalogView::Command* CVexalogView::FindCommand(int id)
+{
+    for (const Command& command : Commands()) {
+        if (command.id == id)
+            return &command;
+    }
+    return nullptr;
+}
+
 bool CVexalogView::HandlesCommand(int id) const
 {
-    // Print is not handled yet: the frame keeps it
-    // disabled rather than offer commands that do nothing.
-    switch (id) {
-    case CommandId::Open:
-    case CommandId::DataLogger:
-    case CommandId::SaveAs:
-    case CommandId::ExportData:
-    case CommandId::Run:
-    case CommandId::Stop:
-    case CommandId::Setup:
-    case CommandId::CleanData:
-    case CommandId::Histogram:
-    case CommandId::Line:
-    case CommandId::OtherPort:
-        return true;
-    default:
-        return IsPortItem(id);
-    }
+    return FindCommand(id) != nullptr;
 }
 
 bool CVexalogView::IsCommandEnabled(int id) const
 {
-    switch (id) {
-    case CommandId::Run:
-        return m_controller.CanRun();
-    case CommandId::Stop:
-        return m_controller.CanStop();
-    case CommandId::Setup:
-        return m_controller.CanSetup();
-    case CommandId::Histogram:
-        return m_graphOwner.CanHistogram();
-    case CommandId::Print:
-        return m_graphOwner.CanPrint();
-    case CommandId::DataLogger:
-        return m_controller.CanDataLogger(m_link.Connected()) && !m_link.Download().Busy();
-    case CommandId::ExportData:
-        return !m_export.Busy();
-    default:
-        return HandlesCommand(id);
-    }
+    const Command* command = FindCommand(id);
+    return command != nullptr && (command->enabled == nullptr || command->enabled(*this, id));
 }
 
 bool CVexalogView::IsCommandMarked(int id) const
 {
-    return IsPortItem(id) && m_link.Link().PortMark(PortIndexOf(id));
+    const Command* command = FindCommand(id);
+    return command != nullptr && command->marked != nullptr && command->marked(*this, id);
 }
 
 void CVexalogView::OnCommand(int id)
 {
-    switch (id) {
-    case CommandId::Open:
-        ShowDataLoggerWindow()->ImportData();
-        break;
-    case CommandId::DataLogger:
-        OnDataLogger();
-        break;
-    case CommandId::SaveAs:
-        SaveAs();
-        break;
-    case CommandId::ExportData:
-        m_export.Run(m_controller.Store().Data(), m_controller.Store().Count());
-        break;
-    case CommandId::Run:
-        m_controller.Run();
-        break;
-    case CommandId::Stop:
-        m_controller.Stop();
-        break;
-    case CommandId::Setup:
-        m_controller.Setup();
-        break;
-    case CommandId::CleanData:
-        m_controller.Clean();
-        break;
-    case CommandId::Histogram:
-        m_controller.ShowHistogram();
-        break;
-    case CommandId::Line:
-        m_controller.ShowLine();
-        break;
-    case CommandId::OtherPort:
-        OnOtherPort();
-        break;
-    default:
-        if (IsPortItem(id))
-            m_link.Link().OnComPort(PortIndexOf(id));
-        break;
-    }
+    if (const Command* command = FindCommand(id))
+        command->run(*this, id);
 }
 
 void CVexalogView::SaveAs()

@@ -94,6 +94,18 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // One command the view answers (ViewCommands.cpp): its id, its enable
+    // rule (always enabled when null), its handler and its radio mark (none
+    // when null).
+    struct Command {
+        int id = 0;
+        bool (*enabled)(const CVexalogView& view, int id) = nullptr;
+        void (*run)(CVexalogView& view, int id) = nullptr;
+        bool (*marked)(const CVexalogView& view, int id) = nullptr;
+    };
+    static std::span<const Command> Commands();
+    static const Command* FindCommand(int id);
+
     // IMeterLinkClient
     void InvalidatePanel(const PanelRect& rect) override;
     void CurrentValueDecoded() override { m_controller.CurrentValueDecoded(); }
