@@ -43,7 +43,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     // The graph reports to the graph owner, made just after the controller.
     , m_graph(new CTrafficButton(m_graphOwner, this))
     , m_setupRunner(this, dialogs, m_clock)
-    , m_link(m_iniPath, dialogs, m_clock, *this, options.timing)
+    , m_link(m_iniPath, dialogs, m_clock, options.timing)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
                    [this](const DataSample* samples, int count, double rate) {
                        SaveDataFile(m_dialogs, samples, count, rate);
@@ -58,6 +58,8 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
+    m_link.AddListener(m_controller);
+    m_link.AddListener(*this);
     InstallGraphControls();
     ConnectControls();
     connect(&m_link, &CMeterLink::DownloadProgressed, this, [this](int received, int expected) {
@@ -71,6 +73,8 @@ CVexalogView::~CVexalogView()
 {
     // The port in use is remembered for the next start.
     m_link.Link().SaveRememberedPort(m_iniPath);
+    m_link.RemoveListener(*this);
+    m_link.RemoveListener(m_controller);
     delete m_dataLogger;
 }
 

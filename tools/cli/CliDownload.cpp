@@ -27,15 +27,11 @@ constexpr int kAllSets = kRecordSetTableSize - 1;
 
 // The download starts once the stream is decoded: only then are the reply's
 // chunks told from real-time data.
-class CDownloadClient final : public IMeterLinkClient {
+class CBlockSeen final : public IMeterLinkListener {
 public:
     bool BlockSeen() const { return m_blockSeen; }
 
-    void InvalidatePanel(const PanelRect&) override {}
-    void CurrentValueDecoded() override {}
-    void DisplayValueDecoded(double) override {}
     void BlockDecoded() override { m_blockSeen = true; }
-    void StopRecording() override {}
 
 private:
     bool m_blockSeen = false;
@@ -109,8 +105,9 @@ int RunDownload(const CliOptions& options)
 
     CConsoleDialogs dialogs;
     CSystemClock clock;
-    CDownloadClient client;
-    CMeterLink link(port.iniPath, dialogs, clock, client);
+    CBlockSeen client;
+    CMeterLink link(port.iniPath, dialogs, clock);
+    link.AddListener(client);
     if (!link.Link().OpenPort(port.number))
         return 1;
     std::printf("asking the meter on port %d (%s) for its data logger\n", port.number,
