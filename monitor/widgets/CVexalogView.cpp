@@ -7,6 +7,7 @@
 #include "CTrafficButton.h"
 #include "Clock.h"
 #include "CommandIds.h"
+#include "ControlIds.h"
 #include "DataFile.h"
 #include "DialogSeam.h"
 #include "OwnerScrollBars.h"
@@ -19,15 +20,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
-
-namespace {
-
-constexpr int kGraphId = 1011;
-constexpr int kTimeStripId = 1051;
-constexpr int kCursorALabelId = 1035;
-constexpr int kCursorBLabelId = 1036;
-
-} // namespace
 
 CVexalogView::CVexalogView(IDialogSeam& dialogs, QWidget* parent)
     : CVexalogView(dialogs, Options{}, parent)
@@ -80,17 +72,17 @@ CVexalogView::~CVexalogView()
 
 void CVexalogView::InstallGraphControls()
 {
-    InstallControl(kGraphId, m_graph);
+    InstallControl(ControlId::Graph, m_graph);
     m_graph->Attach();
     m_timeStrip = new CTimeButtom(this);
-    InstallControl(kTimeStripId, m_timeStrip);
+    InstallControl(ControlId::TimeStrip, m_timeStrip);
     m_timeStrip->Attach();
     auto* cursorA = new CStaticCursor(this);
     cursorA->SetIsA(true);
-    InstallControl(kCursorALabelId, cursorA);
+    InstallControl(ControlId::CursorALabel, cursorA);
     auto* cursorB = new CStaticCursor(this);
     cursorB->SetIsB(true);
-    InstallControl(kCursorBLabelId, cursorB);
+    InstallControl(ControlId::CursorBLabel, cursorB);
 }
 
 void CVexalogView::ConnectControls()

@@ -58,7 +58,7 @@ int WriteSets(const LoggerDownloadResult& result, const std::filesystem::path& f
     for (int row = 0; row < rows; ++row) {
         if (model.Open(row, 0) != OpenStatus::Opened) {
             std::fprintf(stderr, "vexalog-cli download: Memory OverFlow! at set %d\n", row + 1);
-            return 1;
+            return kExitFailed;
         }
         const std::string path = (folder / SetFileName(row + 1)).string();
         const auto& samples = model.OpenedSamples();
@@ -66,7 +66,7 @@ int WriteSets(const LoggerDownloadResult& result, const std::filesystem::path& f
             WriteDataFile(path, samples.data(), static_cast<int>(samples.size()), model.SaveRate());
         if (!written.ok) {
             std::fprintf(stderr, "vexalog-cli download: %s\n", written.error.c_str());
-            return 1;
+            return kExitFailed;
         }
         const DataLoggerRow& line = model.Rows()[static_cast<std::size_t>(row)];
         std::printf("%3s  %s %s  %s  rate %s s  %s %s  %s\n", line.set.c_str(), line.date.c_str(), line.time.c_str(),
@@ -89,18 +89,18 @@ int RunDownload(const CliOptions& options)
         !(timeout = options.Number("timeout", kDefaultTimeout, 0.001, kLongestTimeout, "seconds", &error)) ||
         !ResolvePort(options, port, &error)) {
         std::fprintf(stderr, "vexalog-cli download: %s\n", error.c_str());
-        return 2;
+        return kExitUsage;
     }
     if (!out) {
         std::fputs("vexalog-cli download: give the folder for the sets with --out DIR\n", stderr);
-        return 2;
+        return kExitUsage;
     }
     const std::filesystem::path folder(*out);
     std::error_code failure;
     std::filesystem::create_directories(folder, failure);
     if (!std::filesystem::is_directory(folder, failure)) {
         std::fprintf(stderr, "vexalog-cli download: %s is no folder that can be written\n", out->c_str());
-        return 1;
+        return kExitFailed;
     }
 
     CConsoleDialogs dialogs;
@@ -109,7 +109,7 @@ int RunDownload(const CliOptions& options)
     CMeterLink link(port.iniPath, dialogs, clock);
     link.AddListener(client);
     if (!link.Link().OpenPort(port.number))
-        return 1;
+        return kExitFailed;
     std::printf("asking the meter on port %d (%s) for its data logger\n", port.number,
                 link.PortMap().DevicePath(port.number).c_str());
     std::fflush(stdout);
@@ -132,7 +132,7 @@ int RunDownload(const CliOptions& options)
         case DownloadOutcome::LinkLost:
         case DownloadOutcome::Cancelled:
             std::fprintf(stderr, "vexalog-cli download: %s\n", ended.Message().c_str());
-            result = ended.outcome == DownloadOutcome::LinkLost ? 3 : 1;
+            result = ended.outcome == DownloadOutcome::LinkLost ? kExitLinkLost : kExitFailed;
             break;
         }
         app.quit();
@@ -145,7 +145,7 @@ int RunDownload(const CliOptions& options)
         if (quiet.elapsed() > static_cast<qint64>(*timeout * 1000.0)) {
             std::fprintf(stderr, "vexalog-cli download: the meter did not answer within %s s\n",
                          FormatGeneral(*timeout).c_str());
-            result = 4;
+            result = kExitTimedOut;
             app.quit();
         }
     });
@@ -154,7 +154,7 @@ int RunDownload(const CliOptions& options)
     app.exec();
     if (result < 0) {
         std::fputs("vexalog-cli download: interrupted\n", stderr);
-        return 1;
+        return kExitFailed;
     }
     return result;
 }

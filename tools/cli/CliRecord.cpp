@@ -78,13 +78,9 @@ public:
             QCoreApplication::exit(kExitLinkLost);
     }
 
-    static constexpr int kExitLinkLost = 3;
-
 private:
     const CRealTimeController& m_controller;
 };
-
-constexpr int kExitTimedOut = 4;
 
 void Say(const std::string& line)
 {
@@ -201,7 +197,7 @@ int RunRecord(const CliOptions& options)
     controller.Stop();
     const int n = controller.Store().Count();
     if (code != 0) {
-        const char* why = code == CLinkLossExit::kExitLinkLost ? "the link was lost"
+        const char* why = code == kExitLinkLost ? "the link was lost"
                           : code == kExitTimedOut            ? "timed out"
                                                              : "interrupted";
         std::fprintf(stderr, "vexalog-cli record: %s after %d readings\n", why, n);
