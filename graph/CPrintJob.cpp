@@ -89,6 +89,8 @@ CPrintJob::~CPrintJob()
 
 int CPrintJob::OpenPrinter(const std::optional<std::string>& name, int copies)
 {
+    // The error code tells of this print run only.
+    m_errorCode = 0;
     std::optional<PrinterChoice> choice;
     if (name) {
         choice.emplace();
