@@ -14,12 +14,18 @@ namespace {
 
 const QColor kGridColour(32, 64, 32);
 const QColor kTraceColour(255, 0, 0);
+// A printer context writes text in its own colour, black, whatever pen
+// draws the lines.
+const QColor kTextColour(0, 0, 0);
 
 // Draws a text with its top-left corner at (x, y) device pixels in the
-// printer's current font.
+// printer's current font, leaving the pen as it was.
 void TextAt(QPainter& painter, int x, int y, const std::string& text)
 {
+    const QPen pen = painter.pen();
+    painter.setPen(kTextColour);
     painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), QString::fromStdString(text));
+    painter.setPen(pen);
 }
 
 // Positions are truncated to whole points; a hair is added first so that the
