@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 namespace {
 
@@ -176,28 +175,6 @@ TEST(TrafficGraphPrintingTimes, AReadingWithoutCalendarTimeIsLeftOutAndThePageSt
     const std::string pdf = dir.File("unplaced.pdf");
     EXPECT_EQ(PrintChartPage(job, pdf, chart), 0);
     EXPECT_EQ(ReadPdfWords(pdf).pageCount, 1);
-}
-
-TEST_F(TrafficGraphPrintingTest, CancelPrintsNothingAndATargetThatCannotBeWrittenIsToldOf)
-{
-    Record300();
-    EXPECT_EQ(g.button.PrintGraph(std::nullopt), PrintOutcome::Cancelled);
-    EXPECT_EQ(g.dialogs.PrintDialogsShown(), 1);
-    EXPECT_TRUE(g.dialogs.Messages().empty());
-
-    PrinterChoice chosen;
-    chosen.outputFile = dir.File("no/folder/graph.pdf");
-    g.dialogs.QueuePrinter(chosen);
-    EXPECT_EQ(g.button.PrintGraph(std::nullopt), PrintOutcome::Failed);
-    EXPECT_EQ(g.dialogs.MessageTexts(), std::vector<std::string>{kPrintFailedText});
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
-
-    // The dialog's choice is printed, and an earlier failure is forgotten.
-    chosen.outputFile = dir.File("chosen.pdf");
-    g.dialogs.QueuePrinter(chosen);
-    EXPECT_EQ(g.button.PrintGraph(std::nullopt), PrintOutcome::Printed);
-    EXPECT_TRUE(std::filesystem::exists(chosen.outputFile));
-    EXPECT_EQ(g.dialogs.Messages().size(), 1u);
 }
 
 } // namespace

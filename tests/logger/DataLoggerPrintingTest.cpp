@@ -142,7 +142,14 @@ TEST_F(PrintDataTest, PrintsTheOpenedSetThroughThePrintDialogWhileItFitsTheDbWin
     EXPECT_EQ(dialogs.PrintDialogsShown(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
 
+    // A file that cannot be written is told of; a Cancel after it is not.
     PrinterChoice chosen;
+    chosen.outputFile = temp.File("no/folder/set.pdf");
+    dialogs.QueuePrinter(chosen);
+    PrintData()->trigger();
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>{kPrintFailedText});
+    PrintData()->trigger();
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
     chosen.outputFile = temp.File("set.pdf");
     dialogs.QueuePrinter(chosen);
     PrintData()->trigger();
@@ -150,7 +157,7 @@ TEST_F(PrintDataTest, PrintsTheOpenedSetThroughThePrintDialogWhileItFitsTheDbWin
     ASSERT_TRUE(page.error.empty()) << page.error;
     EXPECT_EQ(page.pageCount, 1);
     EXPECT_NE(page.Find("LOGGER"), nullptr);
-    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
 
     // Zoomed so that 45.5 dB lies below the window: the next frame disables
     // the command, and a call while it is disabled prints nothing.
@@ -160,7 +167,7 @@ TEST_F(PrintDataTest, PrintsTheOpenedSetThroughThePrintDialogWhileItFitsTheDbWin
     Draw();
     EXPECT_FALSE(PrintData()->isEnabled());
     window.PrintData();
-    EXPECT_EQ(dialogs.PrintDialogsShown(), 2);
+    EXPECT_EQ(dialogs.PrintDialogsShown(), 4);
 
     window.Form()->UndoZoomButton()->click();
     Draw();
