@@ -51,7 +51,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_clock(options.clock ? *options.clock : *m_systemClock)
     , m_iniPath(options.iniPath)
     // The graph reports to the graph owner, made just after the controller.
-    , m_graph(new CTrafficButton(m_graphOwner, this))
+    , m_graph(new CTrafficButton(m_graphOwner, dialogs, this))
     , m_setupRunner(this, dialogs, m_clock)
     , m_link(m_iniPath, dialogs, m_clock, *this, options.timing)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
@@ -235,8 +235,6 @@ void CVexalogView::ShowSamplingRate(int index)
 
 bool CVexalogView::HandlesCommand(int id) const
 {
-    // Print is not handled yet: the frame keeps it
-    // disabled rather than offer commands that do nothing.
     switch (id) {
     case CommandId::Open:
     case CommandId::DataLogger:
@@ -249,6 +247,7 @@ bool CVexalogView::HandlesCommand(int id) const
     case CommandId::Histogram:
     case CommandId::Line:
     case CommandId::OtherPort:
+    case CommandId::Print:
         return true;
     default:
         return IsPortItem(id);
@@ -314,6 +313,9 @@ void CVexalogView::OnCommand(int id)
         break;
     case CommandId::Line:
         m_controller.ShowLine();
+        break;
+    case CommandId::Print:
+        m_controller.Print();
         break;
     case CommandId::OtherPort:
         OnOtherPort();
