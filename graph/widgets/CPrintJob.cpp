@@ -7,6 +7,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPen>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -89,6 +90,8 @@ CPrintJob::~CPrintJob()
 
 int CPrintJob::OpenPrinter(const std::optional<std::string>& name, int copies)
 {
+    // The error code tells of this print run only.
+    m_errorCode = 0;
     std::optional<PrinterChoice> choice;
     if (name) {
         choice.emplace();
@@ -257,8 +260,12 @@ int CPrintJob::PrintText(const std::string& text, const PointRect& r, int flags)
     const QString shown = QString::fromStdString(text);
     const QFontMetrics metrics = m_painter->fontMetrics();
     const TextOrigin at = PlaceText(r, metrics.horizontalAdvance(shown), metrics.height(), flags, DpiX(), DpiY());
-    // The text's cell hangs from its top-left corner; Qt draws on the baseline.
+    // The text's cell hangs from its top-left corner; Qt draws on the
+    // baseline, in the pen's colour: text is black whatever draws the lines.
+    const QPen pen = m_painter->pen();
+    m_painter->setPen(Qt::black);
     m_painter->drawText(QPoint(at.x, at.y + metrics.ascent()), shown);
+    m_painter->setPen(pen);
     return 1;
 }
 

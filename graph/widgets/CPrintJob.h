@@ -75,6 +75,7 @@ public:
     CPrintJob(const CPrintJob&) = delete;
     CPrintJob& operator=(const CPrintJob&) = delete;
 
+    // Clears the error code of an earlier run.
     // With no name: the print dialog; Cancel gives -1 and attaches nothing.
     // With a name: that printer or PDF file, or error code 8 and -1. Then
     // font set 0 (Arial 13 points) is added and made the current set.

@@ -1,5 +1,7 @@
 #include "CTrafficButton.h"
 
+#include "TrafficGraphPrinting.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -24,8 +26,8 @@ QRegion RoundedControlRegion(int width, int height)
     return region;
 }
 
-CTrafficButton::CTrafficButton(IGraphOwner& owner, QWidget* parent)
-    : QWidget(parent), m_graph(owner, this)
+CTrafficButton::CTrafficButton(IGraphOwner& owner, IDialogSeam& dialogs, QWidget* parent)
+    : QWidget(parent), m_dialogs(dialogs), m_graph(owner, this), m_printJob(dialogs)
 {
     setObjectName(QStringLiteral("CTrafficButton"));
 }
@@ -43,6 +45,13 @@ void CTrafficButton::Attach()
 void CTrafficButton::SetTimeScale(std::int64_t startTime, double pixelsPerSecond)
 {
     m_graph.SetTimeScale(startTime, pixelsPerSecond);
+}
+
+PrintOutcome CTrafficButton::PrintGraph(const std::optional<std::string>& printer)
+{
+    const PrintedChart chart = TrafficGraphChart(m_graph, MakePrintedFrame(m_printJob, m_graph.State().bottomDb,
+                                                                           m_graph.State().topDb));
+    return PrintChartCommand(m_printJob, m_dialogs, printer, chart);
 }
 
 void CTrafficButton::RepaintRect(GraphPoint a, GraphPoint b)

@@ -1,6 +1,8 @@
 #include "ChartPrinting.h"
 
 #include "CPrintJob.h"
+#include "DialogSeam.h"
+#include "GraphMath.h"
 
 #include <QColor>
 #include <QPainter>
@@ -12,20 +14,28 @@ namespace {
 
 const QColor kGridColour(32, 64, 32);
 const QColor kTraceColour(255, 0, 0);
+// A printer context writes text in its own colour, black, whatever pen
+// draws the lines.
+const QColor kTextColour(0, 0, 0);
 
 // Draws a text with its top-left corner at (x, y) device pixels in the
-// printer's current font.
+// printer's current font, leaving the pen as it was.
 void TextAt(QPainter& painter, int x, int y, const std::string& text)
 {
+    const QPen pen = painter.pen();
+    painter.setPen(kTextColour);
     painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), QString::fromStdString(text));
+    painter.setPen(pen);
 }
 
 // Positions are truncated to whole points; a hair is added first so that the
 // binary rounding of tenths does not cost a point (3 × 0.2 × 100 × 2.95 comes
-// out as 176.99999…, and the fourth level line belongs 177 points up).
+// out as 176.99999…, and the fourth level line belongs 177 points up). A
+// wild level from a data file is held far off the page rather than
+// overflowing.
 int TruncPoints(double points)
 {
-    return int(points + (points >= 0 ? 1e-9 : -1e-9));
+    return GraphMath::Trunc(points + (points >= 0 ? 1e-9 : -1e-9));
 }
 
 } // namespace
@@ -104,4 +114,17 @@ int PrintChartPage(CPrintJob& job, const std::optional<std::string>& printer, co
     job.FinishPage();
     job.EndDocument();
     return 0;
+}
+
+PrintOutcome PrintChartCommand(CPrintJob& job, IDialogSeam& dialogs, const std::optional<std::string>& printer,
+                               const PrintedChart& chart)
+{
+    if (PrintChartPage(job, printer, chart) == 0)
+        return PrintOutcome::Printed;
+    // The dialog's Cancel leaves no error behind; a printer or file that
+    // could not be opened or written does, and the user is told.
+    if (job.ErrorCode() == 0)
+        return PrintOutcome::Cancelled;
+    ShowMessage(dialogs, kPrintFailedText);
+    return PrintOutcome::Failed;
 }

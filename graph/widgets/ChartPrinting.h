@@ -8,6 +8,7 @@
 #include <vector>
 
 class CPrintJob;
+class IDialogSeam;
 
 // The page both graphs print: a title over a chart of 494 × 295 points with
 // its two axes, six labelled level lines and, for a page or a zoomed view,
@@ -59,3 +60,14 @@ std::string PrintedLevelText(double bottomDb, double topDb, int i, bool oneDecim
 // printed, -1 when the dialog was cancelled or the printer could not be
 // opened or written (the job's error code says which).
 int PrintChartPage(CPrintJob& job, const std::optional<std::string>& printer, const PrintedChart& chart);
+
+enum class PrintOutcome { Printed, Cancelled, Failed };
+
+inline constexpr const char* kPrintFailedText =
+    "The graph was not printed: the printer or the PDF file could not be opened or written.";
+
+// A print command's page: PrintChartPage, and a message to the user when
+// the printer or file chosen could not be opened or written. Cancel in the
+// print dialog prints nothing and says nothing.
+PrintOutcome PrintChartCommand(CPrintJob& job, IDialogSeam& dialogs, const std::optional<std::string>& printer,
+                               const PrintedChart& chart);

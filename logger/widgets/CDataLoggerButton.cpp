@@ -1,6 +1,7 @@
 #include "CDataLoggerButton.h"
 
 #include "CTrafficButton.h"
+#include "DataLoggerPrinting.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -17,7 +18,8 @@ GraphPoint PointOf(const QMouseEvent* event)
 
 } // namespace
 
-CDataLoggerButton::CDataLoggerButton(IGraphOwner& owner, QWidget* parent) : QWidget(parent), m_graph(owner, this)
+CDataLoggerButton::CDataLoggerButton(IGraphOwner& owner, IDialogSeam& dialogs, QWidget* parent)
+    : QWidget(parent), m_dialogs(dialogs), m_graph(owner, this), m_printJob(dialogs)
 {
     setObjectName(QStringLiteral("CDataLoggerButton"));
 }
@@ -42,6 +44,15 @@ void CDataLoggerButton::paintEvent(QPaintEvent* event)
     if (!m_graph.State().ready)
         return;
     m_frame.Paint(*this, event->rect(), [this](QPainter& painter) { m_painter.Draw(painter, m_graph); });
+    if (m_frameDrawn)
+        m_frameDrawn();
+}
+
+PrintOutcome CDataLoggerButton::PrintGraph(const std::optional<std::string>& printer)
+{
+    const DataLoggerGraphState& s = m_graph.State();
+    const PrintedChart chart = DataLoggerChart(m_graph, MakePrintedFrame(m_printJob, s.bottomDb, s.topDb));
+    return PrintChartCommand(m_printJob, m_dialogs, printer, chart);
 }
 
 void CDataLoggerButton::mousePressEvent(QMouseEvent* event)

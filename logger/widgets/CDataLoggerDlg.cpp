@@ -77,8 +77,9 @@ void CDataLoggerDlg::BuildMenu()
     };
     connect(add(kImportDataId, "Import Data(&I)"), &QAction::triggered, this, &CDataLoggerDlg::ImportData);
     connect(add(kSaveDataId, "Save Data(&S)"), &QAction::triggered, this, &CDataLoggerDlg::SaveData);
-    // Printing a set comes with the printing of the graphs.
-    add(kPrintDataId, "Print Data(&P)")->setEnabled(false);
+    QAction* print = add(kPrintDataId, "Print Data(&P)");
+    print->setEnabled(false);
+    connect(print, &QAction::triggered, this, [this] { PrintData(); });
 }
 
 QAction* CDataLoggerDlg::Command(int id) const
@@ -92,9 +93,11 @@ QAction* CDataLoggerDlg::Command(int id) const
 
 void CDataLoggerDlg::InstallGraphControls()
 {
-    m_graph = new CDataLoggerButton(m_graphOwner);
+    m_graph = new CDataLoggerButton(m_graphOwner, m_dialogs);
     m_form->Install(CDataLoggerForm::kGraphId, m_graph);
     m_graph->Attach();
+    // Every frame says anew whether the view may be printed.
+    m_graph->SetFrameDrawn([this] { UpdatePrintCommand(); });
     m_feed.SetGraph(&m_graph->Graph());
     m_timeStrip = new CTimeButtom;
     m_form->Install(CDataLoggerForm::kTimeStripId, m_timeStrip);
@@ -155,6 +158,7 @@ void CDataLoggerDlg::LoadRecordSets(const std::vector<std::uint8_t>& bytes, cons
     m_graphOwner.UndoZoom();
     m_model.LoadRecordSets(bytes, sets);
     ShowList();
+    UpdatePrintCommand();
 }
 
 void CDataLoggerDlg::ImportData()
@@ -169,6 +173,23 @@ void CDataLoggerDlg::ImportData()
 void CDataLoggerDlg::SaveData()
 {
     m_model.SaveData(m_dialogs);
+}
+
+bool CDataLoggerDlg::CanPrintData() const
+{
+    return m_graph->Graph().State().sampleCount > 0 && m_graphOwner.CanPrint();
+}
+
+void CDataLoggerDlg::PrintData(const std::optional<std::string>& printer)
+{
+    if (CanPrintData())
+        m_graph->PrintGraph(printer);
+}
+
+void CDataLoggerDlg::UpdatePrintCommand()
+{
+    if (QAction* print = Command(kPrintDataId))
+        print->setEnabled(CanPrintData());
 }
 
 void CDataLoggerDlg::OpenRow(int row)
@@ -209,6 +230,7 @@ void CDataLoggerDlg::ShowList()
 
 void CDataLoggerDlg::ShowFields()
 {
+    UpdatePrintCommand();
     for (const auto& [id, text] : DataLoggerFieldTexts(m_model.Fields()))
         ShowText(id, text);
     m_form->Title()->setText(QString::fromStdString(m_model.Title()));

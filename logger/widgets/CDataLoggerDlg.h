@@ -8,6 +8,7 @@
 #include <QFont>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,13 @@ public:
     // The window's commands.
     void ImportData();
     void SaveData();
+    // Print Data: the graph of the set last opened, on one page, to the
+    // printer chosen in the print dialog or to the printer or PDF file named.
+    // Does nothing while the command is disabled.
+    void PrintData(const std::optional<std::string>& printer = std::nullopt);
+    // Print Data is enabled while a set is opened and its graph fits the dB
+    // window as far as the graph last drew it.
+    bool CanPrintData() const;
     // A double click on row (-1: no row).
     void OpenRow(int row);
 
@@ -90,6 +98,7 @@ private:
     void ShowList();
     void ShowFields();
     void ShowText(int id, const std::string& text);
+    void UpdatePrintCommand();
 
     IDialogSeam& m_dialogs;
     CDataLoggerModel m_model;

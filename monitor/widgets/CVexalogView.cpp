@@ -33,7 +33,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_clock(options.clock ? *options.clock : *m_systemClock)
     , m_iniPath(options.iniPath)
     // The graph reports to the graph owner, made just after the controller.
-    , m_graph(new CTrafficButton(m_graphOwner, this))
+    , m_graph(new CTrafficButton(m_graphOwner, dialogs, this))
     , m_setupRunner(this, dialogs, m_clock)
     , m_link(m_iniPath, dialogs, m_clock, options.timing)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,

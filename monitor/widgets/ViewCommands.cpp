@@ -4,8 +4,7 @@
 
 // The commands the main view answers, one row each: its id, when it is
 // enabled (always when no rule is given), what it does, and for the port
-// items their radio mark. Print is not among them yet: the frame keeps it
-// disabled rather than offer a command that does nothing.
+// items their radio mark.
 std::span<const CVexalogView::Command> CVexalogView::Commands()
 {
     using View = CVexalogView;
@@ -35,6 +34,8 @@ std::span<const CVexalogView::Command> CVexalogView::Commands()
         {CommandId::Histogram, [](const View& view, int) { return view.m_graphOwner.CanHistogram(); },
          [](View& view, int) { view.m_controller.ShowHistogram(); }},
         {CommandId::Line, nullptr, [](View& view, int) { view.m_controller.ShowLine(); }},
+        {CommandId::Print, [](const View& view, int) { return view.m_graphOwner.CanPrint(); },
+         [](View& view, int) { view.m_controller.Print(); }},
         {CommandId::Com1, nullptr, comPort, portMarked},
         {CommandId::Com2, nullptr, comPort, portMarked},
         {CommandId::Com3, nullptr, comPort, portMarked},

@@ -58,3 +58,4 @@ int RunRecord(const CliOptions& options);
 int RunInfo(const CliOptions& options);
 int RunExport(const CliOptions& options);
 int RunDownload(const CliOptions& options);
+int RunPrint(const CliOptions& options);

@@ -2,9 +2,12 @@
 #include "CliOptions.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -29,15 +32,36 @@ void PrintUsage()
                "      print the record sets and statistics of a data file\n"
                "  vexalog-cli export FILE OUT\n"
                "      write the readings of a data file to OUT as Export Data does: a workbook\n"
-               "      (sheet \"Sheet\": Date, Time, Value, Unit) when OUT ends in .xls, else a text file\n",
+               "      (sheet \"Sheet\": Date, Time, Value, Unit) when OUT ends in .xls, else a text file\n"
+               "  vexalog-cli print FILE --pdf OUT.pdf [--set N]\n"
+               "      print record set N (default 1) of a data file as the DataLogger window's\n"
+               "      Print Data prints it once the set is opened: one page, to the PDF file\n",
                stderr);
+}
+
+void PassQtErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "vexalog-cli: %s\n", message.toLocal8Bit().constData());
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Printing draws text, which needs the GUI side of Qt; with no display
+    // to show anything on, it runs off screen. What Qt notes about the
+    // platform it runs on (a missing runtime folder, say) is not for the
+    // user of a command: only its errors are passed on.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(&PassQtErrorsOnly);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     std::string error;
     const auto options = CliOptions::Parse(argc, argv, &error);
     if (!options) {
@@ -55,6 +79,8 @@ int main(int argc, char** argv)
         return RunExport(*options);
     if (options->command == "download")
         return RunDownload(*options);
+    if (options->command == "print")
+        return RunPrint(*options);
     if (options->command != "help" && options->command != "--help")
         std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage();

@@ -6,6 +6,7 @@
 #include "CTrafficButton.h"
 #include "DataSample.h"
 #include "GraphOwnerModel.h"
+#include "ScriptedDialogs.h"
 #include "TimeText.h"
 #include "TrafficGraphPainter.h"
 
@@ -145,7 +146,8 @@ struct TestGraph {
     CTestFeed feed;
     CTestOwnerView view;
     CGraphOwnerModel owner{feed, &view};
-    CTrafficButton button{owner};
+    CScriptedDialogs dialogs;
+    CTrafficButton button{owner, dialogs};
 };
 
 inline QRgb Rgb(const QColor& colour)

@@ -230,7 +230,8 @@ TEST_F(TrafficGraphTest, ADragFramesItsRectangleAndNarrowsTheRange)
     CTestFeed feed;
     CTestOwnerView view;
     CGraphOwnerModel owner{feed, &view};
-    CTrafficButton button(owner);
+    CScriptedDialogs dialogs;
+    CTrafficButton button(owner, dialogs);
     button.resize(kGraphWidth, 150);
     button.Attach();
     feed.graph = &button.Graph();

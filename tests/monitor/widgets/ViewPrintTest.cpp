@@ -1,0 +1,74 @@
+// File > Print through the main view while the simulated meter is attached:
+// the command's enable rule follows the graph, Cancel in the print dialog
+// prints nothing, and the target chosen there gets the graph's page.
+#include "CTrafficButton.h"
+#include "CVexalogView.h"
+#include "CommandIds.h"
+#include "FastClock.h"
+#include "PdfPages.h"
+#include "PrivateProfile.h"
+#include "ScriptedDialogs.h"
+#include "SimulatedMeter.h"
+#include "TempDir.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace std::chrono_literals;
+
+TEST(ViewPrintTest, PrintGoesThroughThePrintDialogWhileEveryPlottedReadingFits)
+{
+    const CTempDir temp("vx_viewprint");
+    ASSERT_TRUE(temp.IsValid());
+    const std::string ini = temp.File("TempPort.ini");
+    const std::string device = temp.File("ttyLX47");
+    ASSERT_TRUE(CPrivateProfile(ini).WriteString(CPortMap::kOverrideSection, "1", device));
+    CSimulatedMeter sim({"--level", "const:85.3", "--link", device, "--exit-with-parent"});
+    ASSERT_TRUE(sim.Started()) << sim.Error();
+
+    CScriptedDialogs dialogs;
+    CFastClock clock;
+    CVexalogView::Options options;
+    options.iniPath = ini;
+    options.clock = &clock;
+    options.timing.link = LinkTiming{100, 2};
+    options.timing.watcherPeriod = 100ms;
+    CVexalogView view(dialogs, options);
+    view.SetStartupPort(1);
+    view.OnInitialUpdate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Link().Connected(); }, 5000));
+    view.OnCommand(CommandId::Run);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Controller().Store().Count() >= 4; }, 8000));
+    view.OnCommand(CommandId::Stop);
+
+    ASSERT_TRUE(view.HandlesCommand(CommandId::Print));
+    EXPECT_TRUE(view.IsCommandEnabled(CommandId::Print));
+    const std::string pdf = temp.File("graph.pdf");
+    view.OnCommand(CommandId::Print);
+    EXPECT_EQ(dialogs.PrintDialogsShown(), 1);
+    EXPECT_FALSE(std::filesystem::exists(pdf)) << "cancelled";
+
+    PrinterChoice chosen;
+    chosen.outputFile = pdf;
+    dialogs.QueuePrinter(chosen);
+    view.OnCommand(CommandId::Print);
+    const PdfPage page = ReadPdfWords(pdf);
+    ASSERT_TRUE(page.error.empty()) << page.error;
+    EXPECT_EQ(page.pageCount, 1);
+    EXPECT_NE(page.Find("Real-Time"), nullptr);
+    EXPECT_TRUE(dialogs.Messages().empty());
+
+    // A zoom into 33 .. 58 dB leaves 85.3 dB above the range: once drawn,
+    // the page cannot be printed, until the zoom is undone.
+    QTest::mousePress(view.Graph(), Qt::LeftButton, {}, QPoint(40, 200));
+    QTest::mouseRelease(view.Graph(), Qt::LeftButton, {}, QPoint(100, 270));
+    ASSERT_FALSE(view.Graph()->Graph().State().overview);
+    view.Graph()->grab();
+    EXPECT_FALSE(view.IsCommandEnabled(CommandId::Print));
+    view.GraphOwner().UndoZoom();
+    view.Graph()->grab();
+    EXPECT_TRUE(view.IsCommandEnabled(CommandId::Print));
+}

@@ -1,0 +1,93 @@
+#include "CliOptions.h"
+
+#include "CPrintJob.h"
+#include "Clock.h"
+#include "ConsoleDialogs.h"
+#include "DataFileReader.h"
+#include "DataLoggerForm.h"
+#include "DataLoggerGraph.h"
+#include "DataLoggerModel.h"
+#include "DataLoggerPrinting.h"
+#include "GraphOwnerModel.h"
+#include "LoggerRecordSet.h"
+
+#include <QString>
+
+#include <cstdio>
+
+namespace {
+
+void Refuse(const std::string& text)
+{
+    std::fprintf(stderr, "vexalog-cli print: %s\n", text.c_str());
+}
+
+} // namespace
+
+int RunPrint(const CliOptions& options)
+{
+    std::string error;
+    if (!options.Check({"pdf", "set"}, 1, &error)) {
+        Refuse(error);
+        return kExitUsage;
+    }
+    if (options.arguments.size() != 1 || !options.Has("pdf")) {
+        Refuse("give one data file and --pdf OUT.pdf");
+        return kExitUsage;
+    }
+    const std::string pdf = *options.Value("pdf");
+    // Any other name would stand for a printer.
+    if (!QString::fromStdString(pdf).endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        Refuse("--pdf wants a file name ending in .pdf, not '" + pdf + "'");
+        return kExitUsage;
+    }
+    const auto setNumber = options.Integer("set", 1, 1, kRecordSetTableSize, "a record set number", &error);
+    if (!setNumber) {
+        Refuse(error);
+        return kExitUsage;
+    }
+
+    DataFileReadResult read = ReadDataFile(options.arguments.front());
+    if (read.status != DataFileReadStatus::Ok) {
+        Refuse(read.error);
+        return kExitFailed;
+    }
+    const std::string truncation = DataFileTruncationText(read.data);
+    if (!truncation.empty())
+        Refuse(truncation);
+
+    // The set opened as the DataLogger window opens it, on a graph of the
+    // window's size, and printed as its Print Data prints it.
+    CSystemClock clock;
+    CDataLoggerModel model(clock);
+    model.TakeImport(std::move(read.data));
+    const int sets = static_cast<int>(model.Rows().size());
+    if (*setNumber > sets) {
+        Refuse("the file holds " + std::to_string(sets) + " record set" + (sets == 1 ? "" : "s") + ", not set " +
+               std::to_string(*setNumber));
+        return kExitFailed;
+    }
+    CDataLoggerFeed feed;
+    CGraphOwnerModel owner(feed, nullptr, ReadoutTimes::AsHanded);
+    CDataLoggerGraph graph(owner);
+    feed.SetGraph(&graph);
+    const QRect place = CDataLoggerForm::PixelRect(CDataLoggerForm::kGraphId);
+    graph.Attach(place.width(), place.height());
+    OpenedSet opened;
+    if (model.Open(*setNumber - 1, graph.GetPlotWidth(), &opened) != OpenStatus::Opened) {
+        Refuse(kMemoryOverflowText);
+        return kExitFailed;
+    }
+    graph.SetData(opened.start, opened.scale, opened.samples, opened.count);
+    owner.UndoZoom();
+
+    CConsoleDialogs dialogs;
+    CPrintJob job(dialogs);
+    const PrintedFrame frame = MakePrintedFrame(job, graph.State().bottomDb, graph.State().topDb);
+    if (PrintChartPage(job, pdf, DataLoggerChart(graph, frame)) != 0) {
+        Refuse("cannot write " + pdf);
+        return kExitFailed;
+    }
+    std::printf("printed record set %d (%d samples) to %s\n", *setNumber, opened.count, pdf.c_str());
+    return 0;
+}
