@@ -125,8 +125,6 @@ private:
     void Repaint();
     void SetVerticalRange(double top, double bottom);
     void ZoomToSelection(int x1, int x2);
-    bool ZoomFromOverview(int x1, int x2);
-    bool ZoomWithinZoom(int x1, int x2);
     void SetZoom(int first, int last, std::int64_t begin, std::int64_t end, int minimumRange);
     int SampleAtX(int x) const;
     int SampleAtCursor(int cursorX) const;

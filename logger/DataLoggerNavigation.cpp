@@ -89,61 +89,17 @@ void CDataLoggerGraph::LeftButtonUp(GraphPoint p)
 
 // ---- the time range of a zoom ----
 
+// The zoom runs from the first sample at most a second before the selection's
+// start up to the first at most a second before its end, in the view as it
+// shows. A selection without a span of time leaves view, readouts and bars.
 void CDataLoggerGraph::ZoomToSelection(int x1, int x2)
 {
-    // A drag to the left selects the same span as one to the right.
-    const int left = std::min(x1, x2);
-    const int right = std::max(x1, x2);
     if (m_state.sampleCount <= 0)
         return;
-    const bool zoomed = m_state.fullView ? ZoomFromOverview(left, right) : ZoomWithinZoom(left, right);
-    if (!zoomed)
-        return; // no span of time selected: view, readouts and bars stay
-    HideCursors();
-    Repaint();
-}
-
-bool CDataLoggerGraph::ZoomFromOverview(int x1, int x2)
-{
-    const DataLoggerGraphState& s = m_state;
-    const int s1 = SecondsAt(x1, s.pixelsPerSecond);
-    const int s2 = SecondsAt(x2, s.pixelsPerSecond);
-    // The first sample at most a second before the selection's start, up to
-    // the first at most a second before its end.
-    bool found = false;
-    int first = 0;
-    int last = -1;
-    std::int64_t begin = 0;
-    std::int64_t end = 0;
-    for (int i = 0; i < s.sampleCount; ++i) {
-        if (!Placed(i))
-            continue;
-        const std::int64_t t = m_readings.Time(i);
-        const std::int64_t d = t - s.startTime;
-        last = i;
-        end = t;
-        if (!found) {
-            if (s1 - d <= 1) {
-                found = true;
-                first = i;
-                begin = t;
-            }
-            continue;
-        }
-        if (s2 - d <= 1)
-            break;
-    }
-    if (!found || end == begin)
-        return false;
-    SetZoom(first, last, begin, end, 1);
-    return true;
-}
-
-bool CDataLoggerGraph::ZoomWithinZoom(int x1, int x2)
-{
     const DataLoggerView view = View();
-    const int s1 = SecondsAt(x1, view.scale);
-    const int s2 = SecondsAt(x2, view.scale);
+    // A drag to the left selects the same span as one to the right.
+    const int s1 = SecondsAt(std::min(x1, x2), view.scale);
+    const int s2 = SecondsAt(std::max(x1, x2), view.scale);
     bool found = false;
     int first = view.first;
     int last = -1;
@@ -168,9 +124,11 @@ bool CDataLoggerGraph::ZoomWithinZoom(int x1, int x2)
             break;
     }
     if (!found || end == begin)
-        return false;
-    SetZoom(first, last, begin, end, 0);
-    return true;
+        return;
+    // A zoom from the overview keeps a scroll range of at least one.
+    SetZoom(first, last, begin, end, view.zoomed ? 0 : 1);
+    HideCursors();
+    Repaint();
 }
 
 void CDataLoggerGraph::SetZoom(int first, int last, std::int64_t begin, std::int64_t end, int minimumRange)
