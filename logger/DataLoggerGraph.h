@@ -56,10 +56,7 @@ struct DataLoggerGraphState {
     double avgBetween = 0.0;
     int betweenCount = 0;
 
-    // The zoom drag; an anchor of (0,0) means none.
-    bool dragging = false;
-    GraphPoint dragAnchor;
-    GraphPoint dragPoint;
+    ZoomDrag drag;
 
     int PlotWidth() const { return width - GraphMath::kLeftMargin; }
 };

@@ -25,55 +25,30 @@ int SecondsAt(int x, double pixelsPerSecond)
 
 void CDataLoggerGraph::LeftButtonDown(GraphPoint p)
 {
-    m_state.dragAnchor = {};
-    m_state.dragPoint = {};
-    if (Inside(p)) {
-        m_state.dragAnchor = p;
-        m_state.dragging = true;
-    }
+    m_state.drag.Press(p, Inside(p));
 }
 
 void CDataLoggerGraph::MouseMove(GraphPoint p)
 {
-    DataLoggerGraphState& s = m_state;
-    if (!Inside(p) || s.dragAnchor.IsZero())
-        return;
-    if (m_canvas)
-        m_canvas->RepaintRect(s.dragAnchor, s.dragPoint);
-    s.dragPoint = p;
-    if (m_canvas)
-        m_canvas->RepaintRect(s.dragAnchor, s.dragPoint);
+    m_state.drag.Move(p, Inside(p), m_canvas);
 }
 
 void CDataLoggerGraph::LeftButtonUp(GraphPoint p)
 {
     DataLoggerGraphState& s = m_state;
     if (s.sampleCount == 0) {
-        s.dragAnchor = {};
+        s.drag.start = {};
         return;
     }
     if (p.x < kLeftMargin) {
-        s.dragAnchor = {};
-        s.dragPoint = {};
+        s.drag.Clear();
         Repaint();
         return;
     }
-    if (p.x > s.width)
-        p.x = s.width - 1;
-    if (p.y > s.height)
-        p.y = s.height;
-    if (s.dragAnchor.IsZero())
+    if (!s.drag.Release(p, s.width, s.height, m_canvas))
         return;
-    const GraphPoint anchor = s.dragAnchor;
-    // A click, not a drag.
-    if (std::abs(p.x - anchor.x) + std::abs(p.y - anchor.y) < 7) {
-        s.dragAnchor = {};
-        return;
-    }
-    s.dragPoint = p;
-    if (m_canvas)
-        m_canvas->RepaintRect(anchor, p);
-    s.dragging = false;
+    const GraphPoint anchor = s.drag.start;
+    s.drag.dragging = false;
     // Less than 2 dB, or any drag upwards, zooms nothing.
     if (const auto zoom = VerticalZoomOfDrag(anchor.y, p.y, s.height, s.topDb, s.bottomDb)) {
         s.oneDecimal = zoom->fineLabels;
@@ -82,8 +57,7 @@ void CDataLoggerGraph::LeftButtonUp(GraphPoint p)
         SetVerticalRange(zoom->topDb, zoom->bottomDb);
         ZoomToSelection(anchor.x, p.x);
     }
-    s.dragAnchor = {};
-    s.dragPoint = {};
+    s.drag.Clear();
     Repaint();
 }
 
