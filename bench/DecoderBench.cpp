@@ -34,7 +34,7 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-class CCountingEvents final : public IDecoderEvents {
+class CCountingEvents final : public IMeterLinkListener {
 public:
     std::size_t redraws = 0;
     std::size_t values = 0;

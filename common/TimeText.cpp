@@ -131,6 +131,13 @@ DateParts SplitDateText(std::string_view date)
 
 } // namespace
 
+LocalDateTime SplitSampleDateTime(std::string_view date, std::string_view time)
+{
+    const DateParts d = SplitDateText(date);
+    const TimeParts t = SplitTimeText(time);
+    return {d.year, d.month, d.day, t.hour, t.minute, t.second};
+}
+
 std::optional<std::int64_t> TrySampleCalendarTime(std::string_view date, std::string_view time)
 {
     const DateParts d = SplitDateText(date);

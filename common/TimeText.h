@@ -52,9 +52,12 @@ std::string FormatLocalTime(std::int64_t t, const char* format);
 // 09:05:31, 9:5:7 becomes 09:05:07).
 std::string PadTimeText(std::string_view clockText);
 
-// Calendar time of a sample from its texts: day before the first '-', month
-// between the two '-', year in the last four characters; hour, minute, second
-// split at ':'. Each is read as a decimal prefix.
+// The fields of a sample's texts: day before the first '-', month between
+// the two '-', year in the last four characters; hour, minute, second split
+// at ':'. Each is read as a decimal prefix; a missing one is 0.
+LocalDateTime SplitSampleDateTime(std::string_view date, std::string_view time);
+
+// Calendar time of a sample from its texts, split as SplitSampleDateTime does.
 std::int64_t SampleCalendarTime(const DataSample& sample);
 std::int64_t SampleCalendarTime(std::string_view date, std::string_view time);
 // The same, or nothing when the texts form no calendar time.

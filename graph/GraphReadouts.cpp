@@ -1,18 +1,19 @@
 #include "GraphReadouts.h"
 
+#include "ControlIds.h"
 #include "TimeText.h"
 
 std::array<std::pair<int, const std::string*>, 9> GraphReadoutTexts::ByControlId() const
 {
-    return {{{1013, &cursorA},
-             {1015, &cursorATime},
-             {1016, &cursorB},
-             {1017, &cursorBTime},
-             {1018, &maxBetween},
-             {1022, &maxBetweenTime},
-             {1019, &minBetween},
-             {1020, &minBetweenTime},
-             {1021, &avgBetween}}};
+    return {{{ControlId::CursorA, &cursorA},
+             {ControlId::CursorATime, &cursorATime},
+             {ControlId::CursorB, &cursorB},
+             {ControlId::CursorBTime, &cursorBTime},
+             {ControlId::MaxBetween, &maxBetween},
+             {ControlId::MaxBetweenTime, &maxBetweenTime},
+             {ControlId::MinBetween, &minBetween},
+             {ControlId::MinBetweenTime, &minBetweenTime},
+             {ControlId::AvgBetween, &avgBetween}}};
 }
 
 GraphReadoutTexts MakeReadoutTexts(const GraphReadouts& r)

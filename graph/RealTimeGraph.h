@@ -12,9 +12,9 @@ public:
 
     virtual void SetScrolling(int on) = 0;
     virtual void SetTimeScale(std::int64_t startTime, double pixelsPerSecond) = 0;
-    virtual void NewReading(const DataSample* store, int index) = 0; // WM_GRAPH_NEW_READING
-    virtual void Clear() = 0;                                        // WM_GRAPH_CLEAR
-    virtual void SetStyle(int style) = 0;                            // WM_GRAPH_SET_STYLE: 0 histogram, 1 line
+    virtual void NewReading(const DataSample* store, int index) = 0;
+    virtual void Clear() = 0;
+    virtual void SetStyle(int style) = 0; // 0 histogram, 1 line
     virtual void SetStartIndex(int index) = 0;
     virtual void SetVerticalScrollPos(int position) = 0;
     virtual void UndoZoom(const DataSample* store) = 0;

@@ -68,10 +68,7 @@ struct TrafficGraphState {
     std::vector<DataSample> between; // at most kBetweenCapacity readings
     int betweenCount = 0;
 
-    // The zoom drag.
-    GraphPoint dragStart;
-    GraphPoint dragEnd;
-    bool dragging = false;
+    ZoomDrag drag;
 
     int PlotWidth() const { return width - GraphMath::kLeftMargin; }
 };

@@ -16,50 +16,25 @@ bool CTrafficGraph::Inside(GraphPoint p) const
 
 void CTrafficGraph::LeftButtonDown(GraphPoint p)
 {
-    m_state.dragStart = {};
-    m_state.dragEnd = {};
-    if (Inside(p)) {
-        m_state.dragStart = p;
-        m_state.dragging = true;
-    }
+    m_state.drag.Press(p, Inside(p));
 }
 
 void CTrafficGraph::MouseMove(GraphPoint p)
 {
-    TrafficGraphState& s = m_state;
-    if (!Inside(p) || s.dragStart.IsZero())
-        return;
-    if (m_canvas)
-        m_canvas->RepaintRect(s.dragStart, s.dragEnd);
-    s.dragEnd = p;
-    if (m_canvas)
-        m_canvas->RepaintRect(s.dragStart, s.dragEnd);
+    m_state.drag.Move(p, Inside(p), m_canvas);
 }
 
 void CTrafficGraph::LeftButtonUp(GraphPoint p)
 {
     TrafficGraphState& s = m_state;
     if (p.x < kLeftMargin) {
-        s.dragStart = {};
-        s.dragEnd = {};
+        s.drag.Clear();
         Repaint();
         return;
     }
-    if (p.x > s.width)
-        p.x = s.width - 1;
-    if (p.y > s.height)
-        p.y = s.height;
-    if (s.dragStart.IsZero())
+    if (!s.drag.Release(p, s.width, s.height, m_canvas))
         return;
-    const GraphPoint start = s.dragStart;
-    // A click, not a drag.
-    if (std::abs(p.x - start.x) + std::abs(p.y - start.y) < 7) {
-        s.dragStart = {};
-        return;
-    }
-    s.dragEnd = p;
-    if (m_canvas)
-        m_canvas->RepaintRect(start, p);
+    const GraphPoint start = s.drag.start;
     if (const auto zoom = VerticalZoomOfDrag(start.y, p.y, s.height, s.topDb, s.bottomDb)) {
         s.topDb = zoom->topDb;
         s.bottomDb = zoom->bottomDb;
@@ -68,8 +43,7 @@ void CTrafficGraph::LeftButtonUp(GraphPoint p)
         if (s.pageFill >= 0)
             ZoomInAt(start.x);
     }
-    s.dragStart = {};
-    s.dragEnd = {};
+    s.drag.Clear();
     Repaint();
 }
 

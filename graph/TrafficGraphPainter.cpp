@@ -180,8 +180,8 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
         painter.fillRect(s.aX, 0, 1, h, GraphColours::kCursorA);
     if (s.bShown)
         painter.fillRect(s.bX, 0, 1, h, GraphColours::kCursorB);
-    if (s.dragging && s.dragStart.x != 0 && s.dragStart.y != 0)
-        FrameZoomRect(painter, s.dragStart.x, s.dragStart.y, s.dragEnd.x, s.dragEnd.y, GraphColours::kZoomFrame);
+    if (s.drag.Shows())
+        FrameZoomRect(painter, s.drag.start.x, s.drag.start.y, s.drag.end.x, s.drag.end.y, GraphColours::kZoomFrame);
     // The control is drawn inside its rounded shape; the button face shows
     // at the corners.
     for (const PixelRect& corner : RoundedCorners(w, h))

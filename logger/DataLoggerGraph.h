@@ -56,10 +56,7 @@ struct DataLoggerGraphState {
     double avgBetween = 0.0;
     int betweenCount = 0;
 
-    // The zoom drag; an anchor of (0,0) means none.
-    bool dragging = false;
-    GraphPoint dragAnchor;
-    GraphPoint dragPoint;
+    ZoomDrag drag;
 
     int PlotWidth() const { return width - GraphMath::kLeftMargin; }
 };
@@ -125,8 +122,6 @@ private:
     void Repaint();
     void SetVerticalRange(double top, double bottom);
     void ZoomToSelection(int x1, int x2);
-    bool ZoomFromOverview(int x1, int x2);
-    bool ZoomWithinZoom(int x1, int x2);
     void SetZoom(int first, int last, std::int64_t begin, std::int64_t end, int minimumRange);
     int SampleAtX(int x) const;
     int SampleAtCursor(int cursorX) const;

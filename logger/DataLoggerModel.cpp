@@ -14,25 +14,14 @@ namespace {
 // Date and time of a sample's texts, each field read as a decimal prefix.
 LoggerRecordSet DateTimeOf(const DataSample& sample)
 {
+    const LocalDateTime at = SplitSampleDateTime(sample.date, sample.time);
     LoggerRecordSet fields;
-    const std::string_view date = sample.date;
-    const std::size_t dash = date.find('-');
-    fields.day = TextToInt(date.substr(0, dash));
-    if (dash != std::string_view::npos) {
-        const std::string_view rest = date.substr(dash + 1);
-        fields.month = TextToInt(rest.substr(0, rest.find('-')));
-    }
-    fields.year = TextToInt(date.size() > 4 ? date.substr(date.size() - 4) : date);
-    const std::string_view time = sample.time;
-    const std::size_t colon = time.find(':');
-    fields.hour = TextToInt(time.substr(0, colon));
-    if (colon != std::string_view::npos) {
-        const std::string_view rest = time.substr(colon + 1);
-        const std::size_t second = rest.find(':');
-        fields.minute = TextToInt(rest.substr(0, second));
-        if (second != std::string_view::npos)
-            fields.second = TextToInt(rest.substr(second + 1));
-    }
+    fields.year = at.year;
+    fields.month = at.month;
+    fields.day = at.day;
+    fields.hour = at.hour;
+    fields.minute = at.minute;
+    fields.second = at.second;
     return fields;
 }
 

@@ -25,55 +25,30 @@ int SecondsAt(int x, double pixelsPerSecond)
 
 void CDataLoggerGraph::LeftButtonDown(GraphPoint p)
 {
-    m_state.dragAnchor = {};
-    m_state.dragPoint = {};
-    if (Inside(p)) {
-        m_state.dragAnchor = p;
-        m_state.dragging = true;
-    }
+    m_state.drag.Press(p, Inside(p));
 }
 
 void CDataLoggerGraph::MouseMove(GraphPoint p)
 {
-    DataLoggerGraphState& s = m_state;
-    if (!Inside(p) || s.dragAnchor.IsZero())
-        return;
-    if (m_canvas)
-        m_canvas->RepaintRect(s.dragAnchor, s.dragPoint);
-    s.dragPoint = p;
-    if (m_canvas)
-        m_canvas->RepaintRect(s.dragAnchor, s.dragPoint);
+    m_state.drag.Move(p, Inside(p), m_canvas);
 }
 
 void CDataLoggerGraph::LeftButtonUp(GraphPoint p)
 {
     DataLoggerGraphState& s = m_state;
     if (s.sampleCount == 0) {
-        s.dragAnchor = {};
+        s.drag.start = {};
         return;
     }
     if (p.x < kLeftMargin) {
-        s.dragAnchor = {};
-        s.dragPoint = {};
+        s.drag.Clear();
         Repaint();
         return;
     }
-    if (p.x > s.width)
-        p.x = s.width - 1;
-    if (p.y > s.height)
-        p.y = s.height;
-    if (s.dragAnchor.IsZero())
+    if (!s.drag.Release(p, s.width, s.height, m_canvas))
         return;
-    const GraphPoint anchor = s.dragAnchor;
-    // A click, not a drag.
-    if (std::abs(p.x - anchor.x) + std::abs(p.y - anchor.y) < 7) {
-        s.dragAnchor = {};
-        return;
-    }
-    s.dragPoint = p;
-    if (m_canvas)
-        m_canvas->RepaintRect(anchor, p);
-    s.dragging = false;
+    const GraphPoint anchor = s.drag.start;
+    s.drag.dragging = false;
     // Less than 2 dB, or any drag upwards, zooms nothing.
     if (const auto zoom = VerticalZoomOfDrag(anchor.y, p.y, s.height, s.topDb, s.bottomDb)) {
         s.oneDecimal = zoom->fineLabels;
@@ -82,68 +57,23 @@ void CDataLoggerGraph::LeftButtonUp(GraphPoint p)
         SetVerticalRange(zoom->topDb, zoom->bottomDb);
         ZoomToSelection(anchor.x, p.x);
     }
-    s.dragAnchor = {};
-    s.dragPoint = {};
+    s.drag.Clear();
     Repaint();
 }
 
 // ---- the time range of a zoom ----
 
+// The zoom runs from the first sample at most a second before the selection's
+// start up to the first at most a second before its end, in the view as it
+// shows. A selection without a span of time leaves view, readouts and bars.
 void CDataLoggerGraph::ZoomToSelection(int x1, int x2)
 {
-    // A drag to the left selects the same span as one to the right.
-    const int left = std::min(x1, x2);
-    const int right = std::max(x1, x2);
     if (m_state.sampleCount <= 0)
         return;
-    const bool zoomed = m_state.fullView ? ZoomFromOverview(left, right) : ZoomWithinZoom(left, right);
-    if (!zoomed)
-        return; // no span of time selected: view, readouts and bars stay
-    HideCursors();
-    Repaint();
-}
-
-bool CDataLoggerGraph::ZoomFromOverview(int x1, int x2)
-{
-    const DataLoggerGraphState& s = m_state;
-    const int s1 = SecondsAt(x1, s.pixelsPerSecond);
-    const int s2 = SecondsAt(x2, s.pixelsPerSecond);
-    // The first sample at most a second before the selection's start, up to
-    // the first at most a second before its end.
-    bool found = false;
-    int first = 0;
-    int last = -1;
-    std::int64_t begin = 0;
-    std::int64_t end = 0;
-    for (int i = 0; i < s.sampleCount; ++i) {
-        if (!Placed(i))
-            continue;
-        const std::int64_t t = m_readings.Time(i);
-        const std::int64_t d = t - s.startTime;
-        last = i;
-        end = t;
-        if (!found) {
-            if (s1 - d <= 1) {
-                found = true;
-                first = i;
-                begin = t;
-            }
-            continue;
-        }
-        if (s2 - d <= 1)
-            break;
-    }
-    if (!found || end == begin)
-        return false;
-    SetZoom(first, last, begin, end, 1);
-    return true;
-}
-
-bool CDataLoggerGraph::ZoomWithinZoom(int x1, int x2)
-{
     const DataLoggerView view = View();
-    const int s1 = SecondsAt(x1, view.scale);
-    const int s2 = SecondsAt(x2, view.scale);
+    // A drag to the left selects the same span as one to the right.
+    const int s1 = SecondsAt(std::min(x1, x2), view.scale);
+    const int s2 = SecondsAt(std::max(x1, x2), view.scale);
     bool found = false;
     int first = view.first;
     int last = -1;
@@ -168,9 +98,11 @@ bool CDataLoggerGraph::ZoomWithinZoom(int x1, int x2)
             break;
     }
     if (!found || end == begin)
-        return false;
-    SetZoom(first, last, begin, end, 0);
-    return true;
+        return;
+    // A zoom from the overview keeps a scroll range of at least one.
+    SetZoom(first, last, begin, end, view.zoomed ? 0 : 1);
+    HideCursors();
+    Repaint();
 }
 
 void CDataLoggerGraph::SetZoom(int first, int last, std::int64_t begin, std::int64_t end, int minimumRange)

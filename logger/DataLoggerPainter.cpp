@@ -64,9 +64,8 @@ void CDataLoggerPainter::Draw(QPainter& painter, CDataLoggerGraph& graph, TraceR
         painter.fillRect(s.cursorAX, 0, 1, h, GraphColours::kCursorA);
     if (s.cursorBShown)
         painter.fillRect(s.cursorBX, 0, 1, h, GraphColours::kCursorB);
-    if (s.dragging && s.dragAnchor.x != 0 && s.dragAnchor.y != 0)
-        FrameZoomRect(painter, s.dragAnchor.x, s.dragAnchor.y, s.dragPoint.x, s.dragPoint.y,
-                      GraphColours::kZoomFrame);
+    if (s.drag.Shows())
+        FrameZoomRect(painter, s.drag.start.x, s.drag.start.y, s.drag.end.x, s.drag.end.y, GraphColours::kZoomFrame);
     for (const PixelRect& corner : RoundedCorners(w, h))
         painter.fillRect(corner.x, corner.y, corner.width, corner.height, m_face);
     painter.restore();

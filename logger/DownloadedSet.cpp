@@ -1,5 +1,7 @@
 #include "DownloadedSet.h"
 
+#include "PackedBcd.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -152,7 +154,7 @@ RebuiltSet RebuildSamples(std::span<const std::uint8_t> bytes, const LoggerRecor
 
         const std::uint8_t high = ByteAt(bytes, p);
         const std::uint8_t low = ByteAt(bytes, p + 1);
-        sample.value = 100.0 * (high >> 4) + 10.0 * (high & 0x0F) + (low >> 4) + 0.1 * (low & 0x0F);
+        sample.value = LevelOfBcd(high, low);
         rebuilt.sum += sample.value;
         if (sample.value > rebuilt.maximum) {
             rebuilt.maximum = sample.value;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "LoggerRecordSet.h"
+#include "MeterLinkListener.h"
+#include "MeterState.h"
 #include "ReadingDecoder.h"
 
 #include <array>
@@ -53,7 +55,9 @@ public:
     virtual void DownloadEnded(LoggerDownloadResult result) = 0;
 };
 
-// The data-logger download, a route of the meter link beside the decoder.
+// The data-logger download, a route of the meter link beside the decoder: the
+// decoder hands it the chunks of a reply, and it listens to the link for the
+// link's loss.
 // Start asks the meter for its logger with eight 0xAC bytes every 100 ms until
 // a reply begins. The reply is 0xBB, the length L in two bytes (high first;
 // L - 100 data bytes follow, none when L <= 100), the record sets, each
@@ -72,10 +76,10 @@ public:
 //   the stream hunted for anew.
 // - Every reply's end puts the real-time stream back to hunting, so its blocks
 //   are cut in step again.
-class CLoggerDownload final : public IDownloadRoute {
+class CLoggerDownload final : public IDownloadRoute, public IMeterLinkListener {
 public:
     static constexpr int kRequestPeriodMs = 100; // timer 8
-    static constexpr std::uint8_t kRequestByte = 0xAC;
+    static constexpr std::uint8_t kRequestByte = MeterCommand::LoggerRequest;
     static constexpr std::size_t kRequestLength = 8;
     static constexpr std::uint8_t kReplyStart = 0xBB;
     static constexpr std::uint8_t kMarkerA = 0xAA;
@@ -110,6 +114,9 @@ public:
     bool Receiving() const override { return m_phase == Phase::Data || m_phase == Phase::Drop; }
     void HeaderChunk(const std::uint8_t* chunk, std::size_t n) override;
     void DataChunk(const std::uint8_t* chunk, std::size_t n) override;
+
+    // IMeterLinkListener
+    void LinkLost() override { Abort(); }
 
 private:
     enum class Phase { Idle, Header, Data, Drop };

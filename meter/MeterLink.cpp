@@ -2,17 +2,16 @@
 
 #include <QMetaObject>
 
-CMeterLink::CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock,
-                       IMeterLinkClient& client, Timing timing, QObject* parent)
+CMeterLink::CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock, Timing timing,
+                       QObject* parent)
     : QObject(parent),
       m_iniPath(iniPath),
-      m_client(client),
       m_map(iniPath),
       m_probe(m_map),
       m_comm(m_map),
-      m_decoder(m_state, *this, clock),
-      m_link(m_comm, m_probe, dialogs, clock, m_decoder, *this, timing.link),
+      m_decoder(m_state, m_listeners, clock),
       m_download(*this),
+      m_link(m_comm, m_probe, dialogs, clock, m_decoder, m_listeners, *this, timing.link),
       // The watcher's finding is handed to the UI thread; a call queued for a
       // link that is gone by then is dropped by Qt.
       m_watchers(
@@ -27,6 +26,7 @@ CMeterLink::CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const I
     connect(&m_supervision, &QTimer::timeout, this, [this] { m_link.OnSupervisionTick(); });
     connect(&m_request, &QTimer::timeout, this, [this] { m_download.OnRequestTick(); });
     m_decoder.SetDownloadRoute(&m_download);
+    m_listeners.Add(m_download);
 }
 
 CMeterLink::~CMeterLink()

@@ -2,6 +2,7 @@
 
 #include "CMscomm.h"
 #include "LoggerDownload.h"
+#include "MeterLinkListener.h"
 #include "MeterState.h"
 #include "PortMap.h"
 #include "PortProbe.h"
@@ -20,24 +21,13 @@
 class IClock;
 class IDialogSeam;
 
-// What the meter link reports to its owner (the main view, or the command-line
-// companion): the decoder's events and the lost link's stop of recording.
-class IMeterLinkClient {
-public:
-    virtual ~IMeterLinkClient() = default;
-    virtual void InvalidatePanel(const PanelRect& rect) = 0;
-    virtual void CurrentValueDecoded() = 0;
-    virtual void DisplayValueDecoded(double value) = 0;
-    virtual void BlockDecoded() = 0;
-    virtual void StopRecording() = 0;
-    // The port has just been opened (again).
-    virtual void PortOpened() {}
-};
-
 // The whole meter link put together: port map and probe, the serial control,
-// the decoder with its MeterState, the link with its supervision timer, and
-// the port watchers whose findings come back to the UI thread as queued calls.
-class CMeterLink final : public QObject, private IDecoderEvents, private ILinkHost, private ILoggerDownloadHost {
+// its two routes for received bytes (the decoder with its MeterState, and the
+// data-logger download with its request timer 8), the link with its
+// supervision timer 9, and the port watchers whose findings come back to the
+// UI thread as queued calls. Whoever needs the link's events subscribes to
+// them (AddListener): the view for its panel, the recorder for the readings.
+class CMeterLink final : public QObject, private ILinkSupervisor, private ILoggerDownloadHost {
     Q_OBJECT
 
 public:
@@ -46,14 +36,19 @@ public:
         std::chrono::milliseconds watcherPeriod = CPortWatchers::kProbePeriod;
     };
 
-    CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock, IMeterLinkClient& client,
-               Timing timing, QObject* parent = nullptr);
-    CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock, IMeterLinkClient& client,
-               QObject* parent = nullptr)
-        : CMeterLink(iniPath, dialogs, clock, client, Timing{}, parent)
+    CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock, Timing timing,
+               QObject* parent = nullptr);
+    CMeterLink(const std::string& iniPath, IDialogSeam& dialogs, const IClock& clock, QObject* parent = nullptr)
+        : CMeterLink(iniPath, dialogs, clock, Timing{}, parent)
     {
     }
     ~CMeterLink() override;
+
+    // Listeners are told in the order they subscribed, after the download
+    // (which ends on a lost link before anyone else hears of it). A listener
+    // leaves before it goes away, unless the link goes first.
+    void AddListener(IMeterLinkListener& listener) { m_listeners.Add(listener); }
+    void RemoveListener(IMeterLinkListener& listener) { m_listeners.Remove(listener); }
 
     // The key bytes of the panel go out only while the meter is connected.
     void SendCommandByte(std::uint8_t byte);
@@ -83,22 +78,10 @@ signals:
 private:
     void OnComm();
 
-    // IDecoderEvents
-    void InvalidatePanel(const PanelRect& rect) override { m_client.InvalidatePanel(rect); }
-    void CurrentValueDecoded() override { m_client.CurrentValueDecoded(); }
-    void DisplayValueDecoded(double value) override { m_client.DisplayValueDecoded(value); }
-    void BlockDecoded() override { m_client.BlockDecoded(); }
-
-    // ILinkHost
-    void StopRecording() override
-    {
-        m_download.Abort(); // the link is lost
-        m_client.StopRecording();
-    }
+    // ILinkSupervisor
     void StartSupervisionTimer(int ms) override { m_supervision.start(ms); }
     void StopSupervisionTimer() override { m_supervision.stop(); }
     bool StartWatcher(int port) override { return m_watchers.Start(port); }
-    void PortOpened() override { m_client.PortOpened(); }
 
     // ILoggerDownloadHost
     void StartRequestTimer(int ms) override { m_request.start(ms); }
@@ -109,16 +92,16 @@ private:
     void DownloadEnded(LoggerDownloadResult result) override;
 
     std::string m_iniPath;
-    IMeterLinkClient& m_client;
+    CMeterLinkListeners m_listeners;
     MeterState m_state;
     CPortMap m_map;
     CPortProbe m_probe;
     CMscomm m_comm;
     CReadingDecoder m_decoder;
-    CSerialLink m_link;
-    QTimer m_supervision; // timer 9
     CLoggerDownload m_download;
     QTimer m_request; // timer 8
+    CSerialLink m_link;
+    QTimer m_supervision; // timer 9
     // Last, so the watcher threads are stopped and joined before anything
     // they could reach goes away.
     CPortWatchers m_watchers;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PackedBcd.h"
+
 #include <cstdint>
 #include <string>
 
@@ -39,20 +41,8 @@ struct MeterState {
     bool clockValid = false;
     std::int64_t clockTimestamp = 0; // PC's date with the meter's time of day
 
-    // hundreds*100 + tens*10 + units + tenths*0.1 of the display digits.
-    double DisplayValue() const
-    {
-        return displayDigits[0] * 100 + displayDigits[1] * 10 + displayDigits[2] + displayDigits[3] * 0.1;
-    }
-};
-
-// A panel rectangle in the view's client pixels (right and bottom exclusive).
-struct PanelRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    friend bool operator==(const PanelRect&, const PanelRect&) = default;
+    // The level the display digits show.
+    double DisplayValue() const { return LevelOfDigits(displayDigits); }
 };
 
 // The key-command bytes the panel keys send to the meter.

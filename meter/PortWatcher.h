@@ -12,8 +12,8 @@ class IPortProbe;
 
 // The port watchers: each one waits, probes its port, and when the port can be
 // opened calls the callback once and ends. The callback runs on the watcher's
-// thread; the view turns it into a queued call of its WM_PORT_AVAILABLE
-// handler on the UI thread. Several watchers can run at once (the link may be
+// thread; the link turns it into a queued call of CSerialLink::OnPortAvailable
+// on the UI thread. Several watchers can run at once (the link may be
 // lost again before an earlier one has found its port).
 //
 // Watchers never outlive this object: the destructor wakes them and joins

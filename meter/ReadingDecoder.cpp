@@ -22,10 +22,9 @@ constexpr std::uint8_t kTagStart = 0xA5;
 constexpr std::uint8_t kPairSecond = 0x0D;
 constexpr std::uint8_t kBadByte = 0xFF;
 constexpr std::uint8_t kReplyStart = 0xBB;
-constexpr PanelRect kFaceRect{41, 39, 166, 185};
 } // namespace
 
-CReadingDecoder::CReadingDecoder(MeterState& state, IDecoderEvents& events, const IClock& clock)
+CReadingDecoder::CReadingDecoder(MeterState& state, IMeterLinkListener& events, const IClock& clock)
     : m_state(state), m_events(events), m_clock(clock), m_lastReceiveTime(clock.Now())
 {
 }
@@ -41,7 +40,7 @@ void CReadingDecoder::Receive(const std::uint8_t* data, std::size_t n)
     m_lastReceiveTime = m_clock.Now();
     if (!m_connected) {
         m_connected = true;
-        m_events.InvalidatePanel(kFaceRect); // the meter face switches to its "on" picture
+        m_events.InvalidatePanel(PanelArea::MeterFace); // the meter face switches to its "on" picture
     }
     if (n == 0 || data == nullptr)
         return;

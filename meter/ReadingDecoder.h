@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MeterLinkListener.h"
 #include "MeterState.h"
 
 #include <array>
@@ -7,16 +8,6 @@
 #include <cstdint>
 
 class IClock;
-
-// What the decoder tells the view while it turns received bytes into MeterState.
-class IDecoderEvents {
-public:
-    virtual ~IDecoderEvents() = default;
-    virtual void InvalidatePanel(const PanelRect& rect) = 0; // redraw without erasing
-    virtual void CurrentValueDecoded() = 0;                  // tag 0x0D: value bytes stored
-    virtual void DisplayValueDecoded(double value) = 0;      // tag 0x0B: display digits replaced
-    virtual void BlockDecoded() = 0;                         // after each block: refresh the statistics
-};
 
 // Where chunks of a data-logger download go instead of the real-time block assembly.
 class IDownloadRoute {
@@ -30,13 +21,14 @@ public:
 
 // The receive side of the meter link: hunts for the 0xA5 0x0D pair, cuts the
 // stream into 20-byte blocks and decodes their tagged fields into MeterState.
-// Runs on the UI thread, once per receive notification.
+// Runs on the UI thread, once per receive notification; what it decodes it
+// tells the link's listeners (panel areas, values, the end of each block).
 class CReadingDecoder {
 public:
     static constexpr std::size_t kChunkSize = 2048;
     static constexpr std::size_t kBlockSize = 20;
 
-    CReadingDecoder(MeterState& state, IDecoderEvents& events, const IClock& clock);
+    CReadingDecoder(MeterState& state, IMeterLinkListener& events, const IClock& clock);
 
     void SetDownloadRoute(IDownloadRoute* route) { m_route = route; }
 
@@ -71,7 +63,7 @@ private:
     void LearnDay(std::int64_t now);
 
     MeterState& m_state;
-    IDecoderEvents& m_events;
+    IMeterLinkListener& m_events;
     const IClock& m_clock;
     IDownloadRoute* m_route = nullptr;
 

@@ -3,18 +3,11 @@
 #include "ReadingDecoder.h"
 
 #include "Clock.h"
+#include "PackedBcd.h"
 #include "TimeText.h"
 
 namespace {
 constexpr std::uint8_t kTagStart = 0xA5;
-
-constexpr PanelRect kModeRect{45, 50, 149, 60};      // FAST/SLOW, MAX/MIN
-constexpr PanelRect kLimitRect{45, 40, 149, 50};     // OVER/UNDER
-constexpr PanelRect kStatusRect{44, 168, 156, 181};  // REC, dBA/dBC
-constexpr PanelRect kHoldRect{120, 168, 150, 178};   // HOLD
-constexpr PanelRect kRangeRect{44, 61, 152, 88};     // range, AUTO, bar graph
-constexpr PanelRect kClockRect{41, 88, 156, 112};
-constexpr PanelRect kDisplayRect{41, 113, 152, 168};
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 
@@ -107,94 +100,94 @@ void CReadingDecoder::FlagTag(std::uint8_t code)
     case 0x02:
         s.fast = true;
         s.slow = false;
-        m_events.InvalidatePanel(kModeRect);
+        m_events.InvalidatePanel(PanelArea::Mode);
         break;
     case 0x03:
         s.slow = true;
         s.fast = false;
-        m_events.InvalidatePanel(kModeRect);
+        m_events.InvalidatePanel(PanelArea::Mode);
         break;
     case 0x04:
         if (!s.max) {
             s.max = true;
             s.min = false;
-            m_events.InvalidatePanel(kModeRect);
+            m_events.InvalidatePanel(PanelArea::Mode);
         }
         break;
     case 0x05:
         if (!s.min) {
             s.min = true;
             s.max = false;
-            m_events.InvalidatePanel(kModeRect);
+            m_events.InvalidatePanel(PanelArea::Mode);
         }
         break;
     case 0x0E:
         s.max = false;
         s.min = false;
-        m_events.InvalidatePanel(kModeRect);
+        m_events.InvalidatePanel(PanelArea::Mode);
         break;
     case 0x07:
         s.over = true;
-        m_events.InvalidatePanel(kLimitRect);
+        m_events.InvalidatePanel(PanelArea::Limit);
         break;
     case 0x08:
         if (!s.under) {
             s.under = true;
-            m_events.InvalidatePanel(kLimitRect);
+            m_events.InvalidatePanel(PanelArea::Limit);
         }
         break;
     case 0x11:
         s.over = false;
         s.under = false;
-        m_events.InvalidatePanel(kLimitRect);
+        m_events.InvalidatePanel(PanelArea::Limit);
         break;
     case 0x0A:
         s.rec = true;
-        m_events.InvalidatePanel(kStatusRect);
+        m_events.InvalidatePanel(PanelArea::Status);
         break;
     case 0x1A:
         s.rec = false;
-        m_events.InvalidatePanel(kStatusRect);
+        m_events.InvalidatePanel(PanelArea::Status);
         break;
     case 0x1B:
         if (!s.dBA) {
             s.dBA = true;
             s.dBC = false;
-            m_events.InvalidatePanel(kStatusRect);
+            m_events.InvalidatePanel(PanelArea::Status);
         }
         break;
     case 0x1C:
         if (!s.dBC) {
             s.dBC = true;
             s.dBA = false;
-            m_events.InvalidatePanel(kStatusRect);
+            m_events.InvalidatePanel(PanelArea::Status);
         }
         break;
     case 0x16:
         s.hold = true;
-        m_events.InvalidatePanel(kHoldRect);
+        m_events.InvalidatePanel(PanelArea::Hold);
         break;
     case 0x17:
         s.hold = false;
-        m_events.InvalidatePanel(kHoldRect);
+        m_events.InvalidatePanel(PanelArea::Hold);
         break;
     case 0x30:
         if (setRange(1))
-            m_events.InvalidatePanel(kRangeRect);
+            m_events.InvalidatePanel(PanelArea::Range);
         break;
     case 0x4B:
         if (setRange(2))
-            m_events.InvalidatePanel(kRangeRect);
+            m_events.InvalidatePanel(PanelArea::Range);
         break;
     case 0x4C:
         if (setRange(3))
-            m_events.InvalidatePanel(kRangeRect);
+            m_events.InvalidatePanel(PanelArea::Range);
         break;
     case 0x40:
         if (setRange(4)) {
             s.autoRange = true;
             s.hold = false;
-            m_events.InvalidatePanel(kRangeRect);
+            m_events.InvalidatePanel(PanelArea::Range);
         }
         break;
     default:
@@ -252,7 +245,7 @@ void CReadingDecoder::ClockTag(std::uint8_t h, std::uint8_t m, std::uint8_t s)
     m_state.previousSecond = second;
 
     m_state.clockTimestamp = ClockTimestamp(hour, minute, second);
-    m_events.InvalidatePanel(kClockRect);
+    m_events.InvalidatePanel(PanelArea::Clock);
 }
 
 std::int64_t CReadingDecoder::ClockTimestamp(int hour, int minute, int second)
@@ -289,30 +282,23 @@ void CReadingDecoder::LearnDay(std::int64_t now)
 
 bool CReadingDecoder::DisplayTag()
 {
-    const std::uint8_t b1 = m_state.valueBytes[0];
-    const std::uint8_t b2 = m_state.valueBytes[1];
-    const int digits[4] = {b1 >> 4, b1 & 0x0F, b2 >> 4, b2 & 0x0F};
-    for (const int d : digits) {
-        if (d > 9)
-            return false; // no number on the display: the rest of the chunk is dropped
-    }
+    const BcdDigits digits = UnpackBcd(m_state.valueBytes[0], m_state.valueBytes[1]);
+    if (!AllDecimal(digits))
+        return false; // no number on the display: the rest of the chunk is dropped
     for (int i = 0; i < 4; ++i)
         m_state.displayDigits[i] = digits[i];
     m_state.displayValid = true;
-    m_events.DisplayValueDecoded(digits[0] * 100 + digits[1] * 10 + digits[2] + digits[3] * 0.1);
-    m_events.InvalidatePanel(kDisplayRect);
+    m_events.DisplayValueDecoded(LevelOfDigits(digits));
+    m_events.InvalidatePanel(PanelArea::Display);
     return true;
 }
 
 void CReadingDecoder::BarTag()
 {
-    const std::uint8_t b1 = m_state.valueBytes[0];
-    const std::uint8_t b2 = m_state.valueBytes[1];
-    m_state.barDigits[0] = b1 >> 4;
-    m_state.barDigits[1] = b1 & 0x0F;
-    m_state.barDigits[2] = b2 >> 4;
-    m_state.barDigits[3] = b2 & 0x0F;
-    m_events.InvalidatePanel(kRangeRect);
+    const BcdDigits digits = UnpackBcd(m_state.valueBytes[0], m_state.valueBytes[1]);
+    for (int i = 0; i < 4; ++i)
+        m_state.barDigits[i] = digits[i];
+    m_events.InvalidatePanel(PanelArea::Range);
 }
 
 void CReadingDecoder::ValueTag(std::uint8_t b1, std::uint8_t b2)

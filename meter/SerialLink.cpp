@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DialogSeam.h"
+#include "MeterLinkListener.h"
 #include "PortProbe.h"
 #include "PrivateProfile.h"
 #include "ReadingDecoder.h"
@@ -18,9 +19,10 @@ constexpr const char* kNoThreadCaption = "Warming";
 } // namespace
 
 CSerialLink::CSerialLink(ISerialControl& control, IPortProbe& probe, IDialogSeam& dialogs, const IClock& clock,
-                         CReadingDecoder& decoder, ILinkHost& host, LinkTiming timing)
-    : m_control(control), m_probe(probe), m_dialogs(dialogs), m_clock(clock), m_decoder(decoder), m_host(host),
-      m_timing(timing)
+                         CReadingDecoder& decoder, IMeterLinkListener& listener, ILinkSupervisor& supervisor,
+                         LinkTiming timing)
+    : m_control(control), m_probe(probe), m_dialogs(dialogs), m_clock(clock), m_decoder(decoder),
+      m_listener(listener), m_supervisor(supervisor), m_timing(timing)
 {
 }
 
@@ -58,12 +60,12 @@ bool CSerialLink::OpenPort(int port)
     m_control.Input(); // whatever waited from before is stale
 
     if (m_supervisionArmed)
-        m_host.StopSupervisionTimer();
-    m_host.StartSupervisionTimer(m_timing.supervisionPeriodMs);
+        m_supervisor.StopSupervisionTimer();
+    m_supervisor.StartSupervisionTimer(m_timing.supervisionPeriodMs);
     m_supervisionArmed = true;
 
     m_decoder.ResetSync();
-    m_host.PortOpened();
+    m_listener.PortOpened();
     return true;
 }
 
@@ -96,15 +98,15 @@ void CSerialLink::OnSupervisionTick()
     if (m_clock.Now() - m_decoder.LastReceiveTime() < m_timing.silenceSeconds)
         return;
 
-    m_host.StopRecording();
+    m_listener.LinkLost();
     m_decoder.ResetSync();
     m_decoder.SetConnected(false);
-    m_host.InvalidatePanel(kMeterFace);
+    m_listener.InvalidatePanel(PanelArea::MeterFace);
 
     if (!m_control.PortOpen())
         return;
     m_control.SetPortOpen(false);
-    if (!m_host.StartWatcher(m_port))
+    if (!m_supervisor.StartWatcher(m_port))
         m_dialogs.MessageBox(kNoThreadCaption, kNoThread, MsgButtons::Ok, MsgIcon::Warning);
 }
 

@@ -1,29 +1,24 @@
 #pragma once
 
-#include "MeterState.h"
-
 #include <string>
 
 class CReadingDecoder;
 class IClock;
 class IDialogSeam;
+class IMeterLinkListener;
 class IPortProbe;
 class ISerialControl;
 
-// What the link asks of the main view.
-class ILinkHost {
+// What the link needs from its owner to supervise the port: timer 9 and the
+// port watchers.
+class ILinkSupervisor {
 public:
-    virtual ~ILinkHost() = default;
-    // Recording stops as with the Stop command (running off, the graph told).
-    virtual void StopRecording() = 0;
-    virtual void InvalidatePanel(const PanelRect& rect) = 0;
+    virtual ~ILinkSupervisor() = default;
     // Timer 9: call CSerialLink::OnSupervisionTick every ms milliseconds.
     virtual void StartSupervisionTimer(int ms) = 0;
     virtual void StopSupervisionTimer() = 0;
     // Starts a port watcher for port; false when its thread cannot be created.
     virtual bool StartWatcher(int port) = 0;
-    // The port has just been opened (again).
-    virtual void PortOpened() {}
 };
 
 // The link's periods; tests shorten them.
@@ -33,21 +28,21 @@ struct LinkTiming {
 };
 
 // The serial link: chooses, opens and supervises the COM port. Two or more
-// seconds without data count as a lost link: recording stops, the port is
-// closed and a watcher waits for the port to come back (OnPortAvailable).
+// seconds without data count as a lost link: the listeners hear LinkLost (the
+// recorder stops), the port is closed and a watcher waits for the port to
+// come back (OnPortAvailable). The listeners also hear PortOpened and the
+// meter face's redraw.
 class CSerialLink {
 public:
-    static constexpr int kComCommandFirst = 32786;      // Com1; Com2..Com5 follow
-    static constexpr int kOtherCommand = 32799;
     static constexpr int kPortMarks = 5;                // Com1..Com5
     static constexpr int kEnteredPortFallback = 99;     // "Other" with an entry outside 1..100
-    static constexpr PanelRect kMeterFace{41, 39, 166, 185};
     static constexpr const char* kSettings = "9600,n,8,1";
     static constexpr const char* kProfileSection = "Port Record";
     static constexpr const char* kProfileKey = "Port";
 
     CSerialLink(ISerialControl& control, IPortProbe& probe, IDialogSeam& dialogs, const IClock& clock,
-                CReadingDecoder& decoder, ILinkHost& host, LinkTiming timing = {});
+                CReadingDecoder& decoder, IMeterLinkListener& listener, ILinkSupervisor& supervisor,
+                LinkTiming timing = {});
 
     CSerialLink(const CSerialLink&) = delete;
     CSerialLink& operator=(const CSerialLink&) = delete;
@@ -56,11 +51,11 @@ public:
     // open afterwards.
     bool OpenPort(int port);
 
-    // Menu commands 32786..32790: Com1..Com5 (index 1..5).
+    // The menu's Com1..Com5 (index 1..5).
     void OnComPort(int index);
-    // Menu command 32799 after the port dialog was confirmed with port.
+    // The menu's Other after the port dialog was confirmed with port.
     void OnOtherPort(int port);
-    // WM_PORT_AVAILABLE from a port watcher; returns 1.
+    // A port watcher found the port again (a queued call); returns 1.
     long OnPortAvailable();
     // Timer 9.
     void OnSupervisionTick();
@@ -90,7 +85,8 @@ private:
     IDialogSeam& m_dialogs;
     const IClock& m_clock;
     CReadingDecoder& m_decoder;
-    ILinkHost& m_host;
+    IMeterLinkListener& m_listener;
+    ILinkSupervisor& m_supervisor;
     LinkTiming m_timing;
 
     int m_port = 0;

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DialogSeam.h"
 #include "MeterState.h"
+#include "PackedBcd.h"
 #include "RealTimeGraph.h"
 #include "RealTimeSetup.h"
 
@@ -53,12 +54,10 @@ void CRealTimeController::CurrentValueDecoded()
 {
     if (!m_running || m_recordSource != 0)
         return;
-    const int digits[4] = {m_state.valueBytes[0] >> 4, m_state.valueBytes[0] & 0x0F, m_state.valueBytes[1] >> 4,
-                           m_state.valueBytes[1] & 0x0F};
-    for (int d : digits)
-        if (d > 9)
-            return;
-    RecordByTick(digits[0] * 100 + digits[1] * 10 + digits[2] + digits[3] * 0.1);
+    const BcdDigits digits = UnpackBcd(m_state.valueBytes[0], m_state.valueBytes[1]);
+    if (!AllDecimal(digits))
+        return;
+    RecordByTick(LevelOfDigits(digits));
 }
 
 // A reading carries the meter's time of day and its weighting, so none is

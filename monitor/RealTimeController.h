@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GraphOwnerModel.h"
+#include "MeterLinkListener.h"
 #include "ReadingStore.h"
 #include "RealTimeStatistics.h"
 #include "TimeText.h"
@@ -42,19 +43,24 @@ using PostFunction = std::function<void(std::function<void()> task)>;
 // rate, the recording limit, the two pacing rules, the statistics and the end
 // of monitoring. It feeds the real-time graph: what the graph's owner asks of
 // the graph (scrolling, zoom reset, a wider time scale) comes through here,
-// since the store and the run state are the controller's.
-class CRealTimeController final : public IGraphFeed {
+// since the store and the run state are the controller's. It listens to the
+// meter link itself (its owner subscribes it): decoded values, the end of
+// each block, the port opened and the link lost.
+class CRealTimeController final : public IGraphFeed, public IMeterLinkListener {
 public:
     // post: where the end-of-monitoring question goes; without one it is asked at once.
     CRealTimeController(const MeterState& state, IRealTimeGraph& graph, const IClock& clock, IDialogSeam& dialogs,
                         IRealTimeSetupDialog& setupDialog, SaveDataFileFunction saveDataFile, PostFunction post,
                         RealTimeControllerViews views = {});
 
-    // Events from the decoder.
-    void DisplayValueDecoded(double value); // tag 0x0B
-    void CurrentValueDecoded();             // tag 0x0D: the value bytes of MeterState
+    // IMeterLinkListener: events from the link.
+    void DisplayValueDecoded(double value) override; // tag 0x0B
+    void CurrentValueDecoded() override;             // tag 0x0D: the value bytes of MeterState
+    void BlockDecoded() override { RefreshStatistics(); }
     // The port was opened (again): the meter on it may count its days anew,
     // so the next reading takes its date from the PC again.
+    void PortOpened() override { LinkOpened(); }
+    void LinkLost() override { Stop(); }
     void LinkOpened() { m_haveDateBase = false; }
 
     // Commands.

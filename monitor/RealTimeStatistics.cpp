@@ -1,16 +1,17 @@
 #include "RealTimeStatistics.h"
 
+#include "ControlIds.h"
 #include "TimeText.h"
 
 std::array<std::pair<int, const std::string*>, 7> RealTimeStatisticsTexts::ByControlId() const
 {
-    return {{{1014, &startTime},
-             {1005, &dataNo},
-             {1006, &avg},
-             {1007, &maximum},
-             {1008, &maximumTime},
-             {1009, &minimum},
-             {1010, &minimumTime}}};
+    return {{{ControlId::StartTime, &startTime},
+             {ControlId::DataNo, &dataNo},
+             {ControlId::Avg, &avg},
+             {ControlId::Maximum, &maximum},
+             {ControlId::MaximumTime, &maximumTime},
+             {ControlId::Minimum, &minimum},
+             {ControlId::MinimumTime, &minimumTime}}};
 }
 
 RealTimeStatisticsTexts MakeStatisticsTexts(const RealTimeStatistics& s)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PictureIds.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPoint>
@@ -35,12 +37,12 @@ struct KeyArt {
 };
 
 inline const KeyArt kKeys[] = {
-    {154, QRect(41, 204, 40, 30), "REC", QColor(190, 56, 52), Qt::white, false},
-    {156, QRect(72, 243, 50, 40), "FAST\nSLOW", QColor(214, 218, 226), QColor(30, 34, 46), false},
-    {157, QRect(79, 291, 39, 39), "A/C", QColor(214, 218, 226), QColor(30, 34, 46), true},
-    {158, QRect(56, 327, 26, 53), "MAX\nMIN", QColor(214, 218, 226), QColor(30, 34, 46), false},
-    {160, QRect(79, 373, 45, 28), "LEVEL", QColor(214, 218, 226), QColor(30, 34, 46), false},
-    {161, QRect(129, 416, 34, 34), "STOP", QColor(60, 66, 84), Qt::white, true},
+    {PictureId::KeyRec, QRect(41, 204, 40, 30), "REC", QColor(190, 56, 52), Qt::white, false},
+    {PictureId::KeyFastSlow, QRect(72, 243, 50, 40), "FAST\nSLOW", QColor(214, 218, 226), QColor(30, 34, 46), false},
+    {PictureId::KeyAC, QRect(79, 291, 39, 39), "A/C", QColor(214, 218, 226), QColor(30, 34, 46), true},
+    {PictureId::KeyMaxMin, QRect(56, 327, 26, 53), "MAX\nMIN", QColor(214, 218, 226), QColor(30, 34, 46), false},
+    {PictureId::KeyLevel, QRect(79, 373, 45, 28), "LEVEL", QColor(214, 218, 226), QColor(30, 34, 46), false},
+    {PictureId::KeyStop, QRect(129, 416, 34, 34), "STOP", QColor(60, 66, 84), Qt::white, true},
 };
 
 // Drawing routines, one file each.

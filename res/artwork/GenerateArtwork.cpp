@@ -45,26 +45,24 @@ int main(int argc, char** argv)
 
     using namespace Artwork;
     const QImage face = DrawFace(true);
-    bool ok = SavePicture(folder, 162, face);
-    ok = SavePicture(folder, 176, DrawFace(false)) && ok;
+    bool ok = SavePicture(folder, PictureId::FaceLit, face);
+    ok = SavePicture(folder, PictureId::FaceUnlit, DrawFace(false)) && ok;
 
-    // Level digits: 0 is 141, 1 is 143, 2..9 are 132..139.
-    const int digitIds[10] = {141, 143, 132, 133, 134, 135, 136, 137, 138, 139};
     for (int digit = 0; digit < 10; ++digit)
-        ok = SavePicture(folder, digitIds[digit], DrawDigit(digit)) && ok;
-    ok = SavePicture(folder, 148, DrawDigit(-1)) && ok;
-    ok = SavePicture(folder, 140, DrawDecimalPoint()) && ok;
+        ok = SavePicture(folder, PictureId::Digits[digit], DrawDigit(digit)) && ok;
+    ok = SavePicture(folder, PictureId::BlankDigit, DrawDigit(-1)) && ok;
+    ok = SavePicture(folder, PictureId::DecimalPoint, DrawDecimalPoint()) && ok;
 
     // Backgrounds are the lit face itself where the painter puts them.
-    ok = SavePicture(folder, 144, face.copy(41, 88, 110, 24)) && ok;
-    ok = SavePicture(folder, 153, face.copy(44, 61, 151, 27)) && ok;
-    ok = SavePicture(folder, 149, face.copy(45, 50, 104, 10)) && ok;
-    ok = SavePicture(folder, 151, face.copy(42, 168, 112, 13)) && ok;
-    ok = SavePicture(folder, 163, face.copy(45, 40, 53, 10)) && ok;
+    ok = SavePicture(folder, PictureId::ClockBackground, face.copy(41, 88, 110, 24)) && ok;
+    ok = SavePicture(folder, PictureId::BarBackground, face.copy(44, 61, 151, 27)) && ok;
+    ok = SavePicture(folder, PictureId::UpperStatusBackground, face.copy(45, 50, 104, 10)) && ok;
+    ok = SavePicture(folder, PictureId::LowerStatusBackground, face.copy(42, 168, 112, 13)) && ok;
+    ok = SavePicture(folder, PictureId::Eraser, face.copy(45, 40, 53, 10)) && ok;
 
     QImage segment(1, 7, QImage::Format_RGB32);
     segment.fill(kSegment);
-    ok = SavePicture(folder, 146, segment) && ok;
+    ok = SavePicture(folder, PictureId::BarSegment, segment) && ok;
 
     for (const KeyArt& key : kKeys)
         ok = SavePicture(folder, key.pictureId, DrawKey(face, key)) && ok;

@@ -37,7 +37,7 @@ protected:
     std::string m_path;
 };
 
-TEST_F(PrivateProfileTest, ReadsTheFileOfTheOriginalPlatform)
+TEST_F(PrivateProfileTest, ReadsAFileWrittenOnWindows)
 {
     WriteRaw("[Port Record]\r\nPort=3\r\n");
     const CPrivateProfile profile(m_path);

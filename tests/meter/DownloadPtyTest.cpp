@@ -5,7 +5,7 @@
 #include "MeterLink.h"
 #include "PrivateProfile.h"
 #include "ScriptedDialogs.h"
-#include "../../tools/sim/SimWire.h"
+#include "SimWire.h"
 #include "SimulatedMeter.h"
 #include "TempDir.h"
 
@@ -20,13 +20,9 @@ namespace {
 
 constexpr const char* kLogger = "cases,110x3";
 
-class CCountingClient final : public IMeterLinkClient {
+class CCountingClient final : public IMeterLinkListener {
 public:
-    void InvalidatePanel(const PanelRect&) override {}
-    void CurrentValueDecoded() override {}
-    void DisplayValueDecoded(double) override {}
     void BlockDecoded() override { ++blocks; }
-    void StopRecording() override {}
     int blocks = 0;
 };
 
@@ -40,7 +36,8 @@ protected:
         sim = std::make_unique<CSimulatedMeter>(
             std::vector<std::string>{"--level", "const:64.2", "--logger", kLogger, "--link", device, "--exit-with-parent"});
         ASSERT_TRUE(sim->Started()) << sim->Error();
-        link = std::make_unique<CMeterLink>(ini, dialogs, clock, client);
+        link = std::make_unique<CMeterLink>(ini, dialogs, clock);
+        link->AddListener(client);
         QObject::connect(link.get(), &CMeterLink::DownloadFinished,
                          [this](const LoggerDownloadResult& result) { ended.push_back(result); });
         ASSERT_TRUE(link->Link().OpenPort(12));

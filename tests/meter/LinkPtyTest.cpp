@@ -26,23 +26,20 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class CCountingEvents final : public IDecoderEvents {
+class CCountingEvents final : public IMeterLinkListener {
 public:
-    void InvalidatePanel(const PanelRect&) override {}
-    void CurrentValueDecoded() override {}
     void DisplayValueDecoded(double value) override
     {
         ++displayed;
         last = value;
     }
-    void BlockDecoded() override {}
     int displayed = 0;
     double last = 0.0;
 };
 
 // The parts of the main view the link talks to: timer 9 and the watchers,
 // whose finding arrives on the UI thread as a queued call.
-class CViewStandIn final : public ILinkHost {
+class CViewStandIn final : public IMeterLinkListener, public ILinkSupervisor {
 public:
     explicit CViewStandIn(IPortProbe& probe)
         : m_watchers(probe, [this] { QMetaObject::invokeMethod(&m_timer, [this] { PortAvailable(); },
@@ -55,8 +52,8 @@ public:
         });
     }
 
-    void StopRecording() override { ++recordingStops; }
-    void InvalidatePanel(const PanelRect& rect) override { faceInvalidated = rect == CSerialLink::kMeterFace; }
+    void LinkLost() override { ++recordingStops; }
+    void InvalidatePanel(const PanelRect& rect) override { faceInvalidated = rect == PanelArea::MeterFace; }
     void StartSupervisionTimer(int ms) override { m_timer.start(ms); }
     void StopSupervisionTimer() override { m_timer.stop(); }
     bool StartWatcher(int port) override
@@ -104,7 +101,7 @@ protected:
         m_comm = std::make_unique<CMscomm>(*m_map);
         m_host = std::make_unique<CViewStandIn>(*m_probe);
         m_decoder = std::make_unique<CReadingDecoder>(m_state, m_events, m_clock);
-        m_link = std::make_unique<CSerialLink>(*m_comm, *m_probe, m_dialogs, m_clock, *m_decoder, *m_host,
+        m_link = std::make_unique<CSerialLink>(*m_comm, *m_probe, m_dialogs, m_clock, *m_decoder, *m_host, *m_host,
                                                LinkTiming{100, 2});
         m_host->link = m_link.get();
         QObject::connect(m_comm.get(), &CMscomm::OnComm, [this] {

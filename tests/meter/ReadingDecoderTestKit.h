@@ -40,7 +40,7 @@ inline std::string ToText(const Event& e)
     return buf;
 }
 
-class CRecordingEvents : public IDecoderEvents {
+class CRecordingEvents : public IMeterLinkListener {
 public:
     std::vector<Event> events;
 

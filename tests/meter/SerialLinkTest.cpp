@@ -72,10 +72,11 @@ private:
     CallLog& m_log;
 };
 
-class CFakeHost final : public ILinkHost {
+// The link's listener and supervisor at once, logging both in one order.
+class CFakeHost final : public IMeterLinkListener, public ILinkSupervisor {
 public:
     explicit CFakeHost(CallLog& log) : m_log(log) {}
-    void StopRecording() override { m_log.push_back("StopRecording"); }
+    void LinkLost() override { m_log.push_back("StopRecording"); }
     void InvalidatePanel(const PanelRect& r) override
     {
         m_log.push_back("Invalidate " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
@@ -94,18 +95,12 @@ private:
     CallLog& m_log;
 };
 
-class CNoEvents final : public IDecoderEvents {
-public:
-    void InvalidatePanel(const PanelRect&) override {}
-    void CurrentValueDecoded() override {}
-    void DisplayValueDecoded(double) override {}
-    void BlockDecoded() override {}
-};
+class CNoEvents final : public IMeterLinkListener {};
 
 class SerialLinkTest : public ::testing::Test {
 protected:
     SerialLinkTest() : control(log), probe(log), host(log), decoder(state, events, clock),
-        link(control, probe, dialogs, clock, decoder, host)
+        link(control, probe, dialogs, clock, decoder, host, host)
     {
         for (int port : {1, 2, 3, 4, 5, 12, 99})
             probe.available[port] = true;

@@ -27,15 +27,11 @@ constexpr int kAllSets = kRecordSetTableSize - 1;
 
 // The download starts once the stream is decoded: only then are the reply's
 // chunks told from real-time data.
-class CDownloadClient final : public IMeterLinkClient {
+class CBlockSeen final : public IMeterLinkListener {
 public:
     bool BlockSeen() const { return m_blockSeen; }
 
-    void InvalidatePanel(const PanelRect&) override {}
-    void CurrentValueDecoded() override {}
-    void DisplayValueDecoded(double) override {}
     void BlockDecoded() override { m_blockSeen = true; }
-    void StopRecording() override {}
 
 private:
     bool m_blockSeen = false;
@@ -62,7 +58,7 @@ int WriteSets(const LoggerDownloadResult& result, const std::filesystem::path& f
     for (int row = 0; row < rows; ++row) {
         if (model.Open(row, 0) != OpenStatus::Opened) {
             std::fprintf(stderr, "vexalog-cli download: Memory OverFlow! at set %d\n", row + 1);
-            return 1;
+            return kExitFailed;
         }
         const std::string path = (folder / SetFileName(row + 1)).string();
         const auto& samples = model.OpenedSamples();
@@ -70,7 +66,7 @@ int WriteSets(const LoggerDownloadResult& result, const std::filesystem::path& f
             WriteDataFile(path, samples.data(), static_cast<int>(samples.size()), model.SaveRate());
         if (!written.ok) {
             std::fprintf(stderr, "vexalog-cli download: %s\n", written.error.c_str());
-            return 1;
+            return kExitFailed;
         }
         const DataLoggerRow& line = model.Rows()[static_cast<std::size_t>(row)];
         std::printf("%3s  %s %s  %s  rate %s s  %s %s  %s\n", line.set.c_str(), line.date.c_str(), line.time.c_str(),
@@ -93,26 +89,27 @@ int RunDownload(const CliOptions& options)
         !(timeout = options.Number("timeout", kDefaultTimeout, 0.001, kLongestTimeout, "seconds", &error)) ||
         !ResolvePort(options, port, &error)) {
         std::fprintf(stderr, "vexalog-cli download: %s\n", error.c_str());
-        return 2;
+        return kExitUsage;
     }
     if (!out) {
         std::fputs("vexalog-cli download: give the folder for the sets with --out DIR\n", stderr);
-        return 2;
+        return kExitUsage;
     }
     const std::filesystem::path folder(*out);
     std::error_code failure;
     std::filesystem::create_directories(folder, failure);
     if (!std::filesystem::is_directory(folder, failure)) {
         std::fprintf(stderr, "vexalog-cli download: %s is no folder that can be written\n", out->c_str());
-        return 1;
+        return kExitFailed;
     }
 
     CConsoleDialogs dialogs;
     CSystemClock clock;
-    CDownloadClient client;
-    CMeterLink link(port.iniPath, dialogs, clock, client);
+    CBlockSeen client;
+    CMeterLink link(port.iniPath, dialogs, clock);
+    link.AddListener(client);
     if (!link.Link().OpenPort(port.number))
-        return 1;
+        return kExitFailed;
     std::printf("asking the meter on port %d (%s) for its data logger\n", port.number,
                 link.PortMap().DevicePath(port.number).c_str());
     std::fflush(stdout);
@@ -135,7 +132,7 @@ int RunDownload(const CliOptions& options)
         case DownloadOutcome::LinkLost:
         case DownloadOutcome::Cancelled:
             std::fprintf(stderr, "vexalog-cli download: %s\n", ended.Message().c_str());
-            result = ended.outcome == DownloadOutcome::LinkLost ? 3 : 1;
+            result = ended.outcome == DownloadOutcome::LinkLost ? kExitLinkLost : kExitFailed;
             break;
         }
         app.quit();
@@ -148,7 +145,7 @@ int RunDownload(const CliOptions& options)
         if (quiet.elapsed() > static_cast<qint64>(*timeout * 1000.0)) {
             std::fprintf(stderr, "vexalog-cli download: the meter did not answer within %s s\n",
                          FormatGeneral(*timeout).c_str());
-            result = 4;
+            result = kExitTimedOut;
             app.quit();
         }
     });
@@ -157,7 +154,7 @@ int RunDownload(const CliOptions& options)
     app.exec();
     if (result < 0) {
         std::fputs("vexalog-cli download: interrupted\n", stderr);
-        return 1;
+        return kExitFailed;
     }
     return result;
 }

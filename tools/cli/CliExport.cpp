@@ -10,14 +10,14 @@ int RunExport(const CliOptions& options)
 {
     if (options.arguments.size() != 2) {
         std::fputs("vexalog-cli export: give a data file and the workbook (or text file) to write\n", stderr);
-        return 2;
+        return kExitUsage;
     }
     const std::string& in = options.arguments[0];
     const std::string& out = options.arguments[1];
     const DataFileReadResult read = ReadDataFile(in);
     if (read.status != DataFileReadStatus::Ok) {
         std::fprintf(stderr, "vexalog-cli export: %s\n", read.error.c_str());
-        return 1;
+        return kExitFailed;
     }
     const std::string truncation = DataFileTruncationText(read.data);
     if (!truncation.empty())
@@ -26,7 +26,7 @@ int RunExport(const CliOptions& options)
     const ExportResult result = ExportReadings(out, read.data.store.data(), read.data.count);
     if (!result.ok) {
         std::fprintf(stderr, "vexalog-cli export: %s\n", result.message.c_str());
-        return 1;
+        return kExitFailed;
     }
     const bool workbook = CSheetFileIsWorkbook(out);
     std::printf("exported %d readings to %s (%s)\n", read.data.count, out.c_str(),

@@ -46,6 +46,8 @@ bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error);
 // Exit codes shared by the commands.
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitLinkLost = 3;
+inline constexpr int kExitTimedOut = 4;
 
 // The longest time a timer of the companion can wait, in seconds (a signed
 // 32-bit count of milliseconds).

@@ -66,30 +66,21 @@ private:
     std::string m_lastDataNo;
 };
 
-class CRecordClient final : public IMeterLinkClient {
+// Ends the recording with exit code 3 when the link is lost during a run. It
+// listens before the recorder, which stops on the same event.
+class CLinkLossExit final : public IMeterLinkListener {
 public:
-    void Attach(CRealTimeController& controller) { m_controller = &controller; }
+    explicit CLinkLossExit(const CRealTimeController& controller) : m_controller(controller) {}
 
-    void InvalidatePanel(const PanelRect&) override {}
-    void CurrentValueDecoded() override { m_controller->CurrentValueDecoded(); }
-    void DisplayValueDecoded(double value) override { m_controller->DisplayValueDecoded(value); }
-    void BlockDecoded() override { m_controller->RefreshStatistics(); }
-    void StopRecording() override
+    void LinkLost() override
     {
-        const bool wasRunning = m_controller->Running();
-        m_controller->Stop();
-        if (wasRunning)
+        if (m_controller.Running())
             QCoreApplication::exit(kExitLinkLost);
     }
-    void PortOpened() override { m_controller->LinkOpened(); }
-
-    static constexpr int kExitLinkLost = 3;
 
 private:
-    CRealTimeController* m_controller = nullptr;
+    const CRealTimeController& m_controller;
 };
-
-constexpr int kExitTimedOut = 4;
 
 void Say(const std::string& line)
 {
@@ -176,8 +167,7 @@ int RunRecord(const CliOptions& options)
     CNoGraph graph;
     CNoSetupDialog setup;
     CProgress progress;
-    CRecordClient client;
-    CMeterLink link(port.iniPath, dialogs, clock, client);
+    CMeterLink link(port.iniPath, dialogs, clock);
 
     // The end of monitoring asks whether to save (the console answers OK);
     // the readings are saved once the loop has ended, whatever ended it.
@@ -187,7 +177,9 @@ int RunRecord(const CliOptions& options)
     };
     CRealTimeController controller(link.State(), graph, clock, dialogs, setup, finished, post,
                                    {&progress, nullptr});
-    client.Attach(controller);
+    CLinkLossExit linkLoss(controller);
+    link.AddListener(linkLoss);
+    link.AddListener(controller);
 
     // Chosen as the program chooses a port: a lost link then watches this port.
     link.Link().ChoosePort(port.number);
@@ -205,7 +197,7 @@ int RunRecord(const CliOptions& options)
     controller.Stop();
     const int n = controller.Store().Count();
     if (code != 0) {
-        const char* why = code == CRecordClient::kExitLinkLost ? "the link was lost"
+        const char* why = code == kExitLinkLost ? "the link was lost"
                           : code == kExitTimedOut            ? "timed out"
                                                              : "interrupted";
         std::fprintf(stderr, "vexalog-cli record: %s after %d readings\n", why, n);

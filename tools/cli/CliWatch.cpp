@@ -16,25 +16,22 @@
 namespace {
 
 // Prints a line whenever the decoded display changes, and the link's comings and goings.
-class CWatchClient final : public IMeterLinkClient {
+class CWatchListener final : public IMeterLinkListener {
 public:
-    void Attach(const CMeterLink& link) { m_link = &link; }
+    explicit CWatchListener(const CMeterLink& link) : m_link(link) {}
 
-    void InvalidatePanel(const PanelRect&) override {}
-    void CurrentValueDecoded() override {}
-    void DisplayValueDecoded(double) override {}
     void BlockDecoded() override
     {
-        if (m_link->Connected() && !m_wasConnected)
+        if (m_link.Connected() && !m_wasConnected)
             Print("connected");
-        m_wasConnected = m_link->Connected();
-        const std::string line = DescribeMeterState(m_link->State());
+        m_wasConnected = m_link.Connected();
+        const std::string line = DescribeMeterState(m_link.State());
         if (line != m_last) {
             m_last = line;
             Print(line);
         }
     }
-    void StopRecording() override
+    void LinkLost() override
     {
         if (m_wasConnected)
             Print("link lost");
@@ -48,7 +45,7 @@ private:
         std::fflush(stdout);
     }
 
-    const CMeterLink* m_link = nullptr;
+    const CMeterLink& m_link;
     bool m_wasConnected = false;
     std::string m_last;
 };
@@ -68,9 +65,9 @@ int RunWatch(const CliOptions& options)
     }
     CConsoleDialogs dialogs;
     CSystemClock clock;
-    CWatchClient client;
-    CMeterLink link(port.iniPath, dialogs, clock, client);
-    client.Attach(link);
+    CMeterLink link(port.iniPath, dialogs, clock);
+    CWatchListener listener(link);
+    link.AddListener(listener);
 
     // Chosen as the program chooses a port: a lost link then watches this
     // port and opens it again when the meter is back.

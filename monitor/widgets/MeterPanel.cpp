@@ -1,6 +1,7 @@
 #include "MeterPanel.h"
 
 #include "PanelBitmaps.h"
+#include "PictureIds.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -11,20 +12,7 @@
 
 namespace {
 
-enum Picture {
-    kFaceLit = 162,
-    kFaceUnlit = 176,
-    kBlankDigit = 148,
-    kDecimalPoint = 140,
-    kClockBackground = 144,
-    kBarBackground = 153,
-    kBarSegment = 146,
-    kUpperStatusBackground = 149,
-    kLowerStatusBackground = 151,
-    kEraser = 163,
-};
-
-constexpr int kDigitIds[10] = {141, 143, 132, 133, 134, 135, 136, 137, 138, 139};
+using namespace PictureId;
 
 struct PictureSize {
     int id;
@@ -33,17 +21,16 @@ struct PictureSize {
 };
 
 constexpr PictureSize kPictureSizes[] = {
-    {kFaceLit, 195, 480}, {kFaceUnlit, 195, 480}, {141, 25, 53}, {143, 25, 53}, {132, 25, 53},
-    {133, 25, 53}, {134, 25, 53}, {135, 25, 53}, {136, 25, 53}, {137, 25, 53}, {138, 25, 53},
-    {139, 25, 53}, {kBlankDigit, 25, 53}, {kDecimalPoint, 7, 8}, {kClockBackground, 110, 24},
-    {kBarBackground, 151, 27}, {kBarSegment, 1, 7}, {kUpperStatusBackground, 104, 10},
-    {kLowerStatusBackground, 112, 13}, {kEraser, 53, 10},
+    {FaceLit, 195, 480}, {FaceUnlit, 195, 480}, {Digit0, 25, 53}, {Digit1, 25, 53}, {Digit2, 25, 53},
+    {Digit3, 25, 53}, {Digit4, 25, 53}, {Digit5, 25, 53}, {Digit6, 25, 53}, {Digit7, 25, 53}, {Digit8, 25, 53},
+    {Digit9, 25, 53}, {BlankDigit, 25, 53}, {DecimalPoint, 7, 8}, {ClockBackground, 110, 24},
+    {BarBackground, 151, 27}, {BarSegment, 1, 7}, {UpperStatusBackground, 104, 10},
+    {LowerStatusBackground, 112, 13}, {Eraser, 53, 10},
 };
 
-// A font sized like the meter software's: `height` is the whole character
-// cell, `width` the average character width (0: the face's own), both in
-// pixels. The faces are named as the meter software names them; Qt substitutes
-// whatever this machine has.
+// A font of the panel: `height` is the whole character cell, `width` the
+// average character width (0: the face's own), both in pixels. Qt substitutes
+// whatever this machine has for the face named.
 QFont PanelFont(const char* face, int height, int width, int weight)
 {
     QFont font(QString::fromLatin1(face));
@@ -61,8 +48,7 @@ QFont PanelFont(const char* face, int height, int width, int weight)
     return font;
 }
 
-// Text placed by the top-left corner of its cell, the way the meter software
-// places it, on a transparent background.
+// Text placed by the top-left corner of its cell, on a transparent background.
 void TextAt(QPainter& painter, int x, int y, const QString& text)
 {
     painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), text);
@@ -124,7 +110,7 @@ CMeterPanel::CMeterPanel()
         }
         m_pictures.emplace(expected.id, std::move(picture));
     }
-    if (const QImage* lit = Find(kFaceLit))
+    if (const QImage* lit = Find(FaceLit))
         m_face = lit->copy();
     else {
         m_face = QImage(kWidth, kHeight, QImage::Format_RGB32);
@@ -140,7 +126,7 @@ QImage CMeterPanel::Picture(int id) const
 
 int CMeterPanel::DigitPictureId(int digit)
 {
-    return digit >= 0 && digit <= 9 ? kDigitIds[digit] : -1;
+    return digit >= 0 && digit <= 9 ? Digits[digit] : -1;
 }
 
 const QImage* CMeterPanel::Find(int id) const
@@ -164,7 +150,7 @@ void CMeterPanel::Blit(QPainter& face, int id, int x, int y, int width, int heig
 void CMeterPanel::Paint(QPainter& screen, const MeterState& state, bool connected)
 {
     if (!connected) {
-        if (const QImage* unlit = Find(kFaceUnlit))
+        if (const QImage* unlit = Find(FaceUnlit))
             screen.drawImage(0, 0, *unlit, 0, 0, kWidth, kHeight);
         return;
     }
@@ -189,11 +175,11 @@ void CMeterPanel::PaintDigits(QPainter& face, const MeterState& state) const
     for (int i = 0; i < 3; ++i) {
         const int digit = state.displayDigits[i];
         // Only the hundreds zero is suppressed.
-        const int id = (i == 0 && digit == 0) ? kBlankDigit : DigitPictureId(digit);
+        const int id = (i == 0 && digit == 0) ? BlankDigit : DigitPictureId(digit);
         if (id > 0)
             Blit(face, id, 45 + 25 * i, 113);
     }
-    Blit(face, kDecimalPoint, 120, 158);
+    Blit(face, DecimalPoint, 120, 158);
     const int tenths = DigitPictureId(state.displayDigits[3]);
     if (tenths > 0)
         Blit(face, tenths, 127, 113);
@@ -201,7 +187,7 @@ void CMeterPanel::PaintDigits(QPainter& face, const MeterState& state) const
 
 void CMeterPanel::PaintClock(QPainter& face, const MeterState& state) const
 {
-    Blit(face, kClockBackground, 41, 88);
+    Blit(face, ClockBackground, 41, 88);
     face.setFont(PanelFont("Time New Roman", 24, 6, 700));
     TextAt(face, 66, 90, QString::fromStdString(state.clockText12));
     face.setFont(PanelFont("Time New Roman", 14, 5, 400));
@@ -210,20 +196,20 @@ void CMeterPanel::PaintClock(QPainter& face, const MeterState& state) const
 
 void CMeterPanel::PaintBarGraph(QPainter& face, const MeterState& state) const
 {
-    Blit(face, kBarBackground, 44, 61);
+    Blit(face, BarBackground, 44, 61);
     const BarGraphLayout layout = LayoutBarGraph(state);
     face.setFont(PanelFont("Time New Roman", 13, 0, 400));
     TextAt(face, 47, 61, layout.leftLabel);
     TextAt(face, layout.rightLabelPos.x(), layout.rightLabelPos.y(), layout.rightLabel);
 
     // The zero mark, then one segment per step, every fifth one doubled above.
-    Blit(face, kBarSegment, 50, 72);
-    Blit(face, kBarSegment, 50, 81);
+    Blit(face, BarSegment, 50, 72);
+    Blit(face, BarSegment, 50, 81);
     for (int k = 1; k <= layout.segments; ++k) {
         const int x = 52 + 2 * (k - 1);
-        Blit(face, kBarSegment, x, 81);
+        Blit(face, BarSegment, x, 81);
         if (k % 5 == 0)
-            Blit(face, kBarSegment, x, 72);
+            Blit(face, BarSegment, x, 72);
     }
 }
 
@@ -231,7 +217,7 @@ void CMeterPanel::PaintStatus(QPainter& face, const MeterState& state) const
 {
     face.setFont(PanelFont("Status New Roman", 10, 6, 400));
 
-    Blit(face, kUpperStatusBackground, 45, 50);
+    Blit(face, UpperStatusBackground, 45, 50);
     if (state.fast)
         TextAt(face, 95, 50, QStringLiteral("FAST"));
     if (state.slow)
@@ -241,7 +227,7 @@ void CMeterPanel::PaintStatus(QPainter& face, const MeterState& state) const
     if (state.min)
         TextAt(face, 70, 50, QStringLiteral("MIN"));
 
-    Blit(face, kLowerStatusBackground, 42, 168);
+    Blit(face, LowerStatusBackground, 42, 168);
     if (state.dBA)
         TextAt(face, 95, 168, QStringLiteral("dBA"));
     if (state.dBC)
@@ -256,9 +242,9 @@ void CMeterPanel::PaintStatus(QPainter& face, const MeterState& state) const
     if (state.over)
         InverseTextAt(face, 120, 40, QStringLiteral("OVER"));
     else
-        Blit(face, kEraser, 98, 40, 51, 10);
+        Blit(face, Eraser, 98, 40, 51, 10);
     if (state.under)
         InverseTextAt(face, 45, 40, QStringLiteral("UNDER"));
     else
-        Blit(face, kEraser, 45, 40, 53, 10);
+        Blit(face, Eraser, 45, 40, 53, 10);
 }

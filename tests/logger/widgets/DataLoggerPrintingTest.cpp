@@ -5,7 +5,7 @@
 #include "CPrintJob.h"
 #include "Clock.h"
 #include "DataLoggerForm.h"
-#include "DataLoggerGraphKit.h"
+#include "drawing/DataLoggerGraphKit.h"
 #include "DataLoggerPrinting.h"
 #include "LoggerBytesKit.h"
 #include "PdfPages.h"

@@ -7,6 +7,7 @@
 #include "CTrafficButton.h"
 #include "Clock.h"
 #include "CommandIds.h"
+#include "ControlIds.h"
 #include "DataFile.h"
 #include "DialogSeam.h"
 #include "OwnerScrollBars.h"
@@ -19,25 +20,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
-
-namespace {
-
-constexpr int kGraphId = 1011;
-constexpr int kTimeStripId = 1051;
-constexpr int kCursorALabelId = 1035;
-constexpr int kCursorBLabelId = 1036;
-
-int PortIndexOf(int id)
-{
-    return id - CommandId::Com1 + 1;
-}
-
-bool IsPortItem(int id)
-{
-    return id >= CommandId::Com1 && id <= CommandId::Com5;
-}
-
-} // namespace
 
 CVexalogView::CVexalogView(IDialogSeam& dialogs, QWidget* parent)
     : CVexalogView(dialogs, Options{}, parent)
@@ -53,7 +35,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     // The graph reports to the graph owner, made just after the controller.
     , m_graph(new CTrafficButton(m_graphOwner, dialogs, this))
     , m_setupRunner(this, dialogs, m_clock)
-    , m_link(m_iniPath, dialogs, m_clock, *this, options.timing)
+    , m_link(m_iniPath, dialogs, m_clock, options.timing)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
                    [this](const DataSample* samples, int count, double rate) {
                        SaveDataFile(m_dialogs, samples, count, rate);
@@ -68,6 +50,8 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
+    m_link.AddListener(m_controller);
+    m_link.AddListener(*this);
     InstallGraphControls();
     ConnectControls();
     connect(&m_link, &CMeterLink::DownloadProgressed, this, [this](int received, int expected) {
@@ -81,22 +65,24 @@ CVexalogView::~CVexalogView()
 {
     // The port in use is remembered for the next start.
     m_link.Link().SaveRememberedPort(m_iniPath);
+    m_link.RemoveListener(*this);
+    m_link.RemoveListener(m_controller);
     delete m_dataLogger;
 }
 
 void CVexalogView::InstallGraphControls()
 {
-    InstallControl(kGraphId, m_graph);
+    InstallControl(ControlId::Graph, m_graph);
     m_graph->Attach();
     m_timeStrip = new CTimeButtom(this);
-    InstallControl(kTimeStripId, m_timeStrip);
+    InstallControl(ControlId::TimeStrip, m_timeStrip);
     m_timeStrip->Attach();
     auto* cursorA = new CStaticCursor(this);
     cursorA->SetIsA(true);
-    InstallControl(kCursorALabelId, cursorA);
+    InstallControl(ControlId::CursorALabel, cursorA);
     auto* cursorB = new CStaticCursor(this);
     cursorB->SetIsB(true);
-    InstallControl(kCursorBLabelId, cursorB);
+    InstallControl(ControlId::CursorBLabel, cursorB);
 }
 
 void CVexalogView::ConnectControls()
@@ -233,98 +219,36 @@ void CVexalogView::ShowSamplingRate(int index)
 
 // ---- commands ----
 
+const CVexalogView::Command* CVexalogView::FindCommand(int id)
+{
+    for (const Command& command : Commands()) {
+        if (command.id == id)
+            return &command;
+    }
+    return nullptr;
+}
+
 bool CVexalogView::HandlesCommand(int id) const
 {
-    switch (id) {
-    case CommandId::Open:
-    case CommandId::DataLogger:
-    case CommandId::SaveAs:
-    case CommandId::ExportData:
-    case CommandId::Run:
-    case CommandId::Stop:
-    case CommandId::Setup:
-    case CommandId::CleanData:
-    case CommandId::Histogram:
-    case CommandId::Line:
-    case CommandId::OtherPort:
-    case CommandId::Print:
-        return true;
-    default:
-        return IsPortItem(id);
-    }
+    return FindCommand(id) != nullptr;
 }
 
 bool CVexalogView::IsCommandEnabled(int id) const
 {
-    switch (id) {
-    case CommandId::Run:
-        return m_controller.CanRun();
-    case CommandId::Stop:
-        return m_controller.CanStop();
-    case CommandId::Setup:
-        return m_controller.CanSetup();
-    case CommandId::Histogram:
-        return m_graphOwner.CanHistogram();
-    case CommandId::Print:
-        return m_graphOwner.CanPrint();
-    case CommandId::DataLogger:
-        return m_controller.CanDataLogger(m_link.Connected()) && !m_link.Download().Busy();
-    case CommandId::ExportData:
-        return !m_export.Busy();
-    default:
-        return HandlesCommand(id);
-    }
+    const Command* command = FindCommand(id);
+    return command != nullptr && (command->enabled == nullptr || command->enabled(*this, id));
 }
 
 bool CVexalogView::IsCommandMarked(int id) const
 {
-    return IsPortItem(id) && m_link.Link().PortMark(PortIndexOf(id));
+    const Command* command = FindCommand(id);
+    return command != nullptr && command->marked != nullptr && command->marked(*this, id);
 }
 
 void CVexalogView::OnCommand(int id)
 {
-    switch (id) {
-    case CommandId::Open:
-        ShowDataLoggerWindow()->ImportData();
-        break;
-    case CommandId::DataLogger:
-        OnDataLogger();
-        break;
-    case CommandId::SaveAs:
-        SaveAs();
-        break;
-    case CommandId::ExportData:
-        m_export.Run(m_controller.Store().Data(), m_controller.Store().Count());
-        break;
-    case CommandId::Run:
-        m_controller.Run();
-        break;
-    case CommandId::Stop:
-        m_controller.Stop();
-        break;
-    case CommandId::Setup:
-        m_controller.Setup();
-        break;
-    case CommandId::CleanData:
-        m_controller.Clean();
-        break;
-    case CommandId::Histogram:
-        m_controller.ShowHistogram();
-        break;
-    case CommandId::Line:
-        m_controller.ShowLine();
-        break;
-    case CommandId::Print:
-        m_controller.Print();
-        break;
-    case CommandId::OtherPort:
-        OnOtherPort();
-        break;
-    default:
-        if (IsPortItem(id))
-            m_link.Link().OnComPort(PortIndexOf(id));
-        break;
-    }
+    if (const Command* command = FindCommand(id))
+        command->run(*this, id);
 }
 
 void CVexalogView::SaveAs()

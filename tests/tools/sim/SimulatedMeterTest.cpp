@@ -2,7 +2,7 @@
 // program's side: the device opened with plain termios.
 #include "SimulatedMeter.h"
 
-#include "../../tools/sim/SimWire.h"
+#include "SimWire.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include "SimulatedMeter.h"
 #include "TempDir.h"
 #include "TrafficGraphPainter.h"
-#include "../../tools/sim/SimWire.h"
+#include "SimWire.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ControlIds.h"
+
 #include <QWidget>
 
 #include <map>
@@ -33,15 +35,15 @@ public:
 
     static constexpr int kWidthDu = 526;
     static constexpr int kHeightDu = 310;
-    static constexpr int kListId = 1043;
-    static constexpr int kTitleId = 1046;
-    static constexpr int kGraphId = 1011;
-    static constexpr int kTimeStripId = 1051;
-    static constexpr int kCursorALabelId = 1035;
-    static constexpr int kCursorBLabelId = 1036;
-    static constexpr int kUndoZoomId = 1037;
-    static constexpr int kHScrollId = 1030;
-    static constexpr int kVScrollId = 1039;
+    static constexpr int kListId = ControlId::RecordSets;
+    static constexpr int kTitleId = ControlId::Title;
+    static constexpr int kGraphId = ControlId::Graph;
+    static constexpr int kTimeStripId = ControlId::TimeStrip;
+    static constexpr int kCursorALabelId = ControlId::CursorALabel;
+    static constexpr int kCursorBLabelId = ControlId::CursorBLabel;
+    static constexpr int kUndoZoomId = ControlId::UndoZoom;
+    static constexpr int kHScrollId = ControlId::HScroll;
+    static constexpr int kVScrollId = ControlId::VScroll;
 
     explicit CDataLoggerForm(QWidget* parent = nullptr);
 

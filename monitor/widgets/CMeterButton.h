@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ControlIds.h"
+#include "MeterState.h"
+#include "PictureIds.h"
+
 #include <QAbstractButton>
 #include <QImage>
 #include <QPoint>
@@ -22,16 +26,17 @@ struct MeterKey {
 };
 
 inline constexpr std::array<MeterKey, 6> kMeterKeys = {{
-    {1023, "REC", QPoint(41, 204), QPoint(40, 204), 154, 0x55},
-    {1024, "FASTSLOW", QPoint(72, 243), QPoint(73, 243), 156, 0x77},
-    {1025, "A/C", QPoint(79, 291), QPoint(79, 292), 157, 0x99},
-    {1026, "MAXMIN", QPoint(56, 327), QPoint(57, 327), 158, 0x11},
-    {1028, "LEVEL", QPoint(79, 373), QPoint(79, 372), 160, 0x88},
-    {1029, "STOP", QPoint(129, 416), QPoint(128, 417), 161, 0x33},
+    {ControlId::KeyRec, "REC", QPoint(41, 204), QPoint(40, 204), PictureId::KeyRec, MeterCommand::Rec},
+    {ControlId::KeyFastSlow, "FASTSLOW", QPoint(72, 243), QPoint(73, 243), PictureId::KeyFastSlow,
+     MeterCommand::FastSlow},
+    {ControlId::KeyAC, "A/C", QPoint(79, 291), QPoint(79, 292), PictureId::KeyAC, MeterCommand::AC},
+    {ControlId::KeyMaxMin, "MAXMIN", QPoint(56, 327), QPoint(57, 327), PictureId::KeyMaxMin, MeterCommand::MaxMin},
+    {ControlId::KeyLevel, "LEVEL", QPoint(79, 373), QPoint(79, 372), PictureId::KeyLevel, MeterCommand::Level},
+    {ControlId::KeyStop, "STOP", QPoint(129, 416), QPoint(128, 417), PictureId::KeyStop, MeterCommand::Stop},
 }};
 
 // The form's seventh key, "Hold": hidden and disabled, no picture, no command.
-inline constexpr int kHoldButtonId = 1027;
+inline constexpr int kHoldButtonId = ControlId::KeyHold;
 
 // A picture key of the meter panel. It draws its picture over its whole
 // area; while held down it stands at its pressed position. Each press sends

@@ -30,13 +30,14 @@ class QScrollBar;
 
 // The main view: the form of the main window with the meter panel on its
 // left. It is the hub of the program: it owns the meter link (serial control,
-// decoder, supervision, watchers), the real-time controller with its store,
-// the panel and its keys, and answers the commands of the menu and toolbar.
-// Everything it does itself is wiring: the logic lives in the link and the
-// controller, which it drives and whose results it shows.
+// decoder, download, supervision, watchers), the real-time controller with its
+// store, the graph owner, the panel and its keys, and answers the commands of
+// the menu and toolbar. Everything it does itself is wiring: the controller
+// listens to the link directly, the view only for the panel's redraws; the
+// logic lives in the link and the controller, whose results it shows.
 class CVexalogView final : public CMainForm,
                            public ICommandTarget,
-                           private IMeterLinkClient,
+                           private IMeterLinkListener,
                            private IStatisticsView,
                            private IRealTimeControlsView,
                            private IGraphOwnerView {
@@ -94,13 +95,20 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // IMeterLinkClient
+    // One command the view answers (ViewCommands.cpp): its id, its enable
+    // rule (always enabled when null), its handler and its radio mark (none
+    // when null).
+    struct Command {
+        int id = 0;
+        bool (*enabled)(const CVexalogView& view, int id) = nullptr;
+        void (*run)(CVexalogView& view, int id) = nullptr;
+        bool (*marked)(const CVexalogView& view, int id) = nullptr;
+    };
+    static std::span<const Command> Commands();
+    static const Command* FindCommand(int id);
+
+    // IMeterLinkListener
     void InvalidatePanel(const PanelRect& rect) override;
-    void CurrentValueDecoded() override { m_controller.CurrentValueDecoded(); }
-    void DisplayValueDecoded(double value) override { m_controller.DisplayValueDecoded(value); }
-    void BlockDecoded() override { m_controller.RefreshStatistics(); }
-    void StopRecording() override { m_controller.Stop(); }
-    void PortOpened() override { m_controller.LinkOpened(); }
 
     // IStatisticsView
     void ShowStatistics(const RealTimeStatisticsTexts& texts) override;

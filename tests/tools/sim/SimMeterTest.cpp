@@ -1,6 +1,6 @@
 // The simulated meter's state machine, driven with made-up times: keys,
 // status tags, clock and display pacing, over/under, and the data logger.
-#include "../../tools/sim/SimMeter.h"
+#include "SimMeter.h"
 
 #include <gtest/gtest.h>
 

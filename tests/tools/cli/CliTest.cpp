@@ -1,7 +1,7 @@
 // The command-line companion run as a user runs it, against the simulated
 // meter on a pseudo-terminal: watch, record into a data file, info on it, and
 // download of the meter's data logger.
-#include "../../tools/sim/SimWire.h"
+#include "SimWire.h"
 #include "ChildProcess.h"
 #include "CommaLocale.h"
 #include "SimulatedMeter.h"
