@@ -1,5 +1,6 @@
 // vexalog-cli export run as a user runs it: a data file into a workbook (read
 // back by xlrd) and into a text file, and the refusals with their reasons.
+#include "CliRun.h"
 #include "TempDir.h"
 #include "XlsTool.h"
 
@@ -13,28 +14,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-CliRun RunCli(const std::string& arguments)
-{
-    const char* cli = std::getenv("VEXALOG_CLI");
-    if (cli == nullptr)
-        return {-1, "VEXALOG_CLI is not set"};
-    CliRun run;
-    FILE* pipe = popen((std::string(cli) + " " + arguments + " 2>&1 </dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 std::string Slurp(const std::string& path)
 {

@@ -1,5 +1,6 @@
 // vexalog-cli print run as a user runs it: a record set of a data file on
 // one page of a PDF file, read back with poppler, and the refusals.
+#include "CliRun.h"
 #include "PdfPages.h"
 #include "TempDir.h"
 
@@ -13,28 +14,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-CliRun RunCli(const std::string& arguments)
-{
-    const char* cli = std::getenv("VEXALOG_CLI");
-    if (cli == nullptr)
-        return {-1, "VEXALOG_CLI is not set"};
-    CliRun run;
-    FILE* pipe = popen((std::string(cli) + " " + arguments + " 2>&1 </dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 TEST(CliPrintTest, PrintsARecordSetOfADataFileOnOnePageAndRefusesWhatItCannotPrint)
 {

@@ -1,6 +1,7 @@
 // The command-line companion run as a user runs it, against the simulated
 // meter on a pseudo-terminal: watch, record into a data file, info on it, and
 // download of the meter's data logger.
+#include "CliRun.h"
 #include "SimWire.h"
 #include "ChildProcess.h"
 #include "CommaLocale.h"
@@ -25,30 +26,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    std::string output; // stdout and stderr together, every byte
-};
-
-// Runs the companion through the shell; environment: "NAME=value " words put before it.
-CliRun RunCli(const std::string& arguments, const std::string& environment = {})
-{
-    const char* cli = std::getenv("VEXALOG_CLI");
-    if (cli == nullptr)
-        return {-1, "VEXALOG_CLI is not set"};
-    CliRun run;
-    FILE* pipe = popen((environment + std::string(cli) + " " + arguments + " 2>&1 </dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[512];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 // The companion left running while the test drives the meter.
 std::unique_ptr<CChildProcess> StartCli(const std::vector<std::string>& arguments,
