@@ -6,6 +6,7 @@
 #include "CTrafficButton.h"
 #include "DataSample.h"
 #include "GraphOwnerModel.h"
+#include "LatestOwnerView.h"
 #include "ScriptedDialogs.h"
 #include "TimeText.h"
 #include "TrafficGraphPainter.h"
@@ -13,6 +14,8 @@
 #include <QImage>
 
 #include <cstdio>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -85,23 +88,12 @@ public:
     int extensions = 0;
 };
 
-class CTestOwnerView final : public IGraphOwnerView {
-public:
-    void ShowReadouts(const GraphReadoutTexts& texts) override { readouts = texts; }
-    void ShowHScrollBar(const HScrollBarState& bar) override { hBar = bar; }
-    void ShowVScrollBar(const VScrollBarState& bar) override { vBar = bar; }
-    void ShowTimeLabels(const std::string& l, const std::string& m, const std::string& r) override
-    {
-        labels = {l, m, r};
-    }
-    void ShowStatusMessage(const std::string& text) override { messages.push_back(text); }
-
-    GraphReadoutTexts readouts;
-    HScrollBarState hBar;
-    VScrollBarState vBar;
-    std::vector<std::string> labels;
-    std::vector<std::string> messages;
-};
+// A calendar that has no time for the dates of "31-12-1901", as where the C
+// library cannot represent them.
+inline std::optional<std::int64_t> RefuseOldDates(std::string_view date, std::string_view time)
+{
+    return date == "31-12-1901" ? std::nullopt : TrySampleCalendarTime(date, time);
+}
 
 // A graph control of the main form's size on its owner model.
 struct TestGraph {
@@ -144,7 +136,7 @@ struct TestGraph {
 
     TestStore store;
     CTestFeed feed;
-    CTestOwnerView view;
+    CLatestOwnerView view;
     CGraphOwnerModel owner{feed, &view};
     CScriptedDialogs dialogs;
     CTrafficButton button{owner, dialogs};

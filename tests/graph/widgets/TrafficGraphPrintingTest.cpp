@@ -142,18 +142,12 @@ TEST_F(TrafficGraphPrintingTest, TheOverviewIsTheScreensWalkAtThePrintedScaleWit
     EXPECT_EQ(chart.trace.back().x(), 583) << "beyond the axis's end at 549";
 }
 
-// Dates of this text have no calendar time, as where the C library cannot
-// represent them.
-std::optional<std::int64_t> RefuseOldDates(std::string_view date, std::string_view time)
-{
-    return date == "31-12-1901" ? std::nullopt : TrySampleCalendarTime(date, time);
-}
 
 TEST(TrafficGraphPrintingTimes, AReadingWithoutCalendarTimeIsLeftOutAndThePageStillPrints)
 {
     TestStore store;
     CTestFeed feed;
-    CTestOwnerView view;
+    CLatestOwnerView view;
     CGraphOwnerModel owner{feed, &view};
     CTrafficGraph graph(owner, nullptr, &RefuseOldDates);
     graph.Attach(kGraphWidth, kGraphHeight);

@@ -228,7 +228,7 @@ TEST_F(TrafficGraphTest, ADragFramesItsRectangleAndNarrowsTheRange)
 {
     // The example: 150 pixels high, from (100, 20) to (160, 40).
     CTestFeed feed;
-    CTestOwnerView view;
+    CLatestOwnerView view;
     CGraphOwnerModel owner{feed, &view};
     CScriptedDialogs dialogs;
     CTrafficButton button(owner, dialogs);
@@ -292,16 +292,11 @@ TEST_F(TrafficGraphTest, AStoreOfWholePagesScrollsFreely)
     EXPECT_EQ(g.owner.GetHScrollPos(), 0);
 }
 
-std::optional<std::int64_t> RefuseOldDates(std::string_view date, std::string_view time)
-{
-    return date == "31-12-1901" ? std::nullopt : TrySampleCalendarTime(date, time);
-}
-
 TEST(TrafficGraphTimes, AReadingWithNoCalendarTimeIsLeftOutAndReportedOnce)
 {
     TestStore store;
     CTestFeed feed;
-    CTestOwnerView view;
+    CLatestOwnerView view;
     CGraphOwnerModel owner{feed, &view};
     CTrafficGraph graph(owner, nullptr, &RefuseOldDates);
     graph.Attach(kGraphWidth, kGraphHeight);

@@ -45,7 +45,7 @@ struct Rendering {
     }
 
     CTestFeed feed;
-    CTestOwnerView view;
+    CLatestOwnerView view;
     CGraphOwnerModel owner{feed, &view};
     CTrafficGraph graph;
     CTrafficGraphPainter drawer;

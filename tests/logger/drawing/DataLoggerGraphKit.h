@@ -7,6 +7,7 @@
 #include "DataLoggerGraph.h"
 #include "DataLoggerPainter.h"
 #include "GraphOwnerModel.h"
+#include "LatestOwnerView.h"
 #include "TimeText.h"
 
 #include <QFont>
@@ -61,24 +62,6 @@ struct TestSet {
     const DataSample* Data() const { return samples.data(); }
 };
 
-class CRecordingOwnerView final : public IGraphOwnerView {
-public:
-    void ShowReadouts(const GraphReadoutTexts& texts) override { readouts = texts; }
-    void ShowHScrollBar(const HScrollBarState& bar) override { hBar = bar; }
-    void ShowVScrollBar(const VScrollBarState& bar) override { vBar = bar; }
-    void ShowTimeLabels(const std::string& l, const std::string& m, const std::string& r) override
-    {
-        labels = {l, m, r};
-    }
-    void ShowStatusMessage(const std::string& text) override { messages.push_back(text); }
-
-    GraphReadoutTexts readouts;
-    HScrollBarState hBar;
-    VScrollBarState vBar;
-    std::vector<std::string> labels;
-    std::vector<std::string> messages;
-};
-
 // The graph on the owner model the DataLogger window gives it.
 struct LoggerGraph {
     explicit LoggerGraph(int width = kLoggerGraphWidth, int height = kLoggerGraphHeight,
@@ -113,7 +96,7 @@ struct LoggerGraph {
     }
 
     CDataLoggerFeed feed;
-    CRecordingOwnerView view;
+    CLatestOwnerView view;
     CGraphOwnerModel owner{feed, &view, ReadoutTimes::AsHanded};
     CDataLoggerGraph graph;
     CDataLoggerPainter drawer;
