@@ -4,35 +4,14 @@
 # zoomed into and its two cursors placed. Needs xvfb, xdotool and
 # imagemagick (apt-get install them).
 set -euo pipefail
-here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${VEXALOG_BUILD:-$here/build}"
+. "$(dirname "$0")/lib/virtual-display.sh"
 out="$here/docs"
 mkdir -p "$out"
-display=":${VEXALOG_XVFB:-97}"
-work="$(mktemp -d)"
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb ${sim:-} ${app:-} 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY="$display"
-sleep 1
+start_display 97 1280x1024x24
 
 # The simulated meter with four sets of 300 readings 2 seconds apart.
-"$build/tools/lx47sim" --link "$work/tty" --level street --logger 4x300@2 --exit-with-parent \
-    <&- >"$work/sim.out" 2>&1 &
-sim=$!
-for _ in $(seq 50); do grep -q '^DEVICE ' "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
-printf '[Port Devices]\n1=%s\n' "$work/tty" >"$work/TempPort.ini"
-(cd "$work" && exec "$build/app/vexalog" --port 1) &
-app=$!
-
-find_window() { # name
-    local id=""
-    for _ in $(seq 50); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
-        sleep 0.2
-    done
-    echo "$id"
-}
+start_meter --level street --logger 4x300@2
+start_program
 main=$(find_window LX47)
 sleep 3                                   # connected, the display mirrored
 xdotool mousemove 150 8 click 1           # DataLogger on the main window's menu bar

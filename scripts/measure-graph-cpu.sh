@@ -13,34 +13,13 @@
 #
 # Needs xvfb and xdotool. VEXALOG_XVFB picks the display number (default 92).
 set -euo pipefail
-here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${VEXALOG_BUILD:-$here/build}"
+. "$(dirname "$0")/lib/virtual-display.sh"
 minutes="${1:-100}"
-display=":${VEXALOG_XVFB:-92}"
-work="$(mktemp -d)"
+start_display 92 1024x768x24
 
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-sim=""
-app=""
-cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null || true
-    [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export DISPLAY="$display"
-sleep 1
-
-"$build/tools/lx47sim" --link "$work/tty" --level street --exit-with-parent <&- >"$work/sim.out" 2>&1 &
-sim=$!
-for _ in $(seq 50); do grep -q '^DEVICE ' "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
-printf '[Port Devices]\n1=%s\n' "$work/tty" >"$work/TempPort.ini"
-(cd "$work" && exec "$build/app/vexalog" --port 1) >/dev/null 2>&1 &
-app=$!
-
-for _ in $(seq 50); do xdotool search --name '^LX47$' >/dev/null 2>&1 && break; sleep 0.2; done
+start_meter --level street
+start_program >/dev/null 2>&1
+find_window LX47 >/dev/null
 sleep 3
 # Sampling Rate 0.1 (the box's first item), then Run on the toolbar.
 xdotool mousemove 545 114 click 1 sleep 0.5 key Home sleep 0.2 key Return sleep 0.5

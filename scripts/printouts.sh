@@ -7,35 +7,15 @@
 # Needs xvfb, xdotool and poppler-utils. VEXALOG_XVFB picks the display
 # number (default 97).
 set -euo pipefail
-here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${VEXALOG_BUILD:-$here/build}"
+. "$(dirname "$0")/lib/virtual-display.sh"
 out="$here/docs"
 mkdir -p "$out"
-display=":${VEXALOG_XVFB:-97}"
-work="$(mktemp -d)"
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb ${sim:-} ${app:-} 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY="$display"
-sleep 1
+start_display 97 1024x768x24
 
-find_window() { # name
-    local id=""
-    for _ in $(seq 50); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
-        sleep 0.2
-    done
-    echo "$id"
-}
-
-"$build/tools/lx47sim" --link "$work/tty" --level street --exit-with-parent <&- >"$work/sim.out" 2>&1 &
-sim=$!
-for _ in $(seq 50); do grep -q '^DEVICE ' "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
-printf '[Port Devices]\n1=%s\n' "$work/tty" >"$work/TempPort.ini"
+start_meter --level street
 # The print dialog offers print.pdf in the working folder when that lies in
 # the home folder.
-(cd "$work" && HOME="$work" exec "$build/app/vexalog" --port 1) &
-app=$!
+start_program HOME="$work"
 main=$(find_window LX47)
 sleep 3
 xdotool mousemove 107 34 click 1          # Run on the toolbar
@@ -55,8 +35,7 @@ sleep 1
 xdotool windowfocus --sync "$dialog" key Return
 for _ in $(seq 50); do [ -s "$work/print.pdf" ] && break; sleep 0.2; done
 pdftoppm -r 60 -png -singlefile "$work/print.pdf" "$out/printout-real-time"
-kill "$app"; wait "$app" 2>/dev/null || true
-app=""
+stop_program
 
 "$build/tools/vexalog-cli" record --device "$work/tty" --interval 0.2 --count 300 --out "$work/street.txt"
 "$build/tools/vexalog-cli" print "$work/street.txt" --pdf "$work/set.pdf"

@@ -6,49 +6,25 @@
 # Needs xvfb, xdotool and imagemagick (apt-get install them). VEXALOG_XVFB
 # picks the display number (default 97).
 set -euo pipefail
-here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${VEXALOG_BUILD:-$here/build}"
+. "$(dirname "$0")/lib/virtual-display.sh"
 out="$here/docs"
 mkdir -p "$out"
-display=":${VEXALOG_XVFB:-97}"
-work="$(mktemp -d)"
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-app=""
-sim=""
-cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null || true
-    [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export DISPLAY="$display"
-sleep 1
-
-window() { # title: waits for a window of that title and prints its id
-    local id=""
-    for _ in $(seq 50); do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
-        sleep 0.2
-    done
-    echo "$id"
-}
+start_display 97 1024x768x24
 
 shoot() { # name
-    window LX47 >/dev/null
+    find_window LX47 >/dev/null
     sleep "${SETTLE:-2}"
     import -window root -crop 820x620+0+0 "$out/$1.png"
 }
 
 keys() { # keys typed into the main window
-    xdotool windowfocus --sync "$(window LX47)"
+    xdotool windowfocus --sync "$(find_window LX47)"
     xdotool key --delay 150 "$@"
 }
 
 shoot_dialog() { # title name
     local id
-    id=$(window "$1")
+    id=$(find_window "$1")
     [ -n "$id" ] || { echo "no window \"$1\"" >&2; return 1; }
     sleep 1
     import -window "$id" "$out/$2.png"
@@ -65,16 +41,11 @@ keys alt+r u # Real Time > Setup
 shoot_dialog "Real-Time Setup" setup-dialog
 keys alt+c Up Return # Com Port > Other
 shoot_dialog Port port-dialog
-kill "$app"; wait "$app" 2>/dev/null || true
-app=""
+stop_program
 
 # The simulated meter on Com1, in a folder of its own.
-"$build/tools/lx47sim" --link "$work/tty" --level street --exit-with-parent <&- >"$work/sim.out" 2>&1 &
-sim=$!
-for _ in $(seq 50); do grep -q '^DEVICE ' "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
-printf '[Port Devices]\n1=%s\n' "$work/tty" >"$work/TempPort.ini"
-(cd "$work" && exec "$build/app/vexalog" --port 1) &
-app=$!
+start_meter --level street
+start_program
 SETTLE=3 shoot main-window-connected-idle
 
 # Recording for a minute: the overview.
