@@ -1,0 +1,293 @@
+#include "acoustics/Indicators.h"
+
+#include "acoustics/LocalClock.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// 10^(L/10) of every 0.1 dB bin, so that no reading needs a power.
+const std::vector<double>& BinEnergies()
+{
+    static const std::vector<double> table = [] {
+        std::vector<double> energies(kLevelBins);
+        for (int i = 0; i < kLevelBins; ++i)
+            energies[static_cast<std::size_t>(i)] = std::pow(10.0, (i + kLowestTenths) / 100.0);
+        return energies;
+    }();
+    return table;
+}
+
+double LevelOf(double energy, double seconds)
+{
+    return 10.0 * std::log10(energy / seconds);
+}
+
+double TenthsLevel(int tenths)
+{
+    return tenths / 10.0;
+}
+
+// Sums of time measured below 100 % that still count as whole (a day of
+// readings adds up its seconds in floating point).
+constexpr double kWhole = 1.0 - 1e-9;
+
+enum class DayPeriod { Day, Evening, Night };
+
+DayPeriod PeriodOfHour(int hourOfDay)
+{
+    if (hourOfDay >= 7 && hourOfDay < 19)
+        return DayPeriod::Day;
+    if (hourOfDay >= 19 && hourOfDay < 23)
+        return DayPeriod::Evening;
+    return DayPeriod::Night;
+}
+
+std::string Percent(double share)
+{
+    const long tenths = std::lround(share * 1000.0);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " %";
+}
+
+} // namespace
+
+double NoiseIndicators::Exceeded(int percent) const
+{
+    for (std::size_t i = 0; i < kExceedancePercents.size(); ++i)
+        if (kExceedancePercents[i] == percent)
+            return exceeded[i];
+    return 0.0;
+}
+
+CLevelAccumulator::CLevelAccumulator() : m_seconds(kLevelBins, 0.0)
+{
+    BinEnergies();
+}
+
+CLevelAccumulator::Hour& CLevelAccumulator::HourAt(double t)
+{
+    if (m_hour < m_hours.size()) {
+        Hour& last = m_hours[m_hour];
+        if (t >= static_cast<double>(last.start) && t < static_cast<double>(last.start + 3600))
+            return last;
+        // The common step: on into the next hour already known.
+        if (m_hour + 1 < m_hours.size()) {
+            Hour& next = m_hours[m_hour + 1];
+            if (t >= static_cast<double>(next.start) && t < static_cast<double>(next.start + 3600)) {
+                ++m_hour;
+                return next;
+            }
+        }
+    }
+    const auto second = static_cast<std::int64_t>(std::floor(t));
+    const LocalHour local = LocalHourOf(second);
+    const auto at = std::lower_bound(m_hours.begin(), m_hours.end(), local.start,
+                                     [](const Hour& h, std::int64_t start) { return h.start < start; });
+    m_hour = static_cast<std::size_t>(at - m_hours.begin());
+    if (at == m_hours.end() || at->start != local.start)
+        m_hours.insert(at, Hour{local.start, local.hourOfDay, 0.0, 0.0});
+    return m_hours[m_hour];
+}
+
+void CLevelAccumulator::Add(int tenths, std::int64_t readingTime, double start, double duration)
+{
+    const int bin = tenths - kLowestTenths;
+    const double energy = BinEnergies()[static_cast<std::size_t>(bin)];
+    m_seconds[static_cast<std::size_t>(bin)] += duration;
+    m_measured += duration;
+    if (m_timed == 0) {
+        m_earliest = m_latest = readingTime;
+        m_maxTenths = m_minTenths = tenths;
+        m_maxTime = m_minTime = readingTime;
+        m_end = start + duration;
+    } else {
+        m_earliest = std::min(m_earliest, readingTime);
+        m_latest = std::max(m_latest, readingTime);
+        m_end = std::max(m_end, start + duration);
+        if (tenths > m_maxTenths) {
+            m_maxTenths = tenths;
+            m_maxTime = readingTime;
+        }
+        if (tenths < m_minTenths) {
+            m_minTenths = tenths;
+            m_minTime = readingTime;
+        }
+    }
+    ++m_timed;
+    ++m_readings;
+    // The span's time goes to the clock hours it covers.
+    double t = start;
+    const double until = start + duration;
+    while (t < until) {
+        Hour& hour = HourAt(t);
+        const double part = std::min(until, static_cast<double>(hour.start + 3600)) - t;
+        hour.seconds += part;
+        hour.energy += part * energy;
+        t += part;
+    }
+}
+
+NoiseIndicators CLevelAccumulator::Result(Weighting weighting) const
+{
+    NoiseIndicators out;
+    out.weighting = weighting;
+    out.readings = m_readings;
+    out.readingsLeftOut = m_leftOut;
+    if (m_timed < 2 || m_latest <= m_earliest || !(m_measured > 0.0))
+        return out;
+    out.enough = true;
+    out.start = m_earliest;
+    out.end = m_end;
+    out.measured = m_measured;
+    out.maximum = {TenthsLevel(m_maxTenths), m_maxTime};
+    out.minimum = {TenthsLevel(m_minTenths), m_minTime};
+
+    const std::vector<double>& energies = BinEnergies();
+    double energy = 0.0;
+    for (std::size_t i = 0; i < m_seconds.size(); ++i)
+        energy += m_seconds[i] * energies[i];
+    out.leq = LevelOf(energy, m_measured);
+    out.sel = out.leq + 10.0 * std::log10(m_measured);
+
+    // Ln is the nearest-rank (100 - n)th percentile of the time-weighted
+    // levels: the lowest level at or below which that share of the time lies.
+    for (std::size_t k = 0; k < kExceedancePercents.size(); ++k) {
+        const double share = (100 - kExceedancePercents[k]) / 100.0;
+        const double wanted = share * m_measured - 1e-9 * m_measured;
+        double below = 0.0;
+        int tenths = m_maxTenths;
+        for (int bin = m_minTenths - kLowestTenths; bin <= m_maxTenths - kLowestTenths; ++bin) {
+            below += m_seconds[static_cast<std::size_t>(bin)];
+            if (below >= wanted) {
+                tenths = bin + kLowestTenths;
+                break;
+            }
+        }
+        out.exceeded[k] = TenthsLevel(tenths);
+    }
+
+    struct PeriodSum {
+        double energy = 0.0;
+        double seconds = 0.0;
+    };
+    PeriodSum periods[3];
+    double slot[24] = {};
+    for (const Hour& hour : m_hours) {
+        if (hour.seconds <= 0.0)
+            continue;
+        out.hourly.push_back({hour.start, LevelOf(hour.energy, hour.seconds), std::min(1.0, hour.seconds / 3600.0)});
+        PeriodSum& sum = periods[static_cast<int>(PeriodOfHour(hour.hourOfDay))];
+        sum.energy += hour.energy;
+        sum.seconds += hour.seconds;
+        slot[hour.hourOfDay] += hour.seconds;
+    }
+    PeriodLevel* levels[3] = {&out.day, &out.evening, &out.night};
+    double covered[3] = {};
+    for (int h = 0; h < 24; ++h)
+        covered[static_cast<int>(PeriodOfHour(h))] += std::min(slot[h], 3600.0);
+    const double lengths[3] = {12 * 3600.0, 4 * 3600.0, 8 * 3600.0};
+    for (int p = 0; p < 3; ++p) {
+        if (periods[p].seconds <= 0.0)
+            continue;
+        levels[p]->measured = true;
+        levels[p]->leq = LevelOf(periods[p].energy, periods[p].seconds);
+        levels[p]->coverage = covered[p] / lengths[p];
+    }
+    if (out.day.coverage >= kWhole && out.evening.coverage >= kWhole && out.night.coverage >= kWhole) {
+        out.lden = 10.0 * std::log10((12.0 * std::pow(10.0, out.day.leq / 10.0) +
+                                      4.0 * std::pow(10.0, (out.evening.leq + 5.0) / 10.0) +
+                                      8.0 * std::pow(10.0, (out.night.leq + 10.0) / 10.0)) /
+                                     24.0);
+    } else {
+        out.ldenMissing = "day " + Percent(out.day.coverage) + ", evening " + Percent(out.evening.coverage) +
+                          ", night " + Percent(out.night.coverage) + " measured; Lden needs all three whole";
+    }
+    return out;
+}
+
+CLiveIndicators::CLiveIndicators(double period)
+    : m_period(std::isfinite(period) && period > 0.0 ? period : 0.0), m_gap(std::max(3.0 * m_period, 1.0))
+{
+    m_group.reserve(16);
+}
+
+void CLiveIndicators::Add(const TimedLevel& reading)
+{
+    const int w = static_cast<int>(reading.weighting);
+    if (std::find(m_seen.begin(), m_seen.end(), reading.weighting) == m_seen.end())
+        m_seen.push_back(reading.weighting);
+    const double scaled = reading.level * 10.0;
+    if (reading.time == kNoCalendarTime || m_period <= 0.0 || !(scaled >= kLowestTenths - 0.5) ||
+        !(scaled < kHighestTenths + 0.5)) {
+        m_sums[static_cast<std::size_t>(w)].AddLeftOut();
+        return;
+    }
+    const int tenths = static_cast<int>(std::lround(scaled));
+    if (!m_group.empty() && reading.time != m_groupTime) {
+        Flush(m_sums, m_group, m_groupTime, reading.time, m_period, m_gap);
+        m_group.clear();
+    }
+    m_groupTime = reading.time;
+    m_group.push_back({tenths, reading.weighting});
+}
+
+void CLiveIndicators::Flush(std::array<CLevelAccumulator, 3>& sums, const std::vector<Pending>& group,
+                            std::int64_t groupTime, std::int64_t next, double period, double gap)
+{
+    const double k = static_cast<double>(group.size());
+    double each = period;
+    if (next != kNoCalendarTime && next > groupTime) {
+        const double step = static_cast<double>(next - groupTime);
+        if (step <= gap)
+            each = step / k;
+    }
+    double start = static_cast<double>(groupTime);
+    for (const Pending& p : group) {
+        sums[static_cast<std::size_t>(p.weighting)].Add(p.tenths, groupTime, start, each);
+        start += each;
+    }
+}
+
+NoiseIndicators CLiveIndicators::Result(Weighting weighting) const
+{
+    const auto w = static_cast<std::size_t>(weighting);
+    bool pending = false;
+    for (const Pending& p : m_group)
+        pending = pending || p.weighting == weighting;
+    if (!pending)
+        return m_sums[w].Result(weighting);
+    std::array<CLevelAccumulator, 3> sums = m_sums;
+    Flush(sums, m_group, m_groupTime, kNoCalendarTime, m_period, m_gap);
+    return sums[w].Result(weighting);
+}
+
+NoiseIndicators ComputeIndicators(const std::vector<TimedLevel>& readings, double period, Weighting weighting)
+{
+    CLiveIndicators live(period);
+    for (const TimedLevel& reading : readings)
+        live.Add(reading);
+    return live.Result(weighting);
+}
+
+Weighting WeightingOfUnit(std::string_view unit)
+{
+    if (unit == "dBA")
+        return Weighting::A;
+    if (unit == "dBC")
+        return Weighting::C;
+    return Weighting::Other;
+}
+
+const char* LeqName(Weighting weighting)
+{
+    switch (weighting) {
+    case Weighting::A:
+        return "LAeq";
+    case Weighting::C:
+        return "LCeq";
+    case Weighting::Other:
+        break;
+    }
+    return "Leq";
+}
