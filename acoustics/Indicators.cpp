@@ -60,42 +60,48 @@ double NoiseIndicators::Exceeded(int percent) const
     return 0.0;
 }
 
-CLevelAccumulator::CLevelAccumulator() : m_seconds(kLevelBins, 0.0)
+CLevelAccumulator::CLevelAccumulator() : m_seconds(kLevelBins, 0.0), m_energies(BinEnergies().data()) {}
+
+void CLevelAccumulator::SettleHour()
 {
-    BinEnergies();
+    if (m_hour < m_hours.size()) {
+        m_hours[m_hour].seconds += m_hourSeconds;
+        m_hours[m_hour].energy += m_hourEnergy;
+    }
+    m_hourSeconds = 0.0;
+    m_hourEnergy = 0.0;
 }
 
 CLevelAccumulator::Hour& CLevelAccumulator::HourAt(double t)
 {
-    if (m_hour < m_hours.size()) {
-        Hour& last = m_hours[m_hour];
-        if (t >= static_cast<double>(last.start) && t < static_cast<double>(last.start + 3600))
-            return last;
-        // The common step: on into the next hour already known.
-        if (m_hour + 1 < m_hours.size()) {
-            Hour& next = m_hours[m_hour + 1];
-            if (t >= static_cast<double>(next.start) && t < static_cast<double>(next.start + 3600)) {
-                ++m_hour;
-                return next;
-            }
-        }
-    }
+    if (m_hour < m_hours.size() && t >= m_hourFrom && t < m_hourTo)
+        return m_hours[m_hour];
+    SettleHour();
     const auto second = static_cast<std::int64_t>(std::floor(t));
-    const LocalHour local = LocalHourOf(second);
-    const auto at = std::lower_bound(m_hours.begin(), m_hours.end(), local.start,
-                                     [](const Hour& h, std::int64_t start) { return h.start < start; });
-    m_hour = static_cast<std::size_t>(at - m_hours.begin());
-    if (at == m_hours.end() || at->start != local.start)
-        m_hours.insert(at, Hour{local.start, local.hourOfDay, 0.0, 0.0});
-    return m_hours[m_hour];
+    std::size_t at = m_hours.size();
+    // The common step: on into the next hour already known.
+    if (m_hour + 1 < m_hours.size() && second >= m_hours[m_hour + 1].start &&
+        second < m_hours[m_hour + 1].start + 3600) {
+        at = m_hour + 1;
+    } else {
+        const LocalHour local = LocalHourOf(second);
+        const auto found = std::lower_bound(m_hours.begin(), m_hours.end(), local.start,
+                                            [](const Hour& h, std::int64_t start) { return h.start < start; });
+        at = static_cast<std::size_t>(found - m_hours.begin());
+        if (found == m_hours.end() || found->start != local.start)
+            m_hours.insert(found, Hour{local.start, local.hourOfDay, 0.0, 0.0});
+    }
+    m_hour = at;
+    m_hourFrom = static_cast<double>(m_hours[at].start);
+    m_hourTo = m_hourFrom + 3600.0;
+    return m_hours[at];
 }
 
-void CLevelAccumulator::Add(int tenths, std::int64_t readingTime, double start, double duration)
+void CLevelAccumulator::AddAcrossHours(int tenths, std::int64_t readingTime, double start, double duration)
 {
-    const int bin = tenths - kLowestTenths;
-    const double energy = BinEnergies()[static_cast<std::size_t>(bin)];
-    m_seconds[static_cast<std::size_t>(bin)] += duration;
-    m_measured += duration;
+    const auto bin = static_cast<std::size_t>(tenths - kLowestTenths);
+    const double energy = m_energies[bin];
+    m_seconds[bin] += duration;
     if (m_timed == 0) {
         m_earliest = m_latest = readingTime;
         m_maxTenths = m_minTenths = tenths;
@@ -115,46 +121,121 @@ void CLevelAccumulator::Add(int tenths, std::int64_t readingTime, double start, 
         }
     }
     ++m_timed;
-    ++m_readings;
     // The span's time goes to the clock hours it covers.
     double t = start;
     const double until = start + duration;
     while (t < until) {
         Hour& hour = HourAt(t);
-        const double part = std::min(until, static_cast<double>(hour.start + 3600)) - t;
+        const double part = std::min(until, m_hourTo) - t;
         hour.seconds += part;
         hour.energy += part * energy;
         t += part;
     }
 }
 
+std::size_t CLevelAccumulator::AddSteady(const TimedLevel* readings, std::size_t count, Weighting weighting,
+                                         double gap, int* tenths, std::int64_t* time)
+{
+    if (m_timed == 0)
+        return 0;
+    double* const bins = m_seconds.data();
+    const double* const energies = m_energies;
+    const double from = m_hourFrom;
+    const double to = m_hourTo;
+    double hourSeconds = m_hourSeconds;
+    double hourEnergy = m_hourEnergy;
+    std::int64_t timed = m_timed;
+    std::int64_t earliest = m_earliest;
+    std::int64_t latest = m_latest;
+    double end = m_end;
+    int maxTenths = m_maxTenths;
+    std::int64_t maxTime = m_maxTime;
+    int minTenths = m_minTenths;
+    std::int64_t minTime = m_minTime;
+    int pending = *tenths;
+    std::int64_t at = *time;
+    const std::int64_t first = at;
+    if (static_cast<double>(at) < from)
+        return 0;
+    // Whole seconds from here: a step from 1 to the gap, and not past the hour.
+    const auto longest = static_cast<std::uint64_t>(std::floor(gap));
+    const auto last = static_cast<std::int64_t>(to);
+    std::size_t i = 0;
+    for (; i < count; ++i) {
+        const TimedLevel& next = readings[i];
+        const double scaled = next.level * 10.0;
+        const std::uint64_t whole = static_cast<std::uint64_t>(next.time) - static_cast<std::uint64_t>(at);
+        if (next.weighting != weighting || whole - 1 >= longest || next.time > last || !(scaled >= 0.0) ||
+            !(scaled < kHighestTenths + 0.5))
+            break;
+        const auto step = static_cast<double>(whole);
+        const auto bin = static_cast<std::size_t>(pending - kLowestTenths);
+        bins[bin] += step;
+        hourSeconds += step;
+        hourEnergy += step * energies[bin];
+        if (pending > maxTenths) {
+            maxTenths = pending;
+            maxTime = at;
+        }
+        if (pending < minTenths) {
+            minTenths = pending;
+            minTime = at;
+        }
+        pending = static_cast<int>(scaled + 0.5);
+        at = next.time;
+    }
+    // Times only rise in the loop: its first and last readings bound them.
+    if (i > 0) {
+        timed += static_cast<std::int64_t>(i);
+        earliest = std::min(earliest, first);
+        latest = std::max(latest, i >= 2 ? readings[i - 2].time : first);
+        end = std::max(end, static_cast<double>(at));
+    }
+    m_hourSeconds = hourSeconds;
+    m_hourEnergy = hourEnergy;
+    m_timed = timed;
+    m_earliest = earliest;
+    m_latest = latest;
+    m_end = end;
+    m_maxTenths = maxTenths;
+    m_maxTime = maxTime;
+    m_minTenths = minTenths;
+    m_minTime = minTime;
+    *tenths = pending;
+    *time = at;
+    return i;
+}
+
 NoiseIndicators CLevelAccumulator::Result(Weighting weighting) const
 {
     NoiseIndicators out;
     out.weighting = weighting;
-    out.readings = m_readings;
+    out.readings = m_timed + m_leftOut;
     out.readingsLeftOut = m_leftOut;
-    if (m_timed < 2 || m_latest <= m_earliest || !(m_measured > 0.0))
+    // Summed here rather than reading by reading: the bins hold every second.
+    double measured = 0.0;
+    for (const double seconds : m_seconds)
+        measured += seconds;
+    if (m_timed < 2 || m_latest <= m_earliest || !(measured > 0.0))
         return out;
     out.enough = true;
     out.start = m_earliest;
     out.end = m_end;
-    out.measured = m_measured;
+    out.measured = measured;
     out.maximum = {TenthsLevel(m_maxTenths), m_maxTime};
     out.minimum = {TenthsLevel(m_minTenths), m_minTime};
 
-    const std::vector<double>& energies = BinEnergies();
     double energy = 0.0;
     for (std::size_t i = 0; i < m_seconds.size(); ++i)
-        energy += m_seconds[i] * energies[i];
-    out.leq = LevelOf(energy, m_measured);
-    out.sel = out.leq + 10.0 * std::log10(m_measured);
+        energy += m_seconds[i] * m_energies[i];
+    out.leq = LevelOf(energy, measured);
+    out.sel = out.leq + 10.0 * std::log10(measured);
 
     // Ln is the nearest-rank (100 - n)th percentile of the time-weighted
     // levels: the lowest level at or below which that share of the time lies.
     for (std::size_t k = 0; k < kExceedancePercents.size(); ++k) {
         const double share = (100 - kExceedancePercents[k]) / 100.0;
-        const double wanted = share * m_measured - 1e-9 * m_measured;
+        const double wanted = share * measured - 1e-9 * measured;
         double below = 0.0;
         int tenths = m_maxTenths;
         for (int bin = m_minTenths - kLowestTenths; bin <= m_maxTenths - kLowestTenths; ++bin) {
@@ -173,7 +254,12 @@ NoiseIndicators CLevelAccumulator::Result(Weighting weighting) const
     };
     PeriodSum periods[3];
     double slot[24] = {};
-    for (const Hour& hour : m_hours) {
+    std::vector<Hour> hours = m_hours;
+    if (m_hour < hours.size()) {
+        hours[m_hour].seconds += m_hourSeconds;
+        hours[m_hour].energy += m_hourEnergy;
+    }
+    for (const Hour& hour : hours) {
         if (hour.seconds <= 0.0)
             continue;
         out.hourly.push_back({hour.start, LevelOf(hour.energy, hour.seconds), std::min(1.0, hour.seconds / 3600.0)});
@@ -214,22 +300,55 @@ CLiveIndicators::CLiveIndicators(double period)
 
 void CLiveIndicators::Add(const TimedLevel& reading)
 {
-    const int w = static_cast<int>(reading.weighting);
-    if (std::find(m_seen.begin(), m_seen.end(), reading.weighting) == m_seen.end())
+    const auto w = static_cast<unsigned>(reading.weighting);
+    if ((m_seenMask & (1u << w)) == 0) {
+        m_seenMask |= 1u << w;
         m_seen.push_back(reading.weighting);
+    }
     const double scaled = reading.level * 10.0;
     if (reading.time == kNoCalendarTime || m_period <= 0.0 || !(scaled >= kLowestTenths - 0.5) ||
         !(scaled < kHighestTenths + 0.5)) {
-        m_sums[static_cast<std::size_t>(w)].AddLeftOut();
+        m_sums[w].AddLeftOut();
         return;
     }
-    const int tenths = static_cast<int>(std::lround(scaled));
-    if (!m_group.empty() && reading.time != m_groupTime) {
-        Flush(m_sums, m_group, m_groupTime, reading.time, m_period, m_gap);
+    // Rounded half away from zero, as the meter's tenths are written.
+    const int tenths = static_cast<int>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
+    const std::int64_t time = reading.time;
+    if (m_group.size() == 1 && time != m_groupTime) {
+        // One reading in its second: it stands until this one, or for a
+        // period across a break or a clock gone back.
+        const Pending& last = m_group.front();
+        const std::int64_t step = time - m_groupTime;
+        const double each = step > 0 && static_cast<double>(step) <= m_gap ? static_cast<double>(step) : m_period;
+        m_sums[static_cast<std::size_t>(last.weighting)].Add(last.tenths, m_groupTime,
+                                                              static_cast<double>(m_groupTime), each);
+        m_group.front() = {tenths, reading.weighting};
+        m_groupTime = time;
+        return;
+    }
+    if (!m_group.empty() && time != m_groupTime) {
+        Flush(m_sums, m_group, m_groupTime, time, m_period, m_gap);
         m_group.clear();
     }
-    m_groupTime = reading.time;
+    m_groupTime = time;
     m_group.push_back({tenths, reading.weighting});
+}
+
+void CLiveIndicators::Add(const TimedLevel* readings, std::size_t count)
+{
+    std::size_t i = 0;
+    while (i < count) {
+        if (m_group.size() == 1) {
+            Pending& last = m_group.front();
+            const std::size_t taken = m_sums[static_cast<std::size_t>(last.weighting)].AddSteady(
+                readings + i, count - i, last.weighting, m_gap, &last.tenths, &m_groupTime);
+            i += taken;
+            if (i == count)
+                break;
+        }
+        Add(readings[i]);
+        ++i;
+    }
 }
 
 void CLiveIndicators::Flush(std::array<CLevelAccumulator, 3>& sums, const std::vector<Pending>& group,
@@ -265,8 +384,7 @@ NoiseIndicators CLiveIndicators::Result(Weighting weighting) const
 NoiseIndicators ComputeIndicators(const std::vector<TimedLevel>& readings, double period, Weighting weighting)
 {
     CLiveIndicators live(period);
-    for (const TimedLevel& reading : readings)
-        live.Add(reading);
+    live.Add(readings.data(), readings.size());
     return live.Result(weighting);
 }
 

@@ -83,11 +83,43 @@ class CLevelAccumulator {
 public:
     CLevelAccumulator();
 
-    void AddLeftOut() { ++m_readings; ++m_leftOut; }
+    void AddLeftOut() { ++m_leftOut; }
     // tenths: level in 0.1 dB from kLowestTenths to kHighestTenths.
-    void Add(int tenths, std::int64_t readingTime, double start, double duration);
+    void Add(int tenths, std::int64_t readingTime, double start, double duration)
+    {
+        const auto bin = static_cast<std::size_t>(tenths - kLowestTenths);
+        const double until = start + duration;
+        // Most readings fall inside the hour of the reading before.
+        if (m_timed == 0 || start < m_hourFrom || until > m_hourTo) {
+            AddAcrossHours(tenths, readingTime, start, duration);
+            return;
+        }
+        m_seconds[bin] += duration;
+        m_hourSeconds += duration;
+        m_hourEnergy += duration * m_energies[bin];
+        ++m_timed;
+        m_earliest = readingTime < m_earliest ? readingTime : m_earliest;
+        m_latest = readingTime > m_latest ? readingTime : m_latest;
+        m_end = until > m_end ? until : m_end;
+        if (tenths > m_maxTenths) {
+            m_maxTenths = tenths;
+            m_maxTime = readingTime;
+        }
+        if (tenths < m_minTenths) {
+            m_minTenths = tenths;
+            m_minTime = readingTime;
+        }
+    }
 
     NoiseIndicators Result(Weighting weighting) const;
+
+    // The steady case of a run, kept in registers: the pending reading
+    // (*tenths at *time) is added for the time until the next one as long as
+    // the next one has a time, a level in range and this weighting, comes
+    // later by no more than gap and within the same clock hour. Returns how
+    // many of readings were taken; the last one taken is left pending.
+    std::size_t AddSteady(const TimedLevel* readings, std::size_t count, Weighting weighting, double gap, int* tenths,
+                          std::int64_t* time);
 
 private:
     struct Hour {
@@ -96,15 +128,21 @@ private:
         double seconds = 0.0;
         double energy = 0.0;
     };
+    void AddAcrossHours(int tenths, std::int64_t readingTime, double start, double duration);
     Hour& HourAt(double t);
+    // The running sums of the current hour go back to its entry.
+    void SettleHour();
 
     std::vector<double> m_seconds; // time spent in each 0.1 dB bin
     std::vector<Hour> m_hours;     // in order of start
     std::size_t m_hour = 0;        // the hour the last span ended in
-    std::int64_t m_readings = 0;
+    double m_hourFrom = 0.0;       // that hour's span, and what it gathered
+    double m_hourTo = 0.0;         // since its entry was last brought up to date
+    double m_hourSeconds = 0.0;
+    double m_hourEnergy = 0.0;
+    const double* m_energies;      // 10^(L/10) of each bin
     std::int64_t m_leftOut = 0;
     std::int64_t m_timed = 0;
-    double m_measured = 0.0;
     std::int64_t m_earliest = 0;
     std::int64_t m_latest = 0;
     double m_end = 0.0;
@@ -122,6 +160,8 @@ public:
     explicit CLiveIndicators(double period);
 
     void Add(const TimedLevel& reading);
+    // The same as adding each in turn, faster.
+    void Add(const TimedLevel* readings, std::size_t count);
 
     // The weightings seen so far, in order of their first reading.
     const std::vector<Weighting>& Weightings() const { return m_seen; }
@@ -145,6 +185,7 @@ private:
     std::vector<Pending> m_group; // readings of the second at m_groupTime
     std::int64_t m_groupTime = 0;
     std::vector<Weighting> m_seen;
+    unsigned m_seenMask = 0;
 };
 
 // The indicators of one weighting in a run of readings, as CLiveIndicators

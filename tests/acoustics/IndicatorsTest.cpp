@@ -83,6 +83,37 @@ std::vector<TimedLevel> Join(std::vector<TimedLevel> a, const std::vector<TimedL
 
 const std::int64_t kNoon = Utc(2024, 3, 7, 12);
 
+// The run added one reading at a time, as the recorder adds them.
+NoiseIndicators OneByOne(const std::vector<TimedLevel>& readings, double period, Weighting weighting)
+{
+    CLiveIndicators live(period);
+    for (const TimedLevel& reading : readings)
+        live.Add(reading);
+    return live.Result(weighting);
+}
+
+// A run handed over whole takes a faster road: it must end in the same place.
+void ExpectSameAsOneByOne(const NoiseIndicators& n, const std::vector<TimedLevel>& readings, double period)
+{
+    const NoiseIndicators one = OneByOne(readings, period, n.weighting);
+    ASSERT_EQ(one.enough, n.enough);
+    EXPECT_EQ(one.readings, n.readings);
+    EXPECT_EQ(one.readingsLeftOut, n.readingsLeftOut);
+    EXPECT_NEAR(one.leq, n.leq, 1e-9);
+    EXPECT_NEAR(one.measured, n.measured, 1e-9);
+    EXPECT_EQ(one.start, n.start);
+    EXPECT_DOUBLE_EQ(one.end, n.end);
+    EXPECT_EQ(one.maximum.time, n.maximum.time);
+    EXPECT_EQ(one.minimum.time, n.minimum.time);
+    EXPECT_EQ(one.exceeded, n.exceeded);
+    ASSERT_EQ(one.hourly.size(), n.hourly.size());
+    for (std::size_t i = 0; i < n.hourly.size(); ++i) {
+        EXPECT_EQ(one.hourly[i].hourStart, n.hourly[i].hourStart);
+        EXPECT_NEAR(one.hourly[i].leq, n.hourly[i].leq, 1e-9);
+        EXPECT_NEAR(one.hourly[i].coverage, n.hourly[i].coverage, 1e-12);
+    }
+}
+
 } // namespace
 
 TEST(Indicators, MatchTheLevelsWorkedOutByHand)
@@ -122,6 +153,15 @@ TEST(Indicators, MatchTheLevelsWorkedOutByHand)
         // The clock going back leaves the reading before it one period.
         {"the clock going back", Join(Evenly({60.0, 60.0}, kNoon, 5), Evenly({80.0, 80.0}, kNoon - 100, 5)), 5.0,
          {{leq, 77.03}, {measured, 20.0}}},
+        // Nothing worked out by hand: every rule at once, for both roads.
+        {"a rough run",
+         {{60.0, kNoon, Weighting::A}, {61.0, kNoon + 1, Weighting::A}, {62.0, kNoon + 1, Weighting::A},
+          {-3.0, kNoon + 2, Weighting::A}, {70.0, kNoCalendarTime, Weighting::A}, {90.0, kNoon + 3, Weighting::C},
+          {64.0, kNoon + 4, Weighting::A}, {65.0, kNoon + 3590, Weighting::A}, {66.0, kNoon + 3599, Weighting::A},
+          {67.0, kNoon + 3601, Weighting::A}, {68.0, kNoon + 3500, Weighting::A}, {1e9, kNoon + 3501, Weighting::A},
+          {69.0, kNoon + 3502, Weighting::A}, {70.0, kNoon + 3503, Weighting::A}},
+         1.0,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -129,6 +169,7 @@ TEST(Indicators, MatchTheLevelsWorkedOutByHand)
         ASSERT_TRUE(n.enough);
         for (const auto& [get, value] : c.expected)
             EXPECT_NEAR(get(n), value, 0.005);
+        ExpectSameAsOneByOne(n, c.readings, c.period);
     }
 }
 
@@ -143,6 +184,7 @@ TEST(Indicators, DayEveningAndNightFollowTheLocalClockAcrossMidnight)
              Evenly(Repeat(70.0, 60), tenPm + 9 * 3600, 60));
     const NoiseIndicators n = ComputeIndicators(readings, 60.0, Weighting::A);
     ASSERT_TRUE(n.enough);
+    ExpectSameAsOneByOne(n, readings, 60.0);
     EXPECT_NEAR(n.evening.leq, 60.0, 1e-9);
     EXPECT_NEAR(n.night.leq, 50.0, 1e-9);
     EXPECT_NEAR(n.day.leq, 70.0, 1e-9);
@@ -203,6 +245,7 @@ TEST(Indicators, ClockHoursAcrossTheDaylightSavingChanges)
         for (int hour = 0; hour < 4; ++hour)
             readings = Join(readings, Evenly(Repeat(50.0 + 10 * hour, 60), c.start + hour * 3600, 60));
         const NoiseIndicators n = ComputeIndicators(readings, 60.0, Weighting::A);
+        ExpectSameAsOneByOne(n, readings, 60.0);
         ASSERT_EQ(n.hourly.size(), c.hours.size());
         for (std::size_t i = 0; i < c.hours.size(); ++i) {
             EXPECT_EQ(LocalText(n.hourly[i].hourStart, "%H:%M"), c.hours[i]);

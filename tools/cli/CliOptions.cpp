@@ -10,6 +10,16 @@
 #include <system_error>
 #include <unistd.h>
 
+namespace {
+
+// Options that stand alone, without a value.
+bool IsFlag(const std::string& name)
+{
+    return name == "json";
+}
+
+} // namespace
+
 std::optional<CliOptions> CliOptions::Parse(int argc, char** argv, std::string* error)
 {
     CliOptions options;
@@ -21,6 +31,14 @@ std::optional<CliOptions> CliOptions::Parse(int argc, char** argv, std::string* 
     for (int i = 2; i < argc; ++i) {
         const std::string word = argv[i];
         if (word.rfind("--", 0) == 0) {
+            if (IsFlag(word.substr(2))) {
+                if (options.Has(word.substr(2))) {
+                    *error = "option " + word + " is given twice";
+                    return std::nullopt;
+                }
+                options.values.emplace_back(word.substr(2), "yes");
+                continue;
+            }
             if (i + 1 >= argc) {
                 *error = "option " + word + " needs a value";
                 return std::nullopt;

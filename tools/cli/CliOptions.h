@@ -12,7 +12,8 @@ struct CliOptions {
     std::vector<std::string> arguments;
     std::vector<std::pair<std::string, std::string>> values;
 
-    // Refuses an option without its value and an option given twice.
+    // Refuses an option without its value and an option given twice. A flag
+    // (--json) takes no value; it is kept with the value "yes".
     static std::optional<CliOptions> Parse(int argc, char** argv, std::string* error);
 
     std::optional<std::string> Value(const std::string& name) const;
