@@ -110,7 +110,7 @@ std::vector<std::string> IndicatorLines(const NoiseIndicators& in)
                             ", " + Share(hour.coverage) + " of the hour measured");
     }
     if (in.readingsLeftOut > 0)
-        lines.push_back("  Readings left out (no calendar time, or a level out of range): " +
+        lines.push_back("  Readings left out (no calendar time, a level out of range, or no sampling interval): " +
                         std::to_string(in.readingsLeftOut));
     return lines;
 }

@@ -159,7 +159,7 @@ std::size_t CLevelAccumulator::AddSteady(const TimedLevel* readings, std::size_t
         return 0;
     // Whole seconds from here: a step from 1 to the gap, and not past the hour.
     const auto longest = static_cast<std::uint64_t>(std::floor(gap));
-    const auto last = static_cast<std::int64_t>(to);
+    const auto last = std::min(static_cast<std::int64_t>(to), kFurthestTime);
     std::size_t i = 0;
     for (; i < count; ++i) {
         const TimedLevel& next = readings[i];
@@ -293,7 +293,7 @@ NoiseIndicators CLevelAccumulator::Result(Weighting weighting) const
 }
 
 CLiveIndicators::CLiveIndicators(double period)
-    : m_period(std::isfinite(period) && period > 0.0 ? period : 0.0), m_gap(std::max(3.0 * m_period, 1.0))
+    : m_period(period > 0.0 && period <= kLongestPeriod ? period : 0.0), m_gap(std::max(3.0 * m_period, 1.0))
 {
     m_group.reserve(16);
 }
@@ -306,7 +306,8 @@ void CLiveIndicators::Add(const TimedLevel& reading)
         m_seen.push_back(reading.weighting);
     }
     const double scaled = reading.level * 10.0;
-    if (reading.time == kNoCalendarTime || m_period <= 0.0 || !(scaled >= kLowestTenths - 0.5) ||
+    if (reading.time < -kFurthestTime || reading.time > kFurthestTime || m_period <= 0.0 ||
+        !(scaled >= kLowestTenths - 0.5) ||
         !(scaled < kHighestTenths + 0.5)) {
         m_sums[w].AddLeftOut();
         return;

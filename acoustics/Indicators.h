@@ -156,7 +156,8 @@ private:
 // each reading as it is taken), one result per weighting.
 class CLiveIndicators {
 public:
-    // period: the sampling interval in seconds.
+    // period: the sampling interval in seconds, above 0 and at most
+    // kLongestPeriod; without one every reading is left out.
     explicit CLiveIndicators(double period);
 
     void Add(const TimedLevel& reading);

@@ -31,18 +31,20 @@ std::int64_t CalendarTimeOf(const DataSample& sample)
     return *t;
 }
 
-// The sampling interval the file's header gives; a header without one gives
-// way to the usual step between the set's readings.
+// The sampling interval the file's header gives; a header without one (or
+// with one no meter has) gives way to the usual step between the set's readings.
 double SamplingPeriod(double rate, const std::vector<TimedLevel>& readings)
 {
-    if (rate > 0.0)
+    if (rate > 0.0 && rate <= kLongestPeriod)
         return rate;
     std::vector<std::int64_t> steps;
-    for (std::size_t i = 1; i < readings.size(); ++i) {
-        const std::int64_t a = readings[i - 1].time;
-        const std::int64_t b = readings[i].time;
-        if (a != kNoCalendarTime && b != kNoCalendarTime && b > a)
-            steps.push_back(b - a);
+    std::int64_t before = kNoCalendarTime;
+    for (const TimedLevel& reading : readings) {
+        if (reading.time == kNoCalendarTime)
+            continue;
+        if (before != kNoCalendarTime && reading.time > before)
+            steps.push_back(reading.time - before);
+        before = reading.time;
     }
     if (steps.empty())
         return 0.0;

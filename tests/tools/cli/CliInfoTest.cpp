@@ -69,7 +69,7 @@ TEST(CliInfoTest, PrintsTheIndicatorsOfEachSetAfterTheFilesStatistics)
         "  LAeq 2024-03-07 12:00: 77.03 dB, 8.3 % of the hour measured\n",
         "Set 2 indicators:\n  LCeq: 85.30 dB, 0:00:03 measured from 2024-03-07 12:05:00 to 2024-03-07 12:05:03\n",
         "Set 3 indicators:\n  LAeq: not enough data\n"
-        "  Readings left out (no calendar time, or a level out of range): 2\n",
+        "  Readings left out (no calendar time, a level out of range, or no sampling interval): 2\n",
     };
     std::size_t at = statistics;
     for (const std::string& lines : expected) {
