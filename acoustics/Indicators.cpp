@@ -44,6 +44,12 @@ DayPeriod PeriodOfHour(int hourOfDay)
     return DayPeriod::Night;
 }
 
+// A weighting from outside the three is taken for an unknown one.
+Weighting Known(Weighting weighting)
+{
+    return weighting == Weighting::A || weighting == Weighting::C ? weighting : Weighting::Other;
+}
+
 std::string Percent(double share)
 {
     const long tenths = std::lround(share * 1000.0);
@@ -300,15 +306,15 @@ CLiveIndicators::CLiveIndicators(double period)
 
 void CLiveIndicators::Add(const TimedLevel& reading)
 {
-    const auto w = static_cast<unsigned>(reading.weighting);
+    const Weighting weighting = Known(reading.weighting);
+    const auto w = static_cast<unsigned>(weighting);
     if ((m_seenMask & (1u << w)) == 0) {
         m_seenMask |= 1u << w;
-        m_seen.push_back(reading.weighting);
+        m_seen.push_back(weighting);
     }
     const double scaled = reading.level * 10.0;
     if (reading.time < -kFurthestTime || reading.time > kFurthestTime || m_period <= 0.0 ||
-        !(scaled >= kLowestTenths - 0.5) ||
-        !(scaled < kHighestTenths + 0.5)) {
+        !(scaled >= kLowestTenths - 0.5) || !(scaled < kHighestTenths + 0.5)) {
         m_sums[w].AddLeftOut();
         return;
     }
@@ -323,7 +329,7 @@ void CLiveIndicators::Add(const TimedLevel& reading)
         const double each = step > 0 && static_cast<double>(step) <= m_gap ? static_cast<double>(step) : m_period;
         m_sums[static_cast<std::size_t>(last.weighting)].Add(last.tenths, m_groupTime,
                                                               static_cast<double>(m_groupTime), each);
-        m_group.front() = {tenths, reading.weighting};
+        m_group.front() = {tenths, weighting};
         m_groupTime = time;
         return;
     }
@@ -332,7 +338,7 @@ void CLiveIndicators::Add(const TimedLevel& reading)
         m_group.clear();
     }
     m_groupTime = time;
-    m_group.push_back({tenths, reading.weighting});
+    m_group.push_back({tenths, weighting});
 }
 
 void CLiveIndicators::Add(const TimedLevel* readings, std::size_t count)
@@ -369,8 +375,9 @@ void CLiveIndicators::Flush(std::array<CLevelAccumulator, 3>& sums, const std::v
     }
 }
 
-NoiseIndicators CLiveIndicators::Result(Weighting weighting) const
+NoiseIndicators CLiveIndicators::Result(Weighting asked) const
 {
+    const Weighting weighting = Known(asked);
     const auto w = static_cast<std::size_t>(weighting);
     bool pending = false;
     for (const Pending& p : m_group)
