@@ -254,6 +254,18 @@ NoiseIndicators CLevelAccumulator::Result(Weighting weighting) const
         out.exceeded[k] = TenthsLevel(tenths);
     }
 
+    // Whole decibels, rounded down (-0.1 dB lies in -1 dB).
+    const auto decibel = [](int tenths) { return tenths >= 0 ? tenths / 10 : -((-tenths + 9) / 10); };
+    double below = 0.0;
+    for (int level = decibel(m_minTenths); level <= decibel(m_maxTenths); ++level) {
+        double seconds = 0.0;
+        for (int tenths = std::max(level * 10, kLowestTenths); tenths <= std::min(level * 10 + 9, kHighestTenths);
+             ++tenths)
+            seconds += m_seconds[static_cast<std::size_t>(tenths - kLowestTenths)];
+        below += seconds;
+        out.distribution.push_back({level, seconds / measured, std::min(1.0, below / measured)});
+    }
+
     struct PeriodSum {
         double energy = 0.0;
         double seconds = 0.0;

@@ -42,6 +42,15 @@ struct HourlyLevel {
     double coverage = 0.0;      // share of the hour measured (0..1)
 };
 
+// One whole decibel of the level distribution: the levels from level to
+// level + 0.9 dB, the share of the measured time spent there, and the share
+// spent at or below them (the cumulative curve, on which Ln sits at 1 - n %).
+struct LevelShare {
+    int level = 0;
+    double share = 0.0;
+    double cumulative = 0.0;
+};
+
 // Exceedance levels: L5, L10, L50, L90, L95.
 inline constexpr std::array<int, 5> kExceedancePercents = {5, 10, 50, 90, 95};
 
@@ -72,6 +81,7 @@ struct NoiseIndicators {
     std::string ldenMissing;    // why not, when lden is not given
 
     std::vector<HourlyLevel> hourly; // clock hours holding data, in time order
+    std::vector<LevelShare> distribution; // each decibel from Lmin's to Lmax's
 
     double Exceeded(int percent) const;
 };

@@ -171,6 +171,22 @@ TEST(Indicators, MatchTheLevelsWorkedOutByHand)
             EXPECT_NEAR(get(n), value, 0.005);
         ExpectSameAsOneByOne(n, c.readings, c.period);
     }
+
+    // The distribution of the ramp: a hundredth of the time in each decibel,
+    // half of it at or below 79 dB, where L50 lies.
+    const NoiseIndicators r = ComputeIndicators(cases[3].readings, 1.0, Weighting::A);
+    ASSERT_EQ(r.distribution.size(), 100u);
+    EXPECT_EQ(r.distribution.front().level, 30);
+    EXPECT_EQ(r.distribution.back().level, 129);
+    for (const LevelShare& share : r.distribution)
+        EXPECT_NEAR(share.share, 0.01, 1e-12) << share.level;
+    EXPECT_NEAR(r.distribution[49].cumulative, 0.5, 1e-12);
+    EXPECT_NEAR(r.distribution.back().cumulative, 1.0, 1e-12);
+    // Levels below zero fall in the decibel below: -0.1 dB in -1 dB.
+    const NoiseIndicators low = ComputeIndicators(Evenly({-0.1, 0.0, 0.9}, kNoon, 1), 1.0, Weighting::A);
+    ASSERT_EQ(low.distribution.size(), 2u);
+    EXPECT_EQ(low.distribution[0].level, -1);
+    EXPECT_NEAR(low.distribution[1].share, 2.0 / 3, 1e-12);
 }
 
 TEST(Indicators, DayEveningAndNightFollowTheLocalClockAcrossMidnight)
