@@ -325,9 +325,13 @@ bool CVexalogView::SaveRememberedPort(bool sayFailure)
     m_portSaved = true;
     if (m_link.Link().SaveRememberedPort(m_iniPath))
         return true;
-    if (sayFailure)
-        ShowMessage(m_dialogs, "The port in use could not be written to \"" + m_iniPath +
-                                   "\": the next start will not open it by itself.");
+    if (sayFailure) {
+        const std::string why = WhyNotReplaceable(m_iniPath);
+        ShowMessage(m_dialogs, "The port in use (Com" + std::to_string(m_link.Link().PortNumber()) +
+                                   ") could not be written to \"" + m_iniPath + "\"" +
+                                   (why.empty() ? std::string() : " (" + why + ")") +
+                                   ": the next start will not open it by itself.");
+    }
     return false;
 }
 
