@@ -170,4 +170,20 @@ TEST_F(JournalledRecording, SavingOrCleaningEndsTheJournal)
     }
 }
 
+TEST_F(JournalledRecording, AJournalThatCannotBeWrittenIsSaidOnceAfterTheBlockAndRecordingGoesOn)
+{
+    controller.SetJournal(&journal, dir.File("no such folder"));
+    controller.Run();
+    for (int second = 0; second < 3; ++second) {
+        SetMeterClock(10, 0, second);
+        Display(0x08, 0x53);
+    }
+    EXPECT_EQ(Count(), 3);
+    EXPECT_TRUE(dialogs.Messages().empty()); // not from inside the receive path
+    RunPosted();
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_NE(dialogs.Messages()[0].text.find("could not be created"), std::string::npos);
+    EXPECT_NE(dialogs.Messages()[0].text.find("kept in memory only"), std::string::npos);
+}
+
 } // namespace
