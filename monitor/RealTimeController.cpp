@@ -208,10 +208,7 @@ void CRealTimeController::Journal(const DataSample& sample)
     if (m_journal->IsOpen() || m_journalFailureShown)
         return;
     m_journalFailureShown = true;
-    std::string text = m_journal->Error();
-    if (!text.empty())
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    text += "." + std::string(kJournalFailed);
+    const std::string text = m_journal->Error() + "." + kJournalFailed;
     auto say = [this, text] { ShowMessage(m_dialogs, text); };
     if (m_post)
         m_post(say);

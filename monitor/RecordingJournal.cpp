@@ -55,7 +55,7 @@ CRecordingJournal::~CRecordingJournal()
 
 bool CRecordingJournal::Fail(const std::string& what)
 {
-    m_error = "the recovery journal \"" + m_path + "\" " + what + ": " + std::strerror(errno);
+    m_error = "The recovery journal \"" + m_path + "\" " + what + ": " + std::strerror(errno);
     Close();
     return false;
 }

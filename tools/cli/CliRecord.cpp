@@ -146,7 +146,7 @@ bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, c
         kept = false;
         if (!fallback.empty())
             ::unlink(fallback.c_str());
-        std::fprintf(stderr, "vexalog-cli record: the readings are lost: %s\n", result.error.c_str());
+        std::fprintf(stderr, "vexalog-cli record: no file could take the readings: %s\n", result.error.c_str());
     }
     return false;
 }
@@ -247,5 +247,7 @@ int RunRecord(const CliOptions& options)
         journal.Remove();
     else if (journal.IsOpen())
         std::fprintf(stderr, "vexalog-cli record: the readings are still in %s\n", journal.Path().c_str());
+    else
+        std::fputs("vexalog-cli record: the readings are lost\n", stderr);
     return code != 0 ? code : saved ? 0 : kExitFailed;
 }
