@@ -350,6 +350,11 @@ QLabel* CMainFrame::IndicatorPane(LockKey key) const
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // The view may have readings to save first, or the user may stay.
+    if (m_view && !m_view->QueryClose()) {
+        event->ignore();
+        return;
+    }
     emit Closing();
     QMainWindow::closeEvent(event);
 }

@@ -4,6 +4,9 @@
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+
+#include <algorithm>
 
 CQtDialogs::CQtDialogs(QWidget* parent)
     : m_parent(parent)
@@ -47,6 +50,25 @@ MsgAnswer CQtDialogs::MessageBox(const std::string& caption, const std::string& 
     return result == QMessageBox::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
 }
 
+int CQtDialogs::AskChoice(const std::string& caption, const std::string& text,
+                          const std::vector<std::string>& choices)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::NoButton, m_parent.data());
+    box.setTextFormat(Qt::PlainText);
+    std::vector<QPushButton*> buttons;
+    for (const std::string& choice : choices)
+        buttons.push_back(box.addButton(QString::fromStdString(choice), QMessageBox::ActionRole));
+    if (buttons.empty())
+        return 0;
+    box.setDefaultButton(buttons.front());
+    box.setEscapeButton(buttons.back());
+    box.exec();
+    const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return pressed == buttons.end() ? static_cast<int>(buttons.size()) - 1
+                                    : static_cast<int>(pressed - buttons.begin());
+}
+
 void CQtDialogs::ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, bool save)
 {
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -57,10 +79,10 @@ void CQtDialogs::ConfigureFileDialog(QFileDialog& dialog, const FileDialogReques
     // A save dialog asks before replacing a file unless the caller said not to;
     // Qt's dialogs have no read-only check box to hide.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.promptOverwrite));
-    // An initial name such as "*.txt" is a pattern, already given by the
-    // filter; only a real name is put into the name field.
+    // The name field starts with the initial name, a pattern such as "*.txt"
+    // included: it shows the user what kind of file is asked for.
     const QString initial = QString::fromStdString(request.initialName);
-    if (!initial.isEmpty() && !initial.contains(QLatin1Char('*')) && !initial.contains(QLatin1Char('?')))
+    if (!initial.isEmpty())
         dialog.selectFile(initial);
 }
 

@@ -23,6 +23,8 @@ public:
 
     MsgAnswer MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
                          MsgIcon icon) override;
+    int AskChoice(const std::string& caption, const std::string& text,
+                  const std::vector<std::string>& choices) override;
     std::optional<std::string> SaveFileName(const FileDialogRequest& request) override;
     std::optional<std::string> OpenFileName(const FileDialogRequest& request) override;
     std::optional<PrinterChoice> ChoosePrinter(int copies) override;

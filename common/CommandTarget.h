@@ -12,4 +12,6 @@ public:
     // Radio mark of the port items (Com1..Com5); false for everything else.
     virtual bool IsCommandMarked(int id) const = 0;
     virtual void OnCommand(int id) = 0;
+    // The main window is about to close (Exit or its close box): false keeps it open.
+    virtual bool QueryClose() { return true; }
 };

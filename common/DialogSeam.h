@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // Every message box, file dialog and print dialog of the program goes through
 // this seam. The program answers it with real Qt dialogs; tests and the
@@ -34,6 +35,17 @@ public:
 
     virtual MsgAnswer MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
                                  MsgIcon icon) = 0;
+
+    // A question answered with one of the named buttons ("Save", "Discard",
+    // "Cancel"): the index of the one pressed. The first is the default
+    // button; closing the box presses the last. Where a seam has no buttons
+    // of its own, OK stands for the first and Cancel for the last.
+    virtual int AskChoice(const std::string& caption, const std::string& text,
+                          const std::vector<std::string>& choices)
+    {
+        const MsgAnswer answer = MessageBox(caption, text, MsgButtons::OkCancel, MsgIcon::Question);
+        return answer == MsgAnswer::Ok || choices.empty() ? 0 : static_cast<int>(choices.size()) - 1;
+    }
 
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<std::string> SaveFileName(const FileDialogRequest& request) = 0;

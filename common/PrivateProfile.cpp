@@ -130,6 +130,9 @@ bool Save(const std::string& path, const ProfileText& text)
         content += line;
         content += "\r\n";
     }
+    // A profile its user made read-only is kept as it is, as a data file would be.
+    if (!WhyNotReplaceable(path).empty())
+        return false;
     // Written to a file of its own beside the profile and renamed over it, so
     // a failed write never leaves half a file behind.
     std::string temp;

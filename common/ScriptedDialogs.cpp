@@ -3,13 +3,24 @@
 MsgAnswer CScriptedDialogs::MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
                                        MsgIcon icon)
 {
-    m_messages.push_back({caption, text, buttons, icon});
+    m_messages.push_back({caption, text, buttons, icon, {}});
     // Only questions take a queued answer; a plain message is always acknowledged with OK.
     if (buttons == MsgButtons::Ok || m_answers.empty())
         return MsgAnswer::Ok;
     const MsgAnswer answer = m_answers.front();
     m_answers.pop_front();
     return answer;
+}
+
+int CScriptedDialogs::AskChoice(const std::string& caption, const std::string& text,
+                                const std::vector<std::string>& choices)
+{
+    m_messages.push_back({caption, text, MsgButtons::OkCancel, MsgIcon::Question, choices});
+    if (m_choices.empty())
+        return 0;
+    const int index = m_choices.front();
+    m_choices.pop_front();
+    return index;
 }
 
 std::optional<std::string> CScriptedDialogs::SaveFileName(const FileDialogRequest& request)

@@ -17,15 +17,20 @@ public:
         std::string text;
         MsgButtons buttons = MsgButtons::Ok;
         MsgIcon icon = MsgIcon::None;
+        std::vector<std::string> choices; // the buttons of AskChoice
     };
 
     MsgAnswer MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
                          MsgIcon icon) override;
+    // Takes the queued choice (the first button when none is queued).
+    int AskChoice(const std::string& caption, const std::string& text,
+                  const std::vector<std::string>& choices) override;
     std::optional<std::string> SaveFileName(const FileDialogRequest& request) override;
     std::optional<std::string> OpenFileName(const FileDialogRequest& request) override;
     std::optional<PrinterChoice> ChoosePrinter(int copies) override;
 
     void QueueAnswer(MsgAnswer answer) { m_answers.push_back(answer); }
+    void QueueChoice(int index) { m_choices.push_back(index); }
     void QueueSavePath(std::string path) { m_savePaths.push_back(std::move(path)); }
     void QueueOpenPath(std::string path) { m_openPaths.push_back(std::move(path)); }
     void QueuePrinter(PrinterChoice choice) { m_printers.push_back(std::move(choice)); }
@@ -38,6 +43,7 @@ public:
 
 private:
     std::deque<MsgAnswer> m_answers;
+    std::deque<int> m_choices;
     std::deque<std::string> m_savePaths;
     std::deque<std::string> m_openPaths;
     std::deque<PrinterChoice> m_printers;

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,13 +23,48 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
+namespace {
+
+// The process number in a name ".<base>.<pid>.<serial>.<tick>.tmp", or 0
+// when name is not one of ours for base.
+long TemporaryOwner(const std::string& name, const std::string& base)
+{
+    const std::string head = "." + base + ".";
+    const std::string tail = ".tmp";
+    if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+        return 0;
+    const std::string middle = name.substr(head.size(), name.size() - head.size() - tail.size());
+    const std::size_t first = middle.find('.');
+    const std::size_t second = first == std::string::npos ? first : middle.find('.', first + 1);
+    if (second == std::string::npos || middle.find('.', second + 1) != std::string::npos)
+        return 0;
+    const auto digits = [](const std::string& text, bool hex) {
+        return !text.empty() && text.size() <= 20 &&
+               text.find_first_not_of(hex ? "0123456789abcdef" : "0123456789") == std::string::npos;
+    };
+    const std::string pid = middle.substr(0, first);
+    if (!digits(pid, false) || !digits(middle.substr(first + 1, second - first - 1), false) ||
+        !digits(middle.substr(second + 1), true) || pid.size() > 9)
+        return 0;
+    return std::strtol(pid.c_str(), nullptr, 10);
+}
+
+std::string TemporaryBase(const std::string& target)
+{
+    const std::size_t slash = target.rfind('/');
+    // Keep the temporary name within the file system's name limit.
+    return target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 100);
+}
+
+} // namespace
+
 int CreateTemporaryBeside(const std::string& target, std::string& tempPath)
 {
     static std::atomic<unsigned> serial{0};
     const std::string folder = FolderOf(target);
-    const std::size_t slash = target.rfind('/');
-    // Keep the temporary name within the file system's name limit.
-    const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 100);
+    const std::string base = TemporaryBase(target);
+    RemoveStaleTemporaries(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
         char suffix[96];
@@ -40,6 +77,34 @@ int CreateTemporaryBeside(const std::string& target, std::string& tempPath)
     }
     errno = EEXIST;
     return -1;
+}
+
+bool ProcessIsRunning(long pid)
+{
+    if (pid <= 0)
+        return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+
+void RemoveStaleTemporaries(const std::string& target)
+{
+    const std::string folder = FolderOf(target);
+    const std::string base = TemporaryBase(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        const long pid = TemporaryOwner(name, base);
+        if (pid == 0 || pid == static_cast<long>(::getpid()) || ProcessIsRunning(pid))
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid())
+            ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
 }
 
 int WriteAll(int fd, const char* data, std::size_t size)

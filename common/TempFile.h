@@ -14,9 +14,18 @@
 std::string FolderOf(const std::string& path);
 
 // Creates a new file beside target (".<name>.<pid>.<serial>.<tick>.tmp"),
-// open for writing with mode 0666 less the umask. Returns its descriptor and
+// open for writing with mode 0666 less the umask, after clearing the ones a
+// killed save of target left (RemoveStaleTemporaries). Returns its descriptor and
 // sets tempPath, or -1 with errno set.
 int CreateTemporaryBeside(const std::string& target, std::string& tempPath);
+
+// Whether a process with this number runs (one we may not signal counts).
+bool ProcessIsRunning(long pid);
+
+// Deletes the temporary files an earlier save of target left behind when its
+// program was killed: only names CreateTemporaryBeside makes for target, only
+// regular files of this user, only when the process named in them has ended.
+void RemoveStaleTemporaries(const std::string& target);
 
 // Writes all bytes to fd; 0 or the errno of the failure.
 int WriteAll(int fd, const char* data, std::size_t size);

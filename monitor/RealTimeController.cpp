@@ -19,6 +19,7 @@ constexpr const char* kMonitoringFinished = "Monitoring Time has finished. Do yo
 constexpr const char* kResetQuestion =
     "There is data in Real-Time graph, the graph has  to reset.\r\n Do you want to save the data?";
 constexpr const char* kRateRefused = "Can not change Sampling Rate while real time is running.";
+constexpr const char* kJournalFailed = " The readings of this run are kept in memory only: save them before you exit.";
 
 } // namespace
 
@@ -150,6 +151,9 @@ void CRealTimeController::TakeFirstReading(double value)
     m_statistics.dataNo = 1;
     m_store.SetCount(1);
     m_statistics.avg = m_sum / m_statistics.dataNo;
+    m_unsaved = true;
+    BeginJournal();
+    Journal(m_store[0]);
     // The graph learns of slot 0 with the second reading.
 }
 
@@ -165,6 +169,93 @@ void CRealTimeController::Append(double value)
     m_lastReadingClock = MeterClockTime();
     m_graph.NewReading(m_store.Data(), index);
     m_store.SetCount(index + 1);
+    m_unsaved = true;
+    Journal(m_store[index]);
+}
+
+void CRealTimeController::BlockDecoded()
+{
+    if (m_journal)
+        m_journal->Poll();
+    RefreshStatistics();
+}
+
+void CRealTimeController::SetJournal(CRecordingJournal* journal, std::string folder, std::string path)
+{
+    m_journal = journal;
+    m_journalFolder = std::move(folder);
+    m_journalPath = std::move(path);
+}
+
+void CRealTimeController::BeginJournal()
+{
+    if (!m_journal)
+        return;
+    m_journal->Remove();
+    const bool begun = m_journalPath.empty() ? m_journal->BeginInFolder(m_journalFolder, m_period)
+                                             : m_journal->Begin(m_journalPath, m_period);
+    if (!begun)
+        m_journalFailureShown = false;
+}
+
+// A journal that cannot be written is said once a run, after the block being
+// handled: the first reading is taken inside the receive handler.
+void CRealTimeController::Journal(const DataSample& sample)
+{
+    if (!m_journal)
+        return;
+    m_journal->Append(sample);
+    if (m_journal->IsOpen() || m_journalFailureShown)
+        return;
+    m_journalFailureShown = true;
+    const std::string text = m_journal->Error() + "." + kJournalFailed;
+    auto say = [this, text] { ShowMessage(m_dialogs, text); };
+    if (m_post)
+        m_post(say);
+    else
+        say();
+}
+
+bool CRealTimeController::Restore(const JournalContents& contents)
+{
+    const int n = std::min(static_cast<int>(contents.samples.size()), ReadingStore::kSlots);
+    if (n == 0)
+        return false;
+    Clean();
+    if (contents.rate > 0.0)
+        SetParameters(contents.rate, m_limit);
+    m_sum = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const DataSample& sample = contents.samples[static_cast<std::size_t>(i)];
+        m_store[i] = sample;
+        m_sum += sample.value;
+        // As recorded: a repeated maximum keeps its first time, a repeated minimum takes the latest.
+        if (sample.value - m_statistics.maximum > 0.01) {
+            m_statistics.maximum = sample.value;
+            m_statistics.maximumTime = PadTimeText(sample.time);
+        }
+        if (sample.value - m_statistics.minimum < 0.01) {
+            m_statistics.minimum = sample.value;
+            m_statistics.minimumTime = PadTimeText(sample.time);
+        }
+    }
+    m_store.SetCount(n);
+    m_statistics.dataNo = n;
+    m_statistics.avg = m_sum / n;
+    m_statistics.startTime = PadTimeText(m_store[0].time);
+    m_startTime = SampleCalendarTime(m_store[0]);
+    m_lastReadingClock = SampleCalendarTime(m_store[n - 1]);
+    m_firstReadingTaken = true;
+    m_unsaved = true;
+    ApplyTimeScale(m_limit);
+    m_graph.NewReading(m_store.Data(), n);
+    RefreshStatistics();
+    BeginJournal();
+    for (int i = 0; i < n; ++i)
+        Journal(m_store[i]);
+    if (m_journal)
+        m_journal->Sync();
+    return true;
 }
 
 void CRealTimeController::WriteSlot(int index, double value)
@@ -192,8 +283,18 @@ void CRealTimeController::EndMonitoring()
 
 void CRealTimeController::SaveReadings()
 {
-    if (m_saveDataFile)
-        m_saveDataFile(m_store.Data(), m_store.Count(), m_period);
+    Save();
+}
+
+bool CRealTimeController::Save()
+{
+    if (!m_saveDataFile || !m_saveDataFile(m_store.Data(), m_store.Count(), m_period))
+        return false;
+    m_unsaved = false;
+    // A run still going on keeps its journal: the readings still to come need it.
+    if (!m_running && m_journal)
+        m_journal->Remove();
+    return true;
 }
 
 // The meter's midnights are counted by the day offset. Adding it to today's
@@ -234,6 +335,8 @@ void CRealTimeController::Stop()
 {
     m_running = false;
     m_graph.SetScrolling(0);
+    if (m_journal)
+        m_journal->Sync();
 }
 
 void CRealTimeController::Setup()
@@ -273,6 +376,9 @@ void CRealTimeController::Clean()
     m_statistics.dataNo = 0;
     m_firstReadingTaken = false;
     m_statistics.avg = 0.0;
+    m_unsaved = false;
+    if (m_journal)
+        m_journal->Remove();
     RefreshStatistics();
     m_graph.Clear();
 }

@@ -4,6 +4,7 @@
 #include "MeterLinkListener.h"
 #include "ReadingStore.h"
 #include "RealTimeStatistics.h"
+#include "RecordingJournal.h"
 #include "TimeText.h"
 
 #include <cstdint>
@@ -30,8 +31,9 @@ struct RealTimeControllerViews {
     IRealTimeControlsView* controls = nullptr;
 };
 
-// Writes samples 0 .. count - 1 to a data file at the given sampling rate.
-using SaveDataFileFunction = std::function<void(const DataSample* samples, int count, double rate)>;
+// Writes samples 0 .. count - 1 to a data file at the given sampling rate;
+// true when they were saved.
+using SaveDataFileFunction = std::function<bool(const DataSample* samples, int count, double rate)>;
 
 // Runs a task once the event being handled is over (the view queues it on its
 // event loop). The end-of-monitoring question and the save after it go this
@@ -56,7 +58,7 @@ public:
     // IMeterLinkListener: events from the link.
     void DisplayValueDecoded(double value) override; // tag 0x0B
     void CurrentValueDecoded() override;             // tag 0x0D: the value bytes of MeterState
-    void BlockDecoded() override { RefreshStatistics(); }
+    void BlockDecoded() override;
     // The port was opened (again): the meter on it may count its days anew,
     // so the next reading takes its date from the PC again.
     void PortOpened() override { LinkOpened(); }
@@ -68,6 +70,19 @@ public:
     void Stop();   // also for a lost link and the end of a download
     void Setup();
     void Clean();
+    // Save as: true when the readings were saved. A run that has ended then
+    // no longer needs its recovery journal.
+    bool Save();
+
+    // The recovery journal every run writes: a new one in folder, or the
+    // given path when not empty. Without one nothing is journalled.
+    void SetJournal(CRecordingJournal* journal, std::string folder, std::string path = {});
+    // Readings of a journal left by a program that ended without saving them
+    // come back into the store as they were recorded, with their statistics,
+    // and into a journal of this program. False when it holds none.
+    bool Restore(const JournalContents& contents);
+    // Readings that were neither saved nor deliberately cleaned.
+    bool HasUnsavedReadings() const { return m_unsaved; }
     void SamplingRateSelected(int index); // the user chose item index of box 1038
     void ShowHistogram() const;           // Graph / Histogram
     void ShowLine() const;                // Graph / Line
@@ -122,6 +137,8 @@ private:
     void SelectRate(int index);
     void SelectRateOfPeriod();
     void SaveReadings();
+    void BeginJournal();
+    void Journal(const DataSample& sample);
 
     const MeterState& m_state;
     IRealTimeGraph& m_graph;
@@ -147,6 +164,12 @@ private:
     double m_sum = 0.0;
 
     int m_rateIndex = 2;
+
+    bool m_unsaved = false;
+    CRecordingJournal* m_journal = nullptr;
+    std::string m_journalFolder;
+    std::string m_journalPath;
+    bool m_journalFailureShown = false;
 
     // The PC's date at the first reading of the run (or after the port was
     // opened again), less the meter's midnights counted until then: reading

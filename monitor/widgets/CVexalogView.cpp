@@ -11,6 +11,7 @@
 #include "DataFile.h"
 #include "DialogSeam.h"
 #include "OwnerScrollBars.h"
+#include "TempFile.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -20,6 +21,13 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
+
+namespace {
+
+constexpr const char* kExitQuestion =
+    "There is data in Real-Time graph that has not been saved.\r\n Do you want to save the data before you exit?";
+
+} // namespace
 
 CVexalogView::CVexalogView(IDialogSeam& dialogs, QWidget* parent)
     : CVexalogView(dialogs, Options{}, parent)
@@ -36,9 +44,10 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_graph(new CTrafficButton(m_graphOwner, dialogs, this))
     , m_setupRunner(this, dialogs, m_clock)
     , m_link(m_iniPath, dialogs, m_clock, options.timing)
+    , m_journal(m_clock)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
                    [this](const DataSample* samples, int count, double rate) {
-                       SaveDataFile(m_dialogs, samples, count, rate);
+                       return SaveDataFile(m_dialogs, samples, count, rate);
                    },
                    // Questions wait until the receive handler has returned.
                    [this](std::function<void()> task) {
@@ -50,6 +59,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
+    m_controller.SetJournal(&m_journal, FolderOf(m_iniPath));
     m_link.AddListener(m_controller);
     m_link.AddListener(*this);
     InstallGraphControls();
@@ -64,7 +74,8 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
 CVexalogView::~CVexalogView()
 {
     // The port in use is remembered for the next start.
-    m_link.Link().SaveRememberedPort(m_iniPath);
+    if (!m_portSaved)
+        SaveRememberedPort(false);
     m_link.RemoveListener(*this);
     m_link.RemoveListener(m_controller);
     delete m_dataLogger;
@@ -121,6 +132,8 @@ void CVexalogView::OnInitialUpdate()
         m_link.Link().ChoosePort(m_startupPort);
     else
         m_link.Link().LoadRememberedPort(m_iniPath);
+    // Asked once the window is up, not from inside its first layout.
+    QMetaObject::invokeMethod(this, &CVexalogView::OfferRecovery, Qt::QueuedConnection);
 }
 
 void CVexalogView::PlaceKeys()
@@ -253,8 +266,73 @@ void CVexalogView::OnCommand(int id)
 
 void CVexalogView::SaveAs()
 {
-    const ReadingStore& store = m_controller.Store();
-    SaveDataFile(m_dialogs, store.Data(), store.Count(), m_controller.SamplingPeriod());
+    m_controller.Save();
+}
+
+// ---- the recovery journal and the end of the program ----
+
+void CVexalogView::OfferRecovery()
+{
+    CRecordingJournal orphan(m_clock);
+    if (!orphan.TakeOrphan(FolderOf(m_iniPath)))
+        return;
+    const JournalContents contents = ReadJournal(orphan.Path(), ReadingStore::kSlots);
+    const std::string damaged =
+        contents.damagedLines == 0
+            ? std::string()
+            : "\r\n " + std::to_string(contents.damagedLines) +
+                  (contents.damagedLines == 1 ? " damaged line was" : " damaged lines were") + " left out.";
+    if (contents.samples.empty()) {
+        // Nothing whole to give back: a journal begun just before the end.
+        orphan.Remove();
+        if (!damaged.empty())
+            ShowMessage(m_dialogs, "The recovery journal \"" + orphan.Path() +
+                                       "\" of a recording that was not saved held no whole reading." + damaged);
+        return;
+    }
+    const DataSample& first = contents.samples.front();
+    const DataSample& last = contents.samples.back();
+    const std::string text = "A recording was not saved when the program last ended: " +
+                             std::to_string(contents.samples.size()) + " readings from " + first.date + " " +
+                             first.time + " to " + last.date + " " + last.time + " are kept in \"" +
+                             orphan.Path() + "\"." + damaged + "\r\n Do you want to recover them?";
+    if (m_dialogs.AskChoice(kMessageCaption, text, {"Recover", "Discard"}) == 0 && !m_controller.Restore(contents))
+        return;
+    orphan.Remove();
+}
+
+bool CVexalogView::QueryClose()
+{
+    if (m_controller.HasUnsavedReadings()) {
+        const int choice = m_dialogs.AskChoice(kMessageCaption, kExitQuestion, {"Save", "Discard", "Cancel"});
+        if (choice != 0 && choice != 1)
+            return false;
+        // The run ends with the program: nothing is added while the file is written.
+        m_controller.Stop();
+        if (choice == 0 && !m_controller.Save())
+            return false;
+    }
+    // What is left was saved or given up: no journal is needed any more.
+    m_controller.Stop();
+    m_journal.Remove();
+    if (!m_portSaved)
+        SaveRememberedPort(true);
+    return true;
+}
+
+bool CVexalogView::SaveRememberedPort(bool sayFailure)
+{
+    m_portSaved = true;
+    if (m_link.Link().SaveRememberedPort(m_iniPath))
+        return true;
+    if (sayFailure) {
+        const std::string why = WhyNotReplaceable(m_iniPath);
+        ShowMessage(m_dialogs, "The port in use (Com" + std::to_string(m_link.Link().PortNumber()) +
+                                   ") could not be written to \"" + m_iniPath + "\"" +
+                                   (why.empty() ? std::string() : " (" + why + ")") +
+                                   ": the next start will not open it by itself.");
+    }
+    return false;
 }
 
 void CVexalogView::OnOtherPort()

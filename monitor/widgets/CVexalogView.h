@@ -56,7 +56,7 @@ public:
 
     explicit CVexalogView(IDialogSeam& dialogs, QWidget* parent = nullptr);
     CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget* parent = nullptr);
-    // Writes the port number back to the port file.
+    // Writes the port number back to the port file unless closing did.
     ~CVexalogView() override;
 
     // A port chosen on the command line: the first layout opens it instead of
@@ -73,6 +73,9 @@ public:
     bool IsCommandEnabled(int id) const override;
     bool IsCommandMarked(int id) const override;
     void OnCommand(int id) override;
+    // Unsaved readings ask first: save, discard or stay. Then the port number
+    // is written back to the port file, and a failure said.
+    bool QueryClose() override;
 
     CMeterLink& Link() { return m_link; }
     const CMeterLink& Link() const { return m_link; }
@@ -127,6 +130,8 @@ private:
     void PlaceKeys();
     void OnOtherPort();
     void SaveAs();
+    void OfferRecovery();
+    bool SaveRememberedPort(bool sayFailure);
     std::optional<int> AskPortWithDialog(int current);
     CDataLoggerDlg* ShowDataLoggerWindow();
     void DestroyDataLoggerWindow();
@@ -144,6 +149,8 @@ private:
     CTimeButtom* m_timeStrip = nullptr;
     CRealTimeSetupRunner m_setupRunner;
     CMeterLink m_link;
+    // The recovery journal of the readings, in the port file's folder.
+    CRecordingJournal m_journal;
     CRealTimeController m_controller;
     CGraphOwnerModel m_graphOwner;
     std::vector<CMeterButton*> m_keys;
@@ -151,6 +158,7 @@ private:
     PortQuestion m_askPort;
     int m_startupPort = 0;
     bool m_initialUpdateDone = false;
+    bool m_portSaved = false;
     // A window of its own (no parent), destroyed with the view.
     QPointer<CDataLoggerDlg> m_dataLogger;
     QPointer<CDialog1> m_waitDialog;

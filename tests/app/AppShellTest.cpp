@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -306,6 +307,13 @@ TEST(QtDialogs, FileRequestsBecomeDialogSettings)
     EXPECT_EQ(save.nameFilters(), QStringList{QStringLiteral("Data File(*.txt)")});
     EXPECT_EQ(save.defaultSuffix(), QStringLiteral("txt"));
     EXPECT_FALSE(save.testOption(QFileDialog::DontConfirmOverwrite));
+    // The name field starts with the filter's pattern, as a user sees it.
+    save.setOption(QFileDialog::DontUseNativeDialog);
+    save.show();
+    const auto* name = save.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), QStringLiteral("*.txt"));
+    save.hide();
 
     request.promptOverwrite = false;
     request.initialName = "export.xls";

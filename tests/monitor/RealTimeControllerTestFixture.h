@@ -175,6 +175,7 @@ protected:
                                    [this](const DataSample* samples, int count, double rate) {
                                        saves.push_back({std::vector<DataSample>(samples, samples + count), rate,
                                                         samples});
+                                       return true;
                                    },
                                    [this](std::function<void()> task) { posted.push_back(std::move(task)); },
                                    RealTimeControllerViews{&views, &views}};

@@ -3,11 +3,14 @@
 #include "NumberText.h"
 #include "PortMap.h"
 #include "PrivateProfile.h"
+#include "TempFile.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -113,6 +116,55 @@ std::optional<int> CliOptions::Integer(const std::string& name, int fallback, in
     return static_cast<int>(*value);
 }
 
+namespace {
+
+// The private port files of --device live in "vexalog-cli.<pid>.XXXXXX".
+constexpr const char* kPortFolderPrefix = "vexalog-cli.";
+
+std::string TemporaryFolderRoot()
+{
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : folder.string();
+}
+
+// Folders a killed run left: ours by name and owner, their process ended,
+// holding nothing but the port file.
+void RemoveStalePortFolders(const std::string& root)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(root, error)) {
+        const std::string name = entry.path().filename().string();
+        const std::string prefix = kPortFolderPrefix;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t dot = rest.find('.');
+        if (dot == std::string::npos || dot == 0 || dot > 9 || rest.size() - dot - 1 != 6 ||
+            rest.find_first_not_of("0123456789") != dot)
+            continue;
+        const long pid = std::strtol(rest.c_str(), nullptr, 10);
+        struct stat info {};
+        if (ProcessIsRunning(pid) || ::lstat(entry.path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+            info.st_uid != ::geteuid())
+            continue;
+        // Only the port file and the temporaries of its saves: anything else is left alone.
+        bool onlyOurs = true;
+        std::error_code ignored;
+        for (const auto& inside : std::filesystem::directory_iterator(entry.path(), ignored)) {
+            const std::string file = inside.path().filename().string();
+            const bool portFile = file == "TempPort.ini" || (file.rfind(".TempPort.ini.", 0) == 0 &&
+                                                             file.size() > 4 && file.ends_with(".tmp"));
+            if (!portFile || ::lstat(inside.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+                onlyOurs = false;
+        }
+        if (onlyOurs)
+            std::filesystem::remove_all(entry.path(), ignored);
+    }
+}
+
+} // namespace
+
 CliPort::~CliPort()
 {
     if (!tempDir.empty()) {
@@ -140,9 +192,11 @@ bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error)
     }
     // A device path becomes port 1 of a private port file, through the same
     // override the program offers its users.
-    char pattern[] = "/tmp/vexalog-cli.XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-        *error = "cannot create a temporary folder";
+    const std::string folder = TemporaryFolderRoot();
+    RemoveStalePortFolders(folder);
+    std::string pattern = folder + "/" + kPortFolderPrefix + std::to_string(::getpid()) + ".XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        *error = "cannot create a temporary folder in " + folder;
         return false;
     }
     port.tempDir = pattern;

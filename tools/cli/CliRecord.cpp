@@ -19,9 +19,12 @@
 #include <string>
 #include <system_error>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr const char* kPartialSuffix = ".partial";
 
 // The command line has no graph; the recorder scales time for a graph of the
 // main window's plot width.
@@ -48,21 +51,41 @@ public:
     void GetParameters(double&, int&, int&) const override {}
 };
 
+// Standard output, checked: once a write to it fails (a reader that went
+// away, a closed terminal) nothing more is written there, the recording goes
+// on and standard error says so once.
+class CStandardOutput {
+public:
+    void Line(const std::string& line)
+    {
+        if (m_broken)
+            return;
+        if (std::printf("%s\n", line.c_str()) < 0 || std::fflush(stdout) != 0) {
+            m_broken = true;
+            std::fputs("vexalog-cli record: standard output is closed; the recording goes on\n", stderr);
+        }
+    }
+
+private:
+    bool m_broken = false;
+};
+
 // Prints a progress line for every reading taken.
 class CProgress final : public IStatisticsView {
 public:
+    explicit CProgress(CStandardOutput& out) : m_out(out) {}
+
     void ShowStatistics(const RealTimeStatisticsTexts& texts) override
     {
         if (texts.dataNo == m_lastDataNo || texts.dataNo == "0")
             return;
         m_lastDataNo = texts.dataNo;
-        std::printf("reading %s  avg %s  max %s @ %s  min %s @ %s\n", texts.dataNo.c_str(), texts.avg.c_str(),
-                    texts.maximum.c_str(), texts.maximumTime.c_str(), texts.minimum.c_str(),
-                    texts.minimumTime.c_str());
-        std::fflush(stdout);
+        m_out.Line("reading " + texts.dataNo + "  avg " + texts.avg + "  max " + texts.maximum + " @ " +
+                   texts.maximumTime + "  min " + texts.minimum + " @ " + texts.minimumTime);
     }
 
 private:
+    CStandardOutput& m_out;
     std::string m_lastDataNo;
 };
 
@@ -82,12 +105,6 @@ private:
     const CRealTimeController& m_controller;
 };
 
-void Say(const std::string& line)
-{
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
 // A new file of our own in the temporary folder, for readings the chosen
 // file could not take. Empty when none can be made.
 std::string FallbackPath()
@@ -106,14 +123,16 @@ std::string FallbackPath()
 
 // Saves the readings to out, or when that fails to a fallback file; says
 // where they went. False when they were saved to out.
-bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, const std::string& out)
+bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, const std::string& out,
+                  CStandardOutput& say, bool& kept)
 {
     const int n = controller.Store().Count();
     const DataSample* samples = controller.Store().Data();
     const double rate = controller.SamplingPeriod();
     // The console seam gives the save dialog --out and reports a failure on standard error.
+    kept = true;
     if (SaveDataFile(dialogs, samples, n, rate)) {
-        Say("saved " + std::to_string(n) + " readings to " + out);
+        say.Line("saved " + std::to_string(n) + " readings to " + out);
         return true;
     }
     const std::string fallback = FallbackPath();
@@ -122,11 +141,12 @@ bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, c
                          : WriteDataFile(fallback, samples, n, rate);
     if (result.ok) {
         std::fprintf(stderr, "vexalog-cli record: the %d readings were saved to %s instead\n", n, fallback.c_str());
-        Say("saved " + std::to_string(n) + " readings to " + fallback);
+        say.Line("saved " + std::to_string(n) + " readings to " + fallback);
     } else {
+        kept = false;
         if (!fallback.empty())
             ::unlink(fallback.c_str());
-        std::fprintf(stderr, "vexalog-cli record: the readings are lost: %s\n", result.error.c_str());
+        std::fprintf(stderr, "vexalog-cli record: no file could take the readings: %s\n", result.error.c_str());
     }
     return false;
 }
@@ -157,6 +177,14 @@ int RunRecord(const CliOptions& options)
         error = target.error;
         return fail(kExitUsage);
     }
+    // The readings go to OUT.partial as they are taken; one left by a recording
+    // that was cut short holds its readings and is not overwritten.
+    const std::string partial = *out + kPartialSuffix;
+    if (struct stat info {}; ::lstat(partial.c_str(), &info) == 0) {
+        error = partial + " holds the readings of an earlier recording that was cut short: keep it under another name "
+                          "or remove it first";
+        return fail(kExitUsage);
+    }
     CliPort port;
     if (!ResolvePort(options, port, &error))
         return fail(kExitUsage);
@@ -166,17 +194,23 @@ int RunRecord(const CliOptions& options)
     CSystemClock clock;
     CNoGraph graph;
     CNoSetupDialog setup;
-    CProgress progress;
+    CStandardOutput say;
+    CProgress progress(say);
     CMeterLink link(port.iniPath, dialogs, clock);
 
     // The end of monitoring asks whether to save (the console answers OK);
     // the readings are saved once the loop has ended, whatever ended it.
-    const auto finished = [](const DataSample*, int, double) { QCoreApplication::exit(0); };
+    const auto finished = [](const DataSample*, int, double) {
+        QCoreApplication::exit(0);
+        return false;
+    };
     const auto post = [&app](std::function<void()> task) {
         QMetaObject::invokeMethod(&app, std::move(task), Qt::QueuedConnection);
     };
     CRealTimeController controller(link.State(), graph, clock, dialogs, setup, finished, post,
                                    {&progress, nullptr});
+    CRecordingJournal journal(clock);
+    controller.SetJournal(&journal, {}, partial);
     CLinkLossExit linkLoss(controller);
     link.AddListener(linkLoss);
     link.AddListener(controller);
@@ -187,10 +221,11 @@ int RunRecord(const CliOptions& options)
         return kExitFailed;
     controller.SetParameters(*interval, *count);
     controller.Run();
-    Say("recording " + std::to_string(*count) + " readings every " + FormatGeneral(*interval) + " s from port " +
+    say.Line("recording " + std::to_string(*count) + " readings every " + FormatGeneral(*interval) + " s from port " +
         std::to_string(port.number) + " (" + link.PortMap().DevicePath(port.number) + ")");
 
     QuitOnSignals(app);
+    IgnoreBrokenPipe();
     if (options.Has("timeout"))
         QTimer::singleShot(static_cast<int>(*timeout * 1000), &app, [] { QCoreApplication::exit(kExitTimedOut); });
     const int code = app.exec();
@@ -206,6 +241,13 @@ int RunRecord(const CliOptions& options)
             return code;
         }
     }
-    const bool saved = SaveReadings(dialogs, controller, *out);
+    bool kept = false;
+    const bool saved = SaveReadings(dialogs, controller, *out, say, kept);
+    if (kept)
+        journal.Remove();
+    else if (journal.IsOpen())
+        std::fprintf(stderr, "vexalog-cli record: the readings are still in %s\n", journal.Path().c_str());
+    else
+        std::fputs("vexalog-cli record: the readings are lost\n", stderr);
     return code != 0 ? code : saved ? 0 : kExitFailed;
 }

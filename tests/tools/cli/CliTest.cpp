@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -20,10 +21,12 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +48,17 @@ std::vector<std::string> SampleLines(const std::string& text)
     for (std::size_t at = header + 3, end; (end = text.find("\r\r\n", at)) != std::string::npos; at = end + 3)
         lines.push_back(text.substr(at, end - at));
     return lines;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, int timeoutMs)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return condition();
 }
 
 std::string ReadAll(const std::filesystem::path& path)
@@ -118,10 +132,11 @@ TEST_F(CliTest, RecordWritesTheReadingsToADataFileThatInfoReadsBackWhateverTheLo
     }
 }
 
-TEST_F(CliTest, AnInterruptedRecordingIsSavedAndTheExitTellsOfTheInterruption)
+TEST_F(CliTest, EverySignalThatEndsARecordingSavesItAndTheExitTellsWhich)
 {
     ASSERT_NO_FATAL_FAILURE(StartMeter());
-    for (const int signal : {SIGINT, SIGTERM}) {
+    // A closed terminal (SIGHUP), Ctrl-C, Ctrl-\\, kill and the user signals.
+    for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1}) {
         SCOPED_TRACE(signal);
         const std::filesystem::path out = m_dir / ("interrupted-" + std::to_string(signal) + ".txt");
         auto record = StartCli({"record", "--device", m_device, "--count", "1000", "--out", out.string()});
@@ -135,7 +150,88 @@ TEST_F(CliTest, AnInterruptedRecordingIsSavedAndTheExitTellsOfTheInterruption)
             << record->Output();
         EXPECT_NE(record->Output().find("saved " + count + " readings to " + out.string()), std::string::npos)
             << record->Output();
+        EXPECT_FALSE(std::filesystem::exists(out.string() + ".partial"));
     }
+}
+
+TEST_F(CliTest, AKilledRecordingLeavesEveryReadingTakenInThePartialFile)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    const std::filesystem::path out = m_dir / "killed.txt";
+    const std::string partial = out.string() + ".partial";
+    auto record = StartCli(
+        {"record", "--device", m_device, "--interval", "1", "--count", "1000", "--out", out.string()});
+    ASSERT_FALSE(record->WaitFor("reading 4 ", 20000).empty()) << record->Output();
+    record->Signal(SIGKILL);
+    record->WaitExit(15000);
+    // Every reading it had reported is there, whole, readable as a data file.
+    const int reported = record->CountLines("reading ");
+    const std::string text = ReadAll(partial);
+    EXPECT_EQ(text.rfind("ORVANTIS LX47 DATA LOGGER SamplingRate:1.0;\r\r\n", 0), 0u) << text;
+    const std::vector<std::string> lines = SampleLines(text);
+    EXPECT_GE(static_cast<int>(lines.size()), reported) << text;
+    EXPECT_EQ(text.size() - text.rfind("\r\r\n"), 3u) << text;
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    // The next recording to the same file keeps them rather than overwrite them.
+    const CliRun again = RunCli("record --device " + m_device + " --count 2 --out " + out.string());
+    EXPECT_EQ(again.exitCode, 2) << again.output;
+    EXPECT_NE(again.output.find("cut short"), std::string::npos) << again.output;
+    EXPECT_EQ(ReadAll(partial), text);
+}
+
+TEST_F(CliTest, AReaderOfTheOutputThatGoesAwayDoesNotStopTheRecording)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter());
+    const std::filesystem::path out = m_dir / "piped.txt";
+    const std::string status = (m_dir / "status").string();
+    const char* cli = std::getenv("VEXALOG_CLI");
+    ASSERT_NE(cli, nullptr);
+    // head ends after the first line; the recording goes on to its count.
+    const std::string command = "{ " + std::string(cli) + " record --device " + m_device +
+                                " --interval 0.5 --count 6 --timeout 60 --out " + out.string() +
+                                " 2>/dev/null; echo $? >" + status + "; } | head -1 >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(status); }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return ReadAll(status).find('\n') != std::string::npos; }, 5000));
+    EXPECT_EQ(ReadAll(status), "0\n");
+    EXPECT_EQ(SampleLines(ReadAll(out)).size(), 6u);
+}
+
+TEST_F(CliTest, PortFoldersAKilledRunLeftAreClearedWhenNobodyOwnsThem)
+{
+    // A process number that is no longer in use, and one that is.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child);
+    const std::string living = std::to_string(::getpid());
+    const struct {
+        std::string folder;
+        std::string file;
+        bool cleared;
+    } left[] = {
+        {"vexalog-cli." + dead + ".aB3xYz", "TempPort.ini", true},
+        {"vexalog-cli." + living + ".aB3xYz", "TempPort.ini", false},
+        {"vexalog-cli." + dead + ".cD4wVu", "notes.txt", false}, // not only our port file
+        {"vexalog-cli." + dead + ".eF5", "TempPort.ini", false},
+    };
+    for (const auto& folder : left) {
+        std::filesystem::create_directory(m_dir / folder.folder);
+        std::ofstream(m_dir / folder.folder / folder.file) << "[Port Devices]\r\n";
+    }
+    const CliRun record = RunCli("record --device " + (m_dir / "absent").string() + " --count 1 --out " +
+                                     (m_dir / "x.txt").string(),
+                                 "TMPDIR=" + m_dir.string() + " ");
+    EXPECT_NE(record.exitCode, 0) << record.output;
+    for (const auto& folder : left)
+        EXPECT_EQ(std::filesystem::exists(m_dir / folder.folder), !folder.cleared) << folder.folder;
+    // Its own folder goes at its end, as before.
+    int folders = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir))
+        folders += entry.path().filename().string().rfind("vexalog-cli.", 0) == 0;
+    EXPECT_EQ(folders, 3);
 }
 
 TEST_F(CliTest, ReadingsTheChosenFileCannotTakeGoToAFallbackFileThatIsNamed)
