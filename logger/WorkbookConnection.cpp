@@ -106,6 +106,8 @@ bool CWorkbookConnection::Execute(const std::string& sql)
     m_driver.Received(sql);
     if (!m_open)
         return Fail("The connection is closed.");
+    if (m_driver.Cancelled())
+        return Fail(CWorkbookDriver::kCancelledText);
     SqlStatement statement;
     std::string problem;
     if (!ParseSqlStatement(sql, statement, &problem))
@@ -304,6 +306,10 @@ bool CWorkbookConnection::Close()
     // A failed statement leaves the workbook as it was on disk.
     if (!m_changed || m_failed)
         return true;
+    if (m_driver.Cancelled()) {
+        m_error = CWorkbookDriver::kCancelledText;
+        return false;
+    }
     const std::vector<std::string> stream = BuildBiffWorkbookStream(m_workbook);
     std::size_t size = 0;
     for (const std::string& piece : stream)

@@ -52,6 +52,24 @@ bool IsTrue(const std::string& value)
 
 } // namespace
 
+std::string NotARegularFile(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return {};
+    if (S_ISDIR(info.st_mode))
+        return "a folder";
+    if (S_ISFIFO(info.st_mode))
+        return "a named pipe";
+    if (S_ISSOCK(info.st_mode))
+        return "a socket";
+    if (S_ISCHR(info.st_mode))
+        return "a character device";
+    if (S_ISBLK(info.st_mode))
+        return "a block device";
+    return "not a regular file";
+}
+
 std::map<std::string, std::string> ParseConnectionString(const std::string& text)
 {
     std::map<std::string, std::string> attributes;
@@ -122,9 +140,13 @@ std::unique_ptr<CWorkbookConnection> CWorkbookDriver::Connect(const std::string&
     std::unique_ptr<CWorkbookConnection> connection(
         new CWorkbookConnection(*this, path, IsTrue(value("READONLY")),
                                 attributes.count("FIRSTROWHASNAMES") == 0 || IsTrue(value("FIRSTROWHASNAMES"))));
+    if (const std::string kind = NotARegularFile(path); !kind.empty()) {
+        *error = "\"" + path + "\" is " + kind + ", not a workbook file.";
+        return nullptr;
+    }
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
-        if (!LoadWorkbook(path, connection->m_workbook, error))
+        if (!LoadWorkbook(path, connection->m_workbook, error, m_cancel))
             return nullptr;
     } else if (value("CREATE_DB").empty()) {
         *error = "The workbook \"" + path + "\" does not exist.";

@@ -42,6 +42,12 @@ public:
     // Statements received so far; may be read from another thread.
     int StatementCount() const { return m_count.load(std::memory_order_relaxed); }
 
+    // Once *flag is set (from any thread), reading a workbook stops, every
+    // statement fails and no connection writes its file. Null: never.
+    void SetCancelFlag(const std::atomic<bool>* flag) { m_cancel = flag; }
+    bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+    static constexpr const char* kCancelledText = "The export was cancelled.";
+
 private:
     friend class CWorkbookConnection;
     void Received(const std::string& sql);
@@ -50,7 +56,12 @@ private:
     bool m_logging = false;
     std::vector<std::string> m_log;
     std::atomic<int> m_count{0};
+    const std::atomic<bool>* m_cancel = nullptr;
 };
+
+// Empty for a regular file (or one that does not exist); otherwise what it
+// is instead ("a folder", "a named pipe", ...). Nothing is opened.
+std::string NotARegularFile(const std::string& path);
 
 // The attributes of a connection string, keys in upper case, braces and
 // quotes around values removed. An unquoted value runs to the next ';' that
@@ -76,6 +87,8 @@ public:
     // Ends the connection, writing the workbook when statements changed it
     // and none failed. False with Error() when it could not be written.
     bool Close();
+    // Ends the connection without writing anything.
+    void Abandon() { m_open = false; }
 
     const std::string& Error() const { return m_error; }
 

@@ -2,6 +2,7 @@
 
 #include "Workbook.h"
 
+#include <atomic>
 #include <string>
 
 // Reads the cell values of every sheet of an existing .xls workbook through
@@ -13,7 +14,9 @@
 // FreeXL does not survive every damaged file, so it reads in a child process
 // of its own that hands the cells back through a pipe: a reader that crashes
 // or hangs on a file makes that file fail here, and the program goes on.
-bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error);
+// Once *cancel is set the child is stopped and the reading fails.
+bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error,
+                  const std::atomic<bool>* cancel = nullptr);
 
 // The same reading done in this process, as the child does it.
 bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::string* error);
@@ -21,10 +24,17 @@ bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::str
 // How long the child may take over one workbook.
 inline constexpr int kWorkbookReadSeconds = 120;
 
-// The most cells (rows x columns over all sheets) a workbook may span to be
-// read: one full sheet's worth.
+// The most cells holding something (over all sheets) a workbook may have to
+// be read: one full sheet's worth. The area its sheets span does not count.
 inline constexpr unsigned long long kWorkbookMaxLoadedCells =
     static_cast<unsigned long long>(kWorkbookMaxRows) * kWorkbookMaxColumns;
+// The most room the rows holding them take (a row up to its last cell, plus
+// one for the row itself), so sparse cells far apart stay bounded too.
+inline constexpr unsigned long long kWorkbookMaxLoadedSlots = kWorkbookMaxLoadedCells;
+
+// The most memory the reading child may take: FreeXL sets aside room for
+// the whole area each sheet claims, and a file claiming more is refused.
+inline constexpr unsigned long long kWorkbookReaderMemory = 3ull << 30;
 
 // The most text (bytes of UTF-8, over all cells) a workbook may hold to be read.
 inline constexpr std::size_t kWorkbookMaxLoadedText = std::size_t{256} << 20;

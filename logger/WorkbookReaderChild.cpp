@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <algorithm>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -153,19 +154,24 @@ void WriteAll(int fd, const std::string& bytes)
 
 // Reads the child's reply until it closes the pipe; false when the reply
 // grows past any sensible size or the child takes too long.
-bool ReadReply(int fd, std::string& reply)
+bool ReadReply(int fd, std::string& reply, const std::atomic<bool>* cancel)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kWorkbookReadSeconds);
     char buffer[65536];
     for (;;) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
         pollfd wait{fd, POLLIN, 0};
-        const int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
+        // A cancel is looked at a few times a second.
+        const int ready = ::poll(&wait, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready <= 0)
+        if (ready == 0)
+            continue;
+        if (ready < 0)
             return false;
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
@@ -182,7 +188,7 @@ bool ReadReply(int fd, std::string& reply)
 
 } // namespace
 
-bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error)
+bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error, const std::atomic<bool>* cancel)
 {
     const std::string damaged = "The workbook \"" + path + "\" cannot be read: it is damaged (the reader stopped on it).";
     int fds[2];
@@ -214,7 +220,7 @@ bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* erro
     }
     ::close(fds[1]);
     std::string reply;
-    const bool complete = ReadReply(fds[0], reply);
+    const bool complete = ReadReply(fds[0], reply, cancel);
     ::close(fds[0]);
     if (!complete)
         ::kill(child, SIGKILL);
@@ -222,6 +228,10 @@ bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* erro
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     const bool exited = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (cancel && cancel->load()) {
+        *error = "The reading of the workbook \"" + path + "\" was cancelled.";
+        return false;
+    }
     if (!complete || !exited) {
         *error = damaged;
         return false;

@@ -23,4 +23,14 @@ XlsReadBack ReadXlsWithXlrd(const std::string& path);
 
 // A workbook written by xlwt: sheet "Notes" (A1 "kept", B2 42.5, C3 the date
 // 2007-03-07) and sheet "Sheet" (the export's header row, one reading).
-bool MakeXlsWithXlwt(const std::string& path, std::string* error);
+// kind "sparse": sheet "Notes" with A1 "first", B2 2.5 and IV65536 "last";
+// kind "headers": sheet "Sheet" with the headers A and B over "one".
+bool MakeXlsWithXlwt(const std::string& path, std::string* error, const std::string& kind = "make");
+
+// The rows Python's csv module reads from a file; ok false when it fails.
+struct CsvReadBack {
+    bool ok = false;
+    std::string error;
+    std::vector<std::vector<std::string>> rows;
+};
+CsvReadBack ReadCsvWithPython(const std::string& path);

@@ -9,6 +9,10 @@
                           B2 the number 42.5, C3 the date 2007-03-07) and the
                           sheet "Sheet" holding the export's header row and
                           one reading.
+  xls_tool.py sparse FILE the sheet "Notes" with three cells: A1, B2 and
+                          IV65536 (the last cell a sheet has).
+  xls_tool.py headers FILE  the sheet "Sheet" with the headers A and B.
+  xls_tool.py csv FILE    prints the rows Python's csv module reads as JSON.
 """
 import datetime
 import json
@@ -55,5 +59,31 @@ def make(path):
     book.save(path)
 
 
+def sparse(path):
+    import xlwt
+    book = xlwt.Workbook()
+    notes = book.add_sheet("Notes")
+    notes.write(0, 0, "first")
+    notes.write(1, 1, 2.5)
+    notes.write(65535, 255, "last")
+    book.save(path)
+
+
+def headers(path):
+    import xlwt
+    book = xlwt.Workbook()
+    sheet = book.add_sheet("Sheet")
+    sheet.write(0, 0, "A")
+    sheet.write(0, 1, "B")
+    sheet.write(1, 0, "one")
+    book.save(path)
+
+
+def read_csv(path):
+    import csv
+    with open(path, newline="") as f:
+        print(json.dumps([row for row in csv.reader(f)]))
+
+
 if __name__ == "__main__":
-    {"dump": dump, "make": make}[sys.argv[1]](sys.argv[2])
+    {"dump": dump, "make": make, "sparse": sparse, "headers": headers, "csv": read_csv}[sys.argv[1]](sys.argv[2])
