@@ -1,6 +1,6 @@
 #include "CSheetFile.h"
 
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 #include "CSheetFile.h"
 
 #include "TempFile.h"
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,8 +2,8 @@
 
 #include "CSheetFile.h"
 #include "NumberText.h"
-#include "WorkbookDriver.h"
-#include "WorkbookText.h"
+#include "workbook/WorkbookDriver.h"
+#include "workbook/WorkbookText.h"
 
 #include <algorithm>
 

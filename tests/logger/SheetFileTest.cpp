@@ -3,7 +3,7 @@
 // commit sends to the driver in their order.
 #include "CSheetFile.h"
 #include "TempDir.h"
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 #include "XlsTool.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "SqlStatement.h"
-#include "Workbook.h"
+#include "workbook/SqlStatement.h"
+#include "workbook/Workbook.h"
 
 #include <atomic>
 #include <cstddef>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ class CWorkbookConnection;
 // A connection reads the workbook when it opens (through FreeXL) and writes
 // it once, when it closes, and only when every statement succeeded: a failed
 // statement leaves the file as it was. The file is replaced only once the
-// new one is completely written.
+// new one is completely written. An existing workbook is changed at record
+// level (WorkbookEditor.h): what the statements did not touch stays as it was.
 class CWorkbookDriver {
 public:
     static constexpr const char* kName = "Vexalog Excel Workbook Driver (*.xls)";
@@ -112,6 +114,12 @@ private:
     bool m_open = true;
     std::string m_error;
     Workbook m_workbook;
+    // A workbook that existed: its bytes and cells as read, and the sheets
+    // statements changed, so Close can change it at record level.
+    bool m_loaded = false;
+    std::string m_fileBytes;
+    Workbook m_original;
+    std::set<std::string> m_written;
     // The header row of the table last inserted into. Sheets only move when
     // one is added, and adding one (CREATE) forgets this.
     struct HeaderCache {

@@ -1,8 +1,10 @@
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
-#include "WorkbookReader.h"
+#include "workbook/WorkbookReader.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <sys/stat.h>
@@ -48,6 +50,20 @@ bool IsTrue(const std::string& value)
 {
     const std::string v = Upper(Trim(value));
     return v == "1" || v == "TRUE" || v == "YES";
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    char buffer[1 << 16];
+    bytes.clear();
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, n);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
 }
 
 } // namespace
@@ -148,6 +164,12 @@ std::unique_ptr<CWorkbookConnection> CWorkbookDriver::Connect(const std::string&
     if (::stat(path.c_str(), &info) == 0) {
         if (!LoadWorkbook(path, connection->m_workbook, error, m_cancel))
             return nullptr;
+        if (!ReadWholeFile(path, connection->m_fileBytes)) {
+            *error = "The workbook \"" + path + "\" cannot be read: " + std::strerror(errno) + ".";
+            return nullptr;
+        }
+        connection->m_original = connection->m_workbook;
+        connection->m_loaded = true;
     } else if (value("CREATE_DB").empty()) {
         *error = "The workbook \"" + path + "\" does not exist.";
         return nullptr;

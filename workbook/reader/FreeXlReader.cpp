@@ -1,4 +1,4 @@
-#include "WorkbookReader.h"
+#include "workbook/WorkbookReader.h"
 
 #include <freexl.h>
 

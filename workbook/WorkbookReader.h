@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Workbook.h"
+#include "workbook/Workbook.h"
 
 #include <atomic>
 #include <string>
@@ -11,14 +11,21 @@
 // *error saying why. Texts come back as UTF-8, numbers as numbers, dates and
 // times as date numbers.
 //
-// FreeXL does not survive every damaged file, so it reads in a child process
-// of its own that hands the cells back through a pipe: a reader that crashes
-// or hangs on a file makes that file fail here, and the program goes on.
+// FreeXL does not survive every damaged file, so it reads in a program of
+// its own (kWorkbookReaderName) that hands the cells back through a pipe: a
+// reader that crashes or hangs on a file makes that file fail here, and the
+// program goes on. The reader is found through VEXALOG_XLS_READER, beside the
+// running program, where it is installed, or where it was built.
 // Once *cancel is set the child is stopped and the reading fails.
 bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error,
                   const std::atomic<bool>* cancel = nullptr);
 
-// The same reading done in this process, as the child does it.
+inline constexpr const char* kWorkbookReaderName = "vexalog-xls-reader";
+// The reader program's path, or empty when there is none.
+std::string WorkbookReaderProgram();
+
+// The reading itself, as the reader program does it (linked into that
+// program only, with FreeXL).
 bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::string* error);
 
 // How long the child may take over one workbook.

@@ -1,6 +1,6 @@
-#include "CompoundFile.h"
+#include "workbook/CompoundFile.h"
 
-#include "BiffRecords.h"
+#include "workbook/BiffRecords.h"
 
 #include <algorithm>
 #include <cstdint>
