@@ -1,7 +1,7 @@
 // Export Data of a full real-time store: 40000 readings through CSheetFile,
 // every statement through the workbook driver, the .xls file written.
 #include "ExportWorker.h"
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
 #include <benchmark/benchmark.h>
 
