@@ -1,35 +1,17 @@
+
 #include "workbook/WorkbookEditor.h"
 
 #include "workbook/BiffRecords.h"
-#include "workbook/BiffSharedStrings.h"
-#include "workbook/BiffStream.h"
+#include "workbook/BiffSheetWriter.h"
 #include "workbook/CompoundFileReader.h"
 
 #include <algorithm>
-#include <map>
-#include <unordered_map>
 
 namespace {
 
-constexpr std::uint16_t kFormula = 0x0006;
-constexpr std::uint16_t kBlank = 0x0201;
-constexpr std::uint16_t kLabel = 0x0204;
-constexpr std::uint16_t kBoolErr = 0x0205;
-constexpr std::uint16_t kRk = 0x027E;
-constexpr std::uint16_t kMulRk = 0x00BD;
-constexpr std::uint16_t kMulBlank = 0x00BE;
-constexpr std::uint16_t kRString = 0x00D6;
-constexpr std::uint16_t kString = 0x0207;
-constexpr std::uint16_t kShrFmla = 0x04BC;
-constexpr std::uint16_t kArray = 0x0221;
-constexpr std::uint16_t kTable = 0x0236;
-constexpr std::uint16_t kDbCell = 0x00D7;
-constexpr std::uint16_t kIndex = 0x020B;
 constexpr std::uint16_t kFilePass = 0x002F;
 constexpr std::uint16_t kSupBook = 0x01AE;
 constexpr std::uint16_t kTabId = 0x013D;
-// The default cell format every BIFF8 workbook has.
-constexpr unsigned kDefaultXf = 15;
 
 bool Refuse(std::string* error, const std::string& why)
 {
@@ -41,351 +23,6 @@ std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
 }
-
-std::string RecordBytes(std::uint16_t opcode, std::string_view data)
-{
-    CByteBuffer out;
-    out.Record(opcode, data);
-    return std::move(out.Bytes());
-}
-
-std::string CellName(unsigned row, unsigned column)
-{
-    std::string name;
-    if (column >= 26)
-        name += static_cast<char>('A' + column / 26 - 1);
-    name += static_cast<char>('A' + column % 26);
-    return name + std::to_string(row + 1);
-}
-
-std::uint32_t Key(unsigned row, unsigned column)
-{
-    return static_cast<std::uint32_t>(row) << 8 | (column & 0xFF);
-}
-
-bool InCellTable(std::uint16_t opcode)
-{
-    switch (opcode) {
-    case Biff::kRow: case kDbCell: case kFormula: case kBlank: case kLabel: case kBoolErr: case kRk:
-    case kMulRk: case kMulBlank: case kRString: case Biff::kLabelSst: case Biff::kNumber: case kString:
-    case kShrFmla: case kArray: case kTable:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A cell as the sheet held it: its records (a formula with the records that
-// belong to it), its format and what it is.
-struct OldCell {
-    std::string records;
-    unsigned xf = kDefaultXf;
-    const char* special = nullptr; // "a formula", "a boolean", "an error value"; null for plain content
-};
-
-void CollectCells(std::string_view stream, const std::vector<BiffRecord>& records, std::map<std::uint32_t, OldCell>& cells,
-                  std::map<unsigned, std::string>& rows)
-{
-    int depth = 0;
-    OldCell* formula = nullptr;
-    for (const BiffRecord& record : records) {
-        if (record.opcode == Biff::kBof)
-            ++depth;
-        const bool own = depth == 1;
-        if (record.opcode == Biff::kEof)
-            --depth;
-        if (!own)
-            continue;
-        const std::string_view data = record.data;
-        const auto put = [&](unsigned row, unsigned column, std::string bytes, unsigned xf, const char* special) {
-            OldCell& cell = cells[Key(row, column)];
-            cell.records = std::move(bytes);
-            cell.xf = xf;
-            cell.special = special;
-            return &cell;
-        };
-        switch (record.opcode) {
-        case kFormula:
-            formula = put(BiffU16(data, 0), BiffU16(data, 2), std::string(record.Bytes(stream)), BiffU16(data, 4),
-                          "a formula");
-            continue;
-        case kString: case kShrFmla: case kArray: case kTable:
-            if (formula)
-                formula->records += record.Bytes(stream);
-            continue;
-        case kBoolErr:
-            put(BiffU16(data, 0), BiffU16(data, 2), std::string(record.Bytes(stream)), BiffU16(data, 4),
-                data.size() > 7 && data[7] ? "an error value" : "a boolean");
-            break;
-        case kBlank: case kLabel: case kRk: case kRString: case Biff::kLabelSst: case Biff::kNumber:
-            put(BiffU16(data, 0), BiffU16(data, 2), std::string(record.Bytes(stream)), BiffU16(data, 4), nullptr);
-            break;
-        case kMulRk:
-        case kMulBlank: {
-            // Taken apart into one RK or BLANK record per cell.
-            const unsigned row = BiffU16(data, 0);
-            const unsigned first = BiffU16(data, 2);
-            const std::size_t width = record.opcode == kMulRk ? 6 : 2;
-            const std::size_t count = data.size() >= 6 ? (data.size() - 6) / width : 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                const unsigned column = first + static_cast<unsigned>(i);
-                std::string single(4, '\0');
-                BiffPutU16(single, 0, row);
-                BiffPutU16(single, 2, column);
-                single += data.substr(4 + i * width, width);
-                put(row, column, RecordBytes(record.opcode == kMulRk ? kRk : kBlank, single),
-                    BiffU16(data, 4 + i * width), nullptr);
-            }
-            break;
-        }
-        case Biff::kRow:
-            rows[BiffU16(data, 0)] = std::string(record.Bytes(stream));
-            break;
-        default:
-            break;
-        }
-        formula = nullptr;
-    }
-}
-
-// Shared strings: the table's own strings keep their indices; new ones go
-// after them.
-class CStrings {
-public:
-    explicit CStrings(const std::vector<BiffSharedString>& old) : m_count(static_cast<std::uint32_t>(old.size()))
-    {
-        for (std::size_t i = 0; i < old.size(); ++i)
-            m_index.emplace(old[i].text, static_cast<std::uint32_t>(i));
-    }
-    std::uint32_t Index(const std::string& text)
-    {
-        const auto [it, added] = m_index.emplace(text, m_count);
-        if (added) {
-            ++m_count;
-            m_added.push_back(&it->first);
-        }
-        return it->second;
-    }
-    std::uint32_t Count() const { return m_count; }
-    const std::vector<const std::string*>& Added() const { return m_added; }
-
-private:
-    std::unordered_map<std::string, std::uint32_t> m_index;
-    std::vector<const std::string*> m_added;
-    std::uint32_t m_count;
-};
-
-std::string ValueRecord(unsigned row, unsigned column, unsigned xf, const WorkbookCell& cell, CStrings& strings)
-{
-    CByteBuffer out;
-    const std::size_t at = out.Begin(cell.kind == WorkbookCell::Kind::Text ? Biff::kLabelSst : Biff::kNumber);
-    out.U16(row);
-    out.U16(column);
-    out.U16(xf);
-    if (cell.kind == WorkbookCell::Kind::Text)
-        out.U32(strings.Index(cell.text));
-    else
-        out.F64(cell.number);
-    out.End(at);
-    return std::move(out.Bytes());
-}
-
-std::string BlankRecord(unsigned row, unsigned column, unsigned xf)
-{
-    CByteBuffer out;
-    const std::size_t at = out.Begin(kBlank);
-    out.U16(row);
-    out.U16(column);
-    out.U16(xf);
-    out.End(at);
-    return std::move(out.Bytes());
-}
-
-// The DIMENSIONS record and the cell table: blocks of 32 rows, each its ROW
-// records and then its cells.
-std::string CellTable(const std::map<std::uint32_t, std::string>& cells, const std::map<unsigned, std::string>& oldRows)
-{
-    std::map<unsigned, std::pair<unsigned, unsigned>> spans; // row -> first column, last column + 1
-    for (const auto& [key, bytes] : cells) {
-        auto [it, added] = spans.emplace(key >> 8, std::make_pair(key & 0xFF, (key & 0xFF) + 1));
-        if (!added)
-            it->second.second = (key & 0xFF) + 1;
-    }
-    for (const auto& [row, bytes] : oldRows)
-        spans.emplace(row, std::make_pair(0u, 0u));
-
-    CByteBuffer out;
-    std::size_t at = out.Begin(Biff::kDimensions);
-    unsigned firstColumn = 256;
-    unsigned endColumn = 0;
-    for (const auto& [key, bytes] : cells) {
-        firstColumn = std::min(firstColumn, key & 0xFF);
-        endColumn = std::max(endColumn, (key & 0xFF) + 1);
-    }
-    out.U32(cells.empty() ? 0 : cells.begin()->first >> 8);
-    out.U32(cells.empty() ? 0 : (cells.rbegin()->first >> 8) + 1);
-    out.U16(cells.empty() ? 0 : firstColumn);
-    out.U16(endColumn);
-    out.U16(0);
-    out.End(at);
-
-    auto cell = cells.begin();
-    for (auto row = spans.begin(); row != spans.end();) {
-        const unsigned block = row->first / 32;
-        auto blockEnd = row;
-        for (; blockEnd != spans.end() && blockEnd->first / 32 == block; ++blockEnd) {
-            const auto old = oldRows.find(blockEnd->first);
-            const auto [first, end] = blockEnd->second;
-            if (old != oldRows.end()) {
-                std::string bytes = old->second;
-                if (end > first && bytes.size() >= 10) {
-                    BiffPutU16(bytes, 6, first);
-                    BiffPutU16(bytes, 8, end);
-                }
-                out.Raw(bytes);
-            } else {
-                at = out.Begin(Biff::kRow);
-                out.U16(blockEnd->first);
-                out.U16(first);
-                out.U16(end);
-                out.U16(0x00FF);
-                out.U16(0);
-                out.U16(0);
-                out.U32(0x000F0100);
-                out.End(at);
-            }
-        }
-        for (; cell != cells.end() && (cell->first >> 8) / 32 == block; ++cell)
-            out.Raw(cell->second);
-        row = blockEnd;
-    }
-    return std::move(out.Bytes());
-}
-
-struct OldSheet {
-    std::string name;
-    std::uint8_t type = 0; // 0 worksheet
-    std::size_t offset = 0;
-    std::vector<BiffRecord> records;
-};
-
-bool WriteBackSheet(std::string_view stream, const OldSheet& old, const WorkbookSheet* loaded, const WorkbookSheet& now,
-                    CStrings& strings, std::string& out, std::string* error)
-{
-    if (old.type != 0 || BiffU16(old.records.front().data, 2) != 0x0010)
-        return Refuse(error, "the sheet " + Quoted(old.name) + " is not a worksheet");
-    std::map<std::uint32_t, OldCell> oldCells;
-    std::map<unsigned, std::string> oldRows;
-    CollectCells(stream, old.records, oldCells, oldRows);
-
-    std::map<std::uint32_t, std::string> cells;
-    for (auto& [key, cell] : oldCells) {
-        const int row = static_cast<int>(key >> 8);
-        const int column = static_cast<int>(key & 0xFF);
-        const WorkbookCell* next = now.Find(row, column);
-        if (WorkbookCellText(next) == WorkbookCellText(loaded ? loaded->Find(row, column) : nullptr)) {
-            cells.emplace(key, std::move(cell.records));
-        } else if (cell.special) {
-            return Refuse(error, "the sheet " + Quoted(old.name) + " would lose " + cell.special + " in cell " +
-                                     CellName(static_cast<unsigned>(row), static_cast<unsigned>(column)));
-        } else if (next && !next->IsEmpty()) {
-            cells.emplace(key, ValueRecord(static_cast<unsigned>(row), static_cast<unsigned>(column), cell.xf, *next,
-                                           strings));
-        } else {
-            cells.emplace(key, BlankRecord(static_cast<unsigned>(row), static_cast<unsigned>(column), cell.xf));
-        }
-    }
-    for (std::size_t r = 0; r < now.rows.size(); ++r)
-        for (std::size_t c = 0; c < now.rows[r].size(); ++c)
-            if (!now.rows[r][c].IsEmpty() && !oldCells.count(Key(static_cast<unsigned>(r), static_cast<unsigned>(c))))
-                cells.emplace(Key(static_cast<unsigned>(r), static_cast<unsigned>(c)),
-                              ValueRecord(static_cast<unsigned>(r), static_cast<unsigned>(c), kDefaultXf, now.rows[r][c],
-                                          strings));
-
-    // The sheet's own records in order, the new cell table where DIMENSIONS
-    // stood; the old table and its INDEX are left out.
-    out.clear();
-    int depth = 0;
-    bool placed = false;
-    for (const BiffRecord& record : old.records) {
-        if (record.opcode == Biff::kBof)
-            ++depth;
-        const bool own = depth == 1;
-        if (record.opcode == Biff::kEof)
-            --depth;
-        if (own && record.opcode == Biff::kDimensions) {
-            out += CellTable(cells, oldRows);
-            placed = true;
-        } else if (!own || !(InCellTable(record.opcode) || record.opcode == kIndex)) {
-            out += record.Bytes(stream);
-        }
-    }
-    if (!placed)
-        return Refuse(error, "the sheet " + Quoted(old.name) + " has no DIMENSIONS record");
-    return true;
-}
-
-std::string NewSheet(std::string_view globalsBof, const WorkbookSheet& sheet, CStrings& strings)
-{
-    std::map<std::uint32_t, std::string> cells;
-    for (std::size_t r = 0; r < sheet.rows.size(); ++r)
-        for (std::size_t c = 0; c < sheet.rows[r].size(); ++c)
-            if (!sheet.rows[r][c].IsEmpty())
-                cells.emplace(Key(static_cast<unsigned>(r), static_cast<unsigned>(c)),
-                              ValueRecord(static_cast<unsigned>(r), static_cast<unsigned>(c), kDefaultXf,
-                                          sheet.rows[r][c], strings));
-    std::string bof(globalsBof);
-    BiffPutU16(bof, 2, 0x0010);
-    CByteBuffer out;
-    out.Record(Biff::kBof, bof);
-    out.Raw(CellTable(cells, {}));
-    const std::size_t at = out.Begin(Biff::kWindow2);
-    out.U16(0x00B6);
-    for (int i = 0; i < 8; ++i)
-        out.U16(i == 2 ? 0x40 : 0);
-    out.End(at);
-    out.Record(Biff::kEof, {});
-    return std::move(out.Bytes());
-}
-
-// A kept sheet's substream, its INDEX record following it to where it now starts.
-std::string KeptSheet(std::string_view stream, const OldSheet& old, std::int64_t shift)
-{
-    const std::size_t begin = old.records.front().at;
-    std::string bytes(stream.substr(begin, old.records.back().End() - begin));
-    for (const BiffRecord& record : old.records) {
-        if (record.opcode != kIndex || record.data.size() < 16)
-            continue;
-        const std::size_t data = record.at - begin + 4;
-        const auto move = [&](std::size_t at) {
-            const std::uint32_t value = BiffU32(bytes, at);
-            if (value != 0)
-                BiffPutU32(bytes, at, static_cast<std::uint32_t>(static_cast<std::int64_t>(value) + shift));
-        };
-        move(data + 12);
-        for (std::size_t at = data + 16; at + 4 <= data + record.data.size(); at += 4)
-            move(at);
-        break;
-    }
-    return bytes;
-}
-
-std::string ShortStringText(std::string_view data, std::size_t at)
-{
-    if (at + 2 > data.size())
-        return {};
-    const std::size_t count = static_cast<unsigned char>(data[at]);
-    const bool wide = data[at + 1] & 1;
-    std::u16string units;
-    for (std::size_t i = 0; i < count && at + 2 + (i + 1) * (wide ? 2 : 1) <= data.size(); ++i)
-        units += wide ? static_cast<char16_t>(BiffU16(data, at + 2 + 2 * i))
-                      : static_cast<char16_t>(static_cast<unsigned char>(data[at + 2 + i]));
-    return Utf16ToUtf8(units);
-}
-
-} // namespace
-
-namespace {
 
 struct Bucket {
     std::uint32_t streamPos;
@@ -472,7 +109,7 @@ bool EditWorkbookFile(const std::string& file, const Workbook& original, const W
     std::vector<BiffRecord> globals;
     if (!ReadBiffSubstream(stream, 0, globals) || BiffU16(globals.front().data, 0) != 0x0600)
         return Refuse(error, "it is not in the Excel 97-2003 format (BIFF8)");
-    std::vector<OldSheet> sheets;
+    std::vector<BiffOldSheet> sheets;
     std::size_t sst = globals.size();
     std::size_t sstEnd = globals.size();
     std::size_t extSst = globals.size();
@@ -482,10 +119,10 @@ bool EditWorkbookFile(const std::string& file, const Workbook& original, const W
         if (record.opcode == kFilePass)
             return Refuse(error, "it is protected by a password");
         if (record.opcode == Biff::kBoundSheet) {
-            OldSheet sheet;
+            BiffOldSheet sheet;
             sheet.offset = BiffU32(record.data, 0);
             sheet.type = record.data.size() > 5 ? static_cast<std::uint8_t>(record.data[5]) : 0;
-            sheet.name = ShortStringText(record.data, 6);
+            sheet.name = BiffShortStringText(record.data, 6);
             if (!ReadBiffSubstream(stream, sheet.offset, sheet.records))
                 return Refuse(error, "the sheet " + Quoted(sheet.name) + " is damaged");
             sheets.push_back(std::move(sheet));
@@ -509,7 +146,7 @@ bool EditWorkbookFile(const std::string& file, const Workbook& original, const W
         if (!ReadBiffSharedStrings(records, oldStrings))
             return Refuse(error, "its shared-string table is damaged");
     }
-    CStrings strings(oldStrings);
+    CBiffStrings strings(oldStrings);
 
     // The sheets' substreams: kept, written back, or new.
     const auto isWritten = [&](const std::string& name) {
@@ -527,11 +164,11 @@ bool EditWorkbookFile(const std::string& file, const Workbook& original, const W
     }
     std::vector<const WorkbookSheet*> added;
     for (const WorkbookSheet& sheet : edited.sheets)
-        if (std::none_of(sheets.begin(), sheets.end(), [&](const OldSheet& s) { return SameSheetName(s.name, sheet.name); }))
+        if (std::none_of(sheets.begin(), sheets.end(), [&](const BiffOldSheet& s) { return SameSheetName(s.name, sheet.name); }))
             added.push_back(&sheet);
     std::vector<std::string> addedBodies;
     for (const WorkbookSheet* sheet : added)
-        addedBodies.push_back(NewSheet(globals.front().data, *sheet, strings));
+        addedBodies.push_back(NewBiffSheet(globals.front().data, *sheet, strings));
 
     std::size_t references = 0;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
@@ -560,14 +197,9 @@ bool EditWorkbookFile(const std::string& file, const Workbook& original, const W
             texts.push_back(*text);
         const std::size_t base = head.Size();
         AppendSharedStrings(table, texts, static_cast<std::uint32_t>(references));
-        // AppendSharedStrings counts positions from its own start.
-        std::string bytes = std::move(table.Bytes());
-        const std::size_t ext = bytes.rfind(std::string("\xFF\x00", 2));
-        (void)ext;
-        CByteBuffer fixed;
-        head.Raw(bytes);
-        // Patch the EXTSST stream positions by where the table now stands.
-        std::vector<BiffRecord> records;
+        head.Raw(table.Bytes());
+        // AppendSharedStrings counts EXTSST's stream positions from its own
+        // start: they move by where the table now stands.
         for (std::size_t at = base; at + 4 <= head.Size(); at += 4 + BiffU16(head.Bytes(), at + 2)) {
             if (BiffU16(head.Bytes(), at) == Biff::kExtSst) {
                 const std::size_t length = BiffU16(head.Bytes(), at + 2);
@@ -645,7 +277,7 @@ bool EditWorkbookFile(const std::string& file, const Workbook& original, const W
         const std::size_t at = result.size();
         BiffPutU32(result, offsetFields[field++], static_cast<std::uint32_t>(at));
         if (kept[i])
-            result += KeptSheet(stream, sheets[i], static_cast<std::int64_t>(at) - static_cast<std::int64_t>(sheets[i].offset));
+            result += KeptBiffSheet(stream, sheets[i], static_cast<std::int64_t>(at) - static_cast<std::int64_t>(sheets[i].offset));
         else
             result += bodies[i];
     }
