@@ -116,6 +116,38 @@ TEST_F(ExportTest, AWorkbookMadeElsewhereKeepsItsOtherSheetsAndGetsTheReadingsBe
     EXPECT_EQ(book.Sheet("CSpreadSheetBackup")->rows, (Rows{kHeaders, old}));
 }
 
+TEST_F(ExportTest, WorkbooksMadeElsewhereKeepEverythingTheyHadThroughTwoExports)
+{
+    const std::string libreOffice = m_temp.File("libreoffice.xls");
+    std::filesystem::copy_file(LibreOfficeWorkbookPath(), libreOffice);
+    const std::string xlwt = m_temp.File("xlwt.xls");
+    std::string error;
+    ASSERT_TRUE(MakeXlsWithXlwt(xlwt, &error)) << error;
+    const std::string own = m_temp.File("own.xls");
+    const std::vector<DataSample> readings{Sample("9:05:00", 65.3), Sample("9:05:01", 5.0)};
+    ASSERT_TRUE(ExportReadings(own, readings.data(), 1).ok);
+
+    for (const std::string& path : {libreOffice, xlwt, own}) {
+        const std::string before = m_temp.File("before.xls");
+        std::filesystem::copy_file(path, before, std::filesystem::copy_options::overwrite_existing);
+        const Rows old = SheetRows(before);
+        for (int round = 0; round < 2; ++round) {
+            const ExportResult result = ExportReadings(path, readings.data(), 2);
+            ASSERT_TRUE(result.ok) << path << ": " << result.message;
+        }
+        EXPECT_EQ(WhatXlrdFindsLost(before, path), "kept") << path;
+        // "Sheet" holds the old rows, then the readings of both exports.
+        Rows rows = SheetRows(path);
+        ASSERT_EQ(rows.size(), old.size() + 4) << path;
+        for (std::size_t r = 0; r < old.size(); ++r)
+            EXPECT_EQ(rows[r], old[r]) << path << " row " << r;
+        EXPECT_EQ(rows.back()[2], " 5.0") << path;
+    }
+    // The formula beside the reading in LibreOffice's "Sheet" is still there,
+    // with the value LibreOffice worked out for it.
+    EXPECT_EQ(SheetRows(libreOffice)[1], (std::vector<std::string>{"6-3-2007", "8:00:00", "n:55.5", "dBC", "n:111.0"}));
+}
+
 TEST_F(ExportTest, ASecondFullExportThatWouldPassTheLastRowFailsAndLeavesTheFileByteForByte)
 {
     std::vector<DataSample> store;

@@ -104,3 +104,17 @@ CsvReadBack ReadCsvWithPython(const std::string& path)
     result.ok = true;
     return result;
 }
+
+std::string WhatXlrdFindsLost(const std::string& before, const std::string& after)
+{
+    std::string output;
+    RunTool("kept", before + "," + after, output);
+    while (!output.empty() && output.back() == '\n')
+        output.pop_back();
+    return output;
+}
+
+std::string LibreOfficeWorkbookPath()
+{
+    return std::string(VEXALOG_TEST_SUPPORT_DIR) + "/libreoffice.xls";
+}

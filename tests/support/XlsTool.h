@@ -34,3 +34,14 @@ struct CsvReadBack {
     std::vector<std::vector<std::string>> rows;
 };
 CsvReadBack ReadCsvWithPython(const std::string& path);
+
+// What the workbook after lost of the workbook before, as python3-xlrd and
+// python3-olefile see it (streams, substreams of sheets other than "Sheet",
+// cells with their format, merged cells, column widths): "kept" when nothing.
+std::string WhatXlrdFindsLost(const std::string& before, const std::string& after);
+
+// A workbook LibreOffice saved from libreoffice.fods beside it: "Sheet" with
+// the export's headers, a reading with a bold value and a formula beside it;
+// "Notes" with a bold text, a formula, a boolean, 0.00%, #,##0.00 and date
+// formats, merged cells and a wide column; document properties.
+std::string LibreOfficeWorkbookPath();
