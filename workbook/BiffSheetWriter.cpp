@@ -183,14 +183,35 @@ using CellList = std::vector<std::pair<std::uint32_t, std::string_view>>;
 
 std::string CellTable(const CellList& cells, const std::map<unsigned, std::string_view>& oldRows)
 {
-    std::map<unsigned, std::pair<unsigned, unsigned>> spans; // row -> first column, last column + 1
+    // Each row's first column and last column + 1, in row order; rows that
+    // only have an old ROW record (a height, a format) keep it.
+    struct Span {
+        unsigned row;
+        unsigned first;
+        unsigned end;
+        std::string_view old; // the row's old ROW record, if any
+    };
+    std::vector<Span> withCells;
+    withCells.reserve(cells.size() / 2 + 1);
     for (const auto& [key, bytes] : cells) {
-        auto [it, added] = spans.emplace(key >> 8, std::make_pair(key & 0xFF, (key & 0xFF) + 1));
-        if (!added)
-            it->second.second = (key & 0xFF) + 1;
+        const unsigned row = key >> 8;
+        if (withCells.empty() || withCells.back().row != row)
+            withCells.push_back({row, key & 0xFF, (key & 0xFF) + 1, {}});
+        else
+            withCells.back().end = (key & 0xFF) + 1;
     }
-    for (const auto& [row, bytes] : oldRows)
-        spans.emplace(row, std::make_pair(0u, 0u));
+    std::vector<Span> spans;
+    spans.reserve(withCells.size() + oldRows.size());
+    auto old = oldRows.begin();
+    for (Span& span : withCells) {
+        for (; old != oldRows.end() && old->first < span.row; ++old)
+            spans.push_back({old->first, 0, 0, old->second});
+        if (old != oldRows.end() && old->first == span.row)
+            span.old = (old++)->second;
+        spans.push_back(span);
+    }
+    for (; old != oldRows.end(); ++old)
+        spans.push_back({old->first, 0, 0, old->second});
 
     CByteBuffer out;
     out.Reserve(cells.size() * 20 + spans.size() * 20 + 64);
@@ -209,24 +230,23 @@ std::string CellTable(const CellList& cells, const std::map<unsigned, std::strin
     out.End(at);
 
     auto cell = cells.begin();
-    for (auto row = spans.begin(); row != spans.end();) {
-        const unsigned block = row->first / 32;
-        auto blockEnd = row;
-        for (; blockEnd != spans.end() && blockEnd->first / 32 == block; ++blockEnd) {
-            const auto old = oldRows.find(blockEnd->first);
-            const auto [first, end] = blockEnd->second;
-            if (old != oldRows.end()) {
-                std::string bytes(old->second);
-                if (end > first && bytes.size() >= 10) {
-                    BiffPutU16(bytes, 6, first);
-                    BiffPutU16(bytes, 8, end);
+    for (std::size_t row = 0; row < spans.size();) {
+        const unsigned block = spans[row].row / 32;
+        std::size_t blockEnd = row;
+        for (; blockEnd < spans.size() && spans[blockEnd].row / 32 == block; ++blockEnd) {
+            const Span& span = spans[blockEnd];
+            if (!span.old.empty()) {
+                const std::size_t rowAt = out.Size();
+                out.Raw(span.old);
+                if (span.end > span.first && span.old.size() >= 10) {
+                    BiffPutU16(out.Bytes(), rowAt + 6, span.first);
+                    BiffPutU16(out.Bytes(), rowAt + 8, span.end);
                 }
-                out.Raw(bytes);
             } else {
                 at = out.Begin(Biff::kRow);
-                out.U16(blockEnd->first);
-                out.U16(first);
-                out.U16(end);
+                out.U16(span.row);
+                out.U16(span.first);
+                out.U16(span.end);
                 out.U16(0x00FF);
                 out.U16(0);
                 out.U16(0);

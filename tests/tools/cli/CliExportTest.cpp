@@ -9,17 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include <sys/wait.h>
 
 namespace {
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(CliExportTest, WritesTheReadingsOfADataFileAsExportDataDoesAndSaysWhyWhenItCannot)
 {
