@@ -130,10 +130,12 @@ TEST_F(ExportCommandTest, AFailureIsReportedWithItsReason)
     const std::vector<DataSample> store = Store(1, 65.3);
     m_command.Run(store.data(), 1);
     ASSERT_TRUE(WaitDone());
-    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
-    EXPECT_EQ(m_dialogs.Messages()[0].text.rfind("The readings were not exported to \"" + path + "\".\n", 0), 0u)
-        << m_dialogs.Messages()[0].text;
-    EXPECT_EQ(m_dialogs.Messages()[0].icon, MsgIcon::Warning);
+    // The question about the existing file (answered OK), then the failure.
+    ASSERT_EQ(m_dialogs.Messages().size(), 2u);
+    EXPECT_EQ(m_dialogs.Messages()[0].text, ExportOverwriteQuestion(path));
+    EXPECT_EQ(m_dialogs.Messages()[1].text.rfind("The readings were not exported to \"" + path + "\".\n", 0), 0u)
+        << m_dialogs.Messages()[1].text;
+    EXPECT_EQ(m_dialogs.Messages()[1].icon, MsgIcon::Warning);
 }
 
 TEST_F(ExportCommandTest, ALargeStoreShowsItsProgressUntilTheExportEnds)
