@@ -1,16 +1,25 @@
 // Export Data of a full real-time store: 40000 readings through CSheetFile,
-// every statement through the workbook driver, the .xls file written.
+// every statement through the workbook driver, the .xls file written; the
+// same through vexalog-cli, start included; and 30000 readings into a
+// workbook that already holds 30000, changed at record level.
 #include "ExportWorker.h"
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -43,11 +52,12 @@ public:
     ~CBenchDir()
     {
         if (!m_path.empty()) {
-            std::remove((m_path + "/store.xls").c_str());
+            for (const char* name : {"/store.xls", "/store.txt", "/old.xls"})
+                std::remove((m_path + name).c_str());
             ::rmdir(m_path.c_str());
         }
     }
-    std::string File() const { return m_path + "/store.xls"; }
+    std::string File(const char* name = "/store.xls") const { return m_path + name; }
 
 private:
     std::string m_path;
@@ -74,6 +84,74 @@ void BM_Export40000(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 40000);
 }
 BENCHMARK(BM_Export40000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_CliExport40000(benchmark::State& state)
+{
+    const CBenchDir dir;
+    const std::string data = dir.File("/store.txt");
+    {
+        std::ofstream out(data, std::ios::binary);
+        out << "ORVANTIS LX47 DATA LOGGER SamplingRate:1;\r\r\n";
+        for (const DataSample& s : FullStore()) {
+            char value[32];
+            std::snprintf(value, sizeof value, "%5.2f", s.value);
+            out << s.date << ", " << s.time << ", " << value << ", " << s.unit << "\r\r\n";
+        }
+    }
+    const std::string path = dir.File();
+    std::string cli = VEXALOG_CLI;
+    std::string command = "export";
+    std::string in = data;
+    std::string out = path;
+    char* arguments[] = {cli.data(), command.data(), in.data(), out.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::remove(path.c_str());
+        state.ResumeTiming();
+        pid_t child = -1;
+        int status = -1;
+        if (posix_spawn(&child, cli.c_str(), &actions, nullptr, arguments, environ) != 0 ||
+            waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("vexalog-cli export failed");
+            break;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    state.SetItemsProcessed(state.iterations() * 40000);
+}
+BENCHMARK(BM_CliExport40000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_Export30000IntoAWorkbookOf30000(benchmark::State& state)
+{
+    std::vector<DataSample> samples = FullStore();
+    samples.resize(30000);
+    const CBenchDir dir;
+    const std::string path = dir.File();
+    if (!ExportReadings(path, samples.data(), 30000).ok) {
+        state.SkipWithError("the first export failed");
+        return;
+    }
+    std::string old;
+    {
+        std::ifstream in(path, std::ios::binary);
+        old.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << old;
+        state.ResumeTiming();
+        const ExportResult result = ExportReadings(path, samples.data(), 30000);
+        if (!result.ok) {
+            state.SkipWithError(result.message.c_str());
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 30000);
+}
+BENCHMARK(BM_Export30000IntoAWorkbookOf30000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 } // namespace
 

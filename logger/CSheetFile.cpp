@@ -1,6 +1,6 @@
 #include "CSheetFile.h"
 
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
 #include <algorithm>
 #include <cstring>
@@ -47,6 +47,59 @@ std::int16_t ClampColumns(std::size_t count)
 
 } // namespace
 
+void SplitDelimitedLine(const std::string& line, const std::string& separator, std::vector<std::string>& fields)
+{
+    const auto separatorAt = [&](std::size_t at) {
+        return !separator.empty() && line.compare(at, separator.size(), separator) == 0;
+    };
+    std::size_t at = 0;
+    for (;;) {
+        std::string field;
+        if (at < line.size() && line[at] == '"') {
+            // A quoted field runs to the quote not followed by another; what
+            // stands between that quote and the next separator is kept too.
+            for (++at; at < line.size(); ++at) {
+                if (line[at] == '"') {
+                    if (at + 1 < line.size() && line[at + 1] == '"') {
+                        field += '"';
+                        ++at;
+                        continue;
+                    }
+                    ++at;
+                    break;
+                }
+                field += line[at];
+            }
+        }
+        while (at < line.size() && !separatorAt(at))
+            field += line[at++];
+        fields.push_back(std::move(field));
+        if (at >= line.size())
+            return;
+        at += separator.size();
+    }
+}
+
+std::string ConnectionNameProblem(const std::string& connectionString, const std::string& path)
+{
+    const auto attributes = ParseConnectionString(connectionString);
+    const auto value = [&](const char* key) {
+        const auto it = attributes.find(key);
+        return it == attributes.end() ? std::string() : it->second;
+    };
+    if (value("DBQ") == path && value("CREATE_DB") == path)
+        return {};
+    // Name the piece the driver would take for a setting of its own.
+    std::string piece;
+    for (std::size_t semi = path.find(';'); semi != std::string::npos && piece.empty(); semi = path.find(';', semi + 1))
+        if (const std::size_t equals = path.find('=', semi); equals != std::string::npos)
+            piece = path.substr(semi, equals - semi + 1);
+    return "The file name \"" + path + "\" cannot be used for a workbook: " +
+           (piece.empty() ? std::string("the workbook driver would read part of it as a setting")
+                          : "the workbook driver would read \"" + piece + "\" as a setting of its own") +
+           ". Choose a name without it.\n";
+}
+
 bool CSheetFileIsWorkbook(const std::string& path)
 {
     if (path.size() < 4)
@@ -75,6 +128,7 @@ CSheetFile::CSheetFile(const std::string& path, const std::string& sheetOrSepara
         m_driverName = FindExcelDriver();
         m_connectionString = "DRIVER={" + m_driverName + "};DSN='';FIRSTROWHASNAMES=1;READONLY=FALSE;CREATE_DB=\"" +
                              m_filePath + "\";DBQ=" + m_filePath;
+        m_nameProblem = ConnectionNameProblem(m_connectionString, m_filePath);
     } else {
         m_separator = sheetOrSeparator;
     }
@@ -86,8 +140,10 @@ CSheetFile::CSheetFile(const std::string& path, const std::string& sheetOrSepara
         const std::string sheet = m_sheetName;
         m_sheetName = kBackupSheet;
         m_sheetExists = false;
+        m_holdConnection = true;
         if (!Commit())
             m_backup = false;
+        m_holdConnection = false;
         m_sheetExists = true;
         m_sheetName = sheet;
         m_currentRow = 1;
@@ -102,8 +158,16 @@ CSheetFile::CSheetFile(const std::string& path, const std::string& sheetOrSepara
 
 CSheetFile::~CSheetFile()
 {
+    // A connection still open holds a backup no Commit completed: the file
+    // stays as it was.
+    AbandonConnection();
+}
+
+void CSheetFile::AbandonConnection()
+{
     if (m_database)
-        m_database->Close();
+        m_database->Abandon();
+    m_database.reset();
 }
 
 std::string CSheetFile::FindExcelDriver() const
@@ -263,7 +327,15 @@ std::string CSheetFile::JoinRow(const std::vector<std::string>& fields) const
     std::string text;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         text += '"';
-        text += fields[i];
+        if (m_workbookMode || fields[i].find('"') == std::string::npos) {
+            text += fields[i];
+        } else {
+            for (char c : fields[i]) {
+                if (c == '"')
+                    text += '"';
+                text += c;
+            }
+        }
         text += '"';
         if (i + 1 < fields.size())
             text += m_separator;
@@ -285,6 +357,10 @@ std::string CSheetFile::FillerRow() const
 
 void CSheetFile::SplitRow(const std::string& row, std::vector<std::string>& fields) const
 {
+    if (!m_workbookMode) {
+        SplitDelimitedLine(row, m_separator, fields);
+        return;
+    }
     const std::string quoted = "\"" + m_separator + "\"";
     if (row.find(quoted) != std::string::npos) {
         std::size_t at = 0;

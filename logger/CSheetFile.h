@@ -12,12 +12,27 @@ struct WorkbookResult;
 // Whether CSheetFile treats path as a workbook: it ends in ".xls", in any case.
 bool CSheetFileIsWorkbook(const std::string& path);
 
+// Splits one line of a delimited text file into fields (RFC 4180 with any
+// separator): a field in quotes may hold the separator, and "" stands for a
+// quote inside it.
+void SplitDelimitedLine(const std::string& line, const std::string& separator, std::vector<std::string>& fields);
+
+// Empty when the workbook driver reads path back from the connection string
+// exactly; otherwise the message refusing the name (one holding ";DBQ=",
+// for instance, would name another file).
+std::string ConnectionNameProblem(const std::string& connectionString, const std::string& path);
+
 // A small spreadsheet kept whole in memory as text rows, written back in one
 // go by Commit. A file name ending in ".xls" (in any case) is a workbook,
 // read and written through the workbook driver with SQL statements on one
 // sheet; any other name is a delimited text file. Rows are stored as their
-// fields in double quotes joined by the separator (",;.?" for a workbook).
+// fields in double quotes joined by the separator (",;.?" for a workbook); a
+// text file's rows follow RFC 4180 (a quote inside a field is doubled).
 // Failures come back as false, with the reason in LastError().
+//
+// A workbook's backup is sent on a connection that stays open until the next
+// Commit: the file is written once, with the backup and the new content, and
+// a sheet file destroyed without a successful Commit leaves it as it was.
 class CSheetFile {
 public:
     // path: the workbook or text file. sheetOrSeparator: the sheet's name for
@@ -66,6 +81,7 @@ private:
     bool CommitText();
     bool Execute(const std::string& sql);
     bool FailCommit();
+    void AbandonConnection();
     std::string FindExcelDriver() const;
     std::string JoinRow(const std::vector<std::string>& fields) const;
     std::string FillerRow() const;
@@ -88,6 +104,11 @@ private:
     std::string m_separator;
     std::string m_lastError;
     std::string m_lastErrorReason;
+    // Why the path cannot be named in the connection string, when it cannot.
+    std::string m_nameProblem;
+    // While the backup is being written: the connection stays open, so the
+    // backup and the commit that follows reach the file together or not at all.
+    bool m_holdConnection = false;
     std::vector<std::string> m_rowFields;
     std::vector<std::string> m_headerFields;
     std::vector<std::string> m_rows;

@@ -2,7 +2,7 @@
 #include "CSheetFile.h"
 
 #include "TempFile.h"
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,6 +48,8 @@ bool CSheetFile::Open()
 
 bool CSheetFile::OpenWorkbook()
 {
+    if (!m_nameProblem.empty())
+        return false;
     std::string error;
     m_database = m_driver->Connect(m_connectionString, &error);
     if (!m_database)
@@ -149,18 +151,24 @@ bool CSheetFile::Execute(const std::string& sql)
 bool CSheetFile::FailCommit()
 {
     m_lastError = m_database->Error();
-    m_database->Close();
-    m_database.reset();
+    AbandonConnection();
     return false;
 }
 
 bool CSheetFile::CommitWorkbook()
 {
-    std::string error;
-    m_database = m_driver->Connect(m_connectionString, &error);
-    if (!m_database) {
-        m_lastError = error;
+    if (!m_nameProblem.empty()) {
+        m_lastError = m_nameProblem;
         return false;
+    }
+    // The connection the backup was sent on, when it is still open.
+    if (!m_database) {
+        std::string error;
+        m_database = m_driver->Connect(m_connectionString, &error);
+        if (!m_database) {
+            m_lastError = error;
+            return false;
+        }
     }
     if (m_sheetExists) {
         m_sql = "DROP TABLE [" + m_sheetName + "$A1:IV65536]";
@@ -183,8 +191,7 @@ bool CSheetFile::CommitWorkbook()
 
     for (int i = 1; i < m_totalRows; ++i) {
         if (!ReadRow(m_rowFields, i + 1)) {
-            m_database->Close();
-            m_database.reset();
+            AbandonConnection();
             return false;
         }
         // The statement text is built in place, reusing its buffer.
@@ -204,6 +211,10 @@ bool CSheetFile::CommitWorkbook()
             return FailCommit();
     }
 
+    if (m_holdConnection) {
+        m_transaction = false;
+        return true;
+    }
     const bool written = m_database->Close();
     if (!written)
         m_lastError = m_database->Error();

@@ -2,8 +2,8 @@
 
 #include "CSheetFile.h"
 #include "NumberText.h"
-#include "WorkbookDriver.h"
-#include "WorkbookText.h"
+#include "workbook/WorkbookDriver.h"
+#include "workbook/WorkbookText.h"
 
 #include <algorithm>
 
@@ -26,10 +26,34 @@ ExportResult Failed(const std::string& path, const std::string& reason)
     return {false, "The readings were not exported to \"" + path + "\".\n" + reason};
 }
 
+ExportResult Cancelled(const std::string& path)
+{
+    ExportResult result{false, "Export Data was cancelled: \"" + path + "\" was left as it was."};
+    result.cancelled = true;
+    return result;
+}
+
+std::string Listed(const std::vector<std::string>& fields)
+{
+    std::string text;
+    for (const std::string& field : fields)
+        text += (text.empty() ? "\"" : ", \"") + field + "\"";
+    return text.empty() ? "an empty first row" : text;
+}
+
+std::string WrongHeadersText(bool workbook, const std::vector<std::string>& found)
+{
+    return std::string(workbook ? "Its sheet \"Sheet\"" : "Its first line") + " has the headers " + Listed(found) +
+           ", not \"Date\", \"Time\", \"Value\", \"Unit\": the readings would stand under the wrong "
+           "headers. Choose another file.";
+}
+
 // How often the rows loop tells how far it has come.
 constexpr int kProgressStep = 256;
 
 } // namespace
+
+const std::vector<std::string> kExportHeaders{"Date", "Time", "Value", "Unit"};
 
 FileDialogRequest ExportDialogRequest()
 {
@@ -37,8 +61,20 @@ FileDialogRequest ExportDialogRequest()
     request.filter = "Data File(*.xls)";
     request.initialName = "*.xls";
     request.defaultExtension = "xls";
-    request.promptOverwrite = true;
+    // The export asks its own question (ExportOverwriteQuestion): the file
+    // is added to, not replaced.
+    request.promptOverwrite = false;
     return request;
+}
+
+std::string ExportOverwriteQuestion(const std::string& path)
+{
+    if (CSheetFileIsWorkbook(path))
+        return "\"" + path + "\" already exists.\nThe readings will be added below the rows of its sheet \"Sheet\" "
+               "(made when there is none), and the sheet's old rows copied to the sheet \"CSpreadSheetBackup\". "
+               "Its other sheets keep their cell values.\n\nAdd the readings to this workbook?";
+    return "\"" + path + "\" already exists.\nThe readings will be added below its lines, and its old content "
+           "copied to \"" + path + ".bak\".\n\nAdd the readings to this file?";
 }
 
 std::vector<std::string> ExportRowOf(const DataSample& sample)
@@ -56,18 +92,46 @@ ExportResult ExportReadings(const std::string& path, const DataSample* readings,
         count = 0;
     if (progress)
         progress->total = 2 * count + 2;
+    const auto cancelled = [progress] { return progress && progress->cancel.load(); };
 
-    CSheetFile sheet(path, kExportSheet, true, driver);
+    // A folder or a named pipe is refused before anything waits on it.
+    if (const std::string kind = NotARegularFile(path); !kind.empty())
+        return Failed(path, "\"" + path + "\" is " + kind + ", not a file.");
+    const bool workbook = CSheetFileIsWorkbook(path);
+    driver->SetCancelFlag(progress ? &progress->cancel : nullptr);
+    struct ClearCancel {
+        CWorkbookDriver* driver;
+        ~ClearCancel() { driver->SetCancelFlag(nullptr); }
+    } clearCancel{driver};
+
+    // A text file is comma-separated; a workbook keeps its separator.
+    CSheetFile sheet(path, workbook ? kExportSheet : ",", true, driver);
+    if (cancelled())
+        return Cancelled(path);
+    if (sheet.SheetExists()) {
+        // The readings go by position under the first four headers: any
+        // other headers there would put them under the wrong ones.
+        std::vector<std::string> found;
+        if (!sheet.ReadRow(found, 1) || found.size() < kExportHeaders.size() ||
+            !std::equal(kExportHeaders.begin(), kExportHeaders.end(), found.begin()))
+            return Failed(path, WrongHeadersText(workbook, found));
+    }
     sheet.BeginTransaction();
-    // A sheet that already holds these headers keeps its own: the new ones
-    // are refused as duplicates, and the readings go below the old rows.
-    sheet.AddHeaders({"Date", "Time", "Value", "Unit"}, false);
+    // A sheet that already holds these headers keeps its own, and the
+    // readings go below the old rows.
+    if (!sheet.SheetExists())
+        sheet.AddHeaders(kExportHeaders, false);
     for (int i = 0; i < count; ++i) {
         if (!sheet.AddRow(ExportRowOf(readings[i]), 0, false))
             return Failed(path, Reason(sheet));
-        if (progress && (i + 1) % kProgressStep == 0)
+        if (progress && (i + 1) % kProgressStep == 0) {
             progress->rows = i + 1;
+            if (cancelled())
+                return Cancelled(path);
+        }
     }
+    if (cancelled())
+        return Cancelled(path);
 
     // The commit sends the DROP and CREATE and one INSERT per row.
     if (progress) {
@@ -82,7 +146,7 @@ ExportResult ExportReadings(const std::string& path, const DataSample* readings,
         progress->rows = progress->total.load();
     }
     if (!committed)
-        return Failed(path, Reason(sheet));
+        return cancelled() ? Cancelled(path) : Failed(path, Reason(sheet));
     return {true, kExportFinishedText};
 }
 
@@ -107,6 +171,11 @@ CExportWorker::~CExportWorker()
 {
     if (m_thread.joinable())
         m_thread.join();
+}
+
+void CExportWorker::Cancel()
+{
+    m_progress.cancel = true;
 }
 
 void CExportWorker::Start()

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 CExportCommand::CExportCommand(IDialogSeam& dialogs, QWidget* owner)
@@ -37,6 +38,10 @@ void CExportCommand::Run(const DataSample* samples, int count)
         readings.assign(samples, samples + count);
     const std::optional<std::string> path = m_dialogs.SaveFileName(ExportDialogRequest());
     if (!path)
+        return;
+    // The file is added to, not replaced: the question says so.
+    std::error_code error;
+    if (std::filesystem::exists(*path, error) && !AskOkCancel(m_dialogs, ExportOverwriteQuestion(*path)))
         return;
     m_worker = std::make_unique<CExportWorker>(*path, std::move(readings));
     m_worker->Start();
@@ -70,8 +75,18 @@ void CExportCommand::ShowProgress()
     progress->setWindowTitle(QStringLiteral("LX47"));
     progress->setLabelText(QStringLiteral("Exporting the readings to %1 ...")
                                .arg(QString::fromStdString(m_worker->Path())));
-    // No Cancel: an export is short, and the file is written whole or not at all.
-    progress->setCancelButton(nullptr);
+    // Cancel stops the export wherever it is before the file is written; the
+    // file is written whole or not at all.
+    progress->setCancelButtonText(QStringLiteral("Cancel"));
+    connect(progress, &QProgressDialog::canceled, this, [this] {
+        if (!m_worker)
+            return;
+        m_worker->Cancel();
+        if (m_progress) {
+            m_progress->setLabelText(QStringLiteral("Cancelling the export ..."));
+            m_progress->setCancelButton(nullptr);
+        }
+    });
     progress->setWindowModality(Qt::NonModal);
     progress->setAutoClose(false);
     progress->setAutoReset(false);
@@ -88,5 +103,5 @@ void CExportCommand::Finish()
     delete m_progress.data();
     const ExportResult result = m_worker->Result();
     m_worker.reset();
-    ShowMessage(m_dialogs, result.message, result.ok ? MsgIcon::Information : MsgIcon::Warning);
+    ShowMessage(m_dialogs, result.message, result.ok || result.cancelled ? MsgIcon::Information : MsgIcon::Warning);
 }

@@ -3,7 +3,7 @@
 // commit sends to the driver in their order.
 #include "CSheetFile.h"
 #include "TempDir.h"
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 #include "XlsTool.h"
 
 #include <gtest/gtest.h>
@@ -130,13 +130,15 @@ TEST_F(SheetFileTest, StoredRowsSplitByTheirSeparatorRules)
         Fields fields;
     } cases[] = {
         {",", "\"a\",\"b\",\"c\"", {"a", "b", "c"}},
-        {",", "a,b", {"a", "b"}},              // bare separator: pieces keep what they have
-        {",", "\"a\",b", {"\"a\"", "b"}},
+        {",", "a,b", {"a", "b"}},              // RFC 4180: quotes are optional
+        {",", "\"a\",b", {"a", "b"}},
+        {",", "\"say \"\"hi\"\", you\",2", {"say \"hi\", you", "2"}},
         {",", "\"single\"", {"single"}},
-        {",", "\"", {"\""}},
+        {",", "\"", {""}},                    // a quote never closed ends with the line
         {",", "", {""}},
+        {",", "a,", {"a", ""}},
         {"Sheet", "\"x\"Sheet\"\"Sheet\"z\"", {"x", "", "z"}},
-        {"", "\"a\"\"b\"", {"a", "b"}},        // an empty separator still splits quoted fields
+        {"", "\"a\"\"b\"", {"a\"b"}},         // no separator: one field
         {"", "ab", {"ab"}},
     };
     for (const auto& c : cases) {

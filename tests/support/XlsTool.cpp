@@ -73,11 +73,48 @@ XlsReadBack ReadXlsWithXlrd(const std::string& path)
     return result;
 }
 
-bool MakeXlsWithXlwt(const std::string& path, std::string* error)
+bool MakeXlsWithXlwt(const std::string& path, std::string* error, const std::string& kind)
 {
     std::string output;
-    if (RunTool("make", path, output) == 0)
+    if (RunTool(kind, path, output) == 0)
         return true;
     *error = output;
     return false;
+}
+
+CsvReadBack ReadCsvWithPython(const std::string& path)
+{
+    CsvReadBack result;
+    std::string output;
+    if (RunTool("csv", path, output) != 0) {
+        result.error = output;
+        return result;
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(output));
+    if (!document.isArray()) {
+        result.error = "not JSON: " + output.substr(0, 200);
+        return result;
+    }
+    for (const QJsonValue& rowValue : document.array()) {
+        std::vector<std::string> row;
+        for (const QJsonValue& cell : rowValue.toArray())
+            row.push_back(cell.toString().toStdString());
+        result.rows.push_back(std::move(row));
+    }
+    result.ok = true;
+    return result;
+}
+
+std::string WhatXlrdFindsLost(const std::string& before, const std::string& after)
+{
+    std::string output;
+    RunTool("kept", before + "," + after, output);
+    while (!output.empty() && output.back() == '\n')
+        output.pop_back();
+    return output;
+}
+
+std::string LibreOfficeWorkbookPath()
+{
+    return std::string(VEXALOG_TEST_SUPPORT_DIR) + "/libreoffice.xls";
 }

@@ -30,6 +30,6 @@ int RunExport(const CliOptions& options)
     }
     const bool workbook = CSheetFileIsWorkbook(out);
     std::printf("exported %d readings to %s (%s)\n", read.data.count, out.c_str(),
-                workbook ? "sheet \"Sheet\" of the workbook" : "text file, fields joined by the word Sheet");
+                workbook ? "sheet \"Sheet\" of the workbook" : "comma-separated text file");
     return 0;
 }

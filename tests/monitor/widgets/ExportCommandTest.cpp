@@ -2,6 +2,7 @@
 // seam, the readings copied when the command runs, the worker's outcome in a
 // message box, the progress bar of a large store.
 #include "CExportCommand.h"
+#include "ExportWorker.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
 #include "XlsTool.h"
@@ -48,7 +49,8 @@ TEST_F(ExportCommandTest, AsksForTheFileThenWritesTheReadingsAsTheyWereWhenTheCo
     EXPECT_EQ(request.filter, "Data File(*.xls)");
     EXPECT_EQ(request.initialName, "*.xls");
     EXPECT_EQ(request.defaultExtension, "xls");
-    EXPECT_TRUE(request.promptOverwrite);
+    // The command asks its own question about an existing file.
+    EXPECT_FALSE(request.promptOverwrite);
     EXPECT_TRUE(m_dialogs.Messages().empty());
 
     const std::string path = m_temp.File("run.xls");
@@ -67,6 +69,59 @@ TEST_F(ExportCommandTest, AsksForTheFileThenWritesTheReadingsAsTheyWereWhenTheCo
                                              {"7-3-2007", "9:05:00", "65.3", "dBA"}}));
 }
 
+TEST_F(ExportCommandTest, AnExistingFileIsOnlyAddedToAfterAQuestionThatSaysSo)
+{
+    const std::string path = m_temp.File("run.xls");
+    const std::vector<DataSample> store = Store(1, 65.3);
+    m_dialogs.QueueSavePath(path);
+    m_command.Run(store.data(), 1);
+    ASSERT_TRUE(WaitDone());
+    m_dialogs.ClearLog();
+
+    // Cancel on the question: nothing is written.
+    m_dialogs.QueueSavePath(path);
+    m_dialogs.QueueAnswer(MsgAnswer::Cancel);
+    m_command.Run(store.data(), 1);
+    EXPECT_FALSE(m_command.Busy());
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.Messages()[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(m_dialogs.Messages()[0].text, ExportOverwriteQuestion(path));
+    EXPECT_NE(m_dialogs.Messages()[0].text.find("added below the rows of its sheet \"Sheet\""), std::string::npos);
+    EXPECT_NE(m_dialogs.Messages()[0].text.find("\"CSpreadSheetBackup\""), std::string::npos);
+    EXPECT_EQ(m_dialogs.Messages()[0].text.find("replace"), std::string::npos);
+
+    m_dialogs.QueueSavePath(path);
+    m_dialogs.QueueAnswer(MsgAnswer::Ok);
+    m_command.Run(store.data(), 1);
+    ASSERT_TRUE(WaitDone());
+    const XlsReadBack book = ReadXlsWithXlrd(path);
+    ASSERT_TRUE(book.ok) << book.error;
+    EXPECT_EQ(book.Sheet("Sheet")->rows.size(), 3u);
+    EXPECT_NE(ExportOverwriteQuestion(m_temp.File("run.csv")).find("run.csv.bak"), std::string::npos);
+}
+
+TEST_F(ExportCommandTest, CancelOnTheProgressBarStopsTheExportAndSaysTheFileWasLeftAlone)
+{
+    m_command.SetProgressDelay(0);
+    const std::vector<DataSample> store = Store(40000, 65.3);
+    const std::string path = m_temp.File("cancelled.xls");
+    m_dialogs.QueueSavePath(path);
+    m_command.Run(store.data(), 40000);
+    QProgressDialog* progress = m_command.ProgressDialog();
+    ASSERT_NE(progress, nullptr);
+    progress->cancel();
+    ASSERT_TRUE(WaitDone());
+    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
+    // The worker may have reached the writing before the cancel: then the
+    // file is whole and the export says it finished.
+    if (m_dialogs.Messages()[0].text == "Export Data has finish.") {
+        EXPECT_TRUE(ReadXlsWithXlrd(path).ok);
+    } else {
+        EXPECT_EQ(m_dialogs.Messages()[0].text, "Export Data was cancelled: \"" + path + "\" was left as it was.");
+        EXPECT_FALSE(std::ifstream(path).good());
+    }
+}
+
 TEST_F(ExportCommandTest, AFailureIsReportedWithItsReason)
 {
     const std::string path = m_temp.File("notes.xls");
@@ -75,10 +130,12 @@ TEST_F(ExportCommandTest, AFailureIsReportedWithItsReason)
     const std::vector<DataSample> store = Store(1, 65.3);
     m_command.Run(store.data(), 1);
     ASSERT_TRUE(WaitDone());
-    ASSERT_EQ(m_dialogs.Messages().size(), 1u);
-    EXPECT_EQ(m_dialogs.Messages()[0].text.rfind("The readings were not exported to \"" + path + "\".\n", 0), 0u)
-        << m_dialogs.Messages()[0].text;
-    EXPECT_EQ(m_dialogs.Messages()[0].icon, MsgIcon::Warning);
+    // The question about the existing file (answered OK), then the failure.
+    ASSERT_EQ(m_dialogs.Messages().size(), 2u);
+    EXPECT_EQ(m_dialogs.Messages()[0].text, ExportOverwriteQuestion(path));
+    EXPECT_EQ(m_dialogs.Messages()[1].text.rfind("The readings were not exported to \"" + path + "\".\n", 0), 0u)
+        << m_dialogs.Messages()[1].text;
+    EXPECT_EQ(m_dialogs.Messages()[1].icon, MsgIcon::Warning);
 }
 
 TEST_F(ExportCommandTest, ALargeStoreShowsItsProgressUntilTheExportEnds)

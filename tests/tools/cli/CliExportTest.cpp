@@ -9,17 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include <sys/wait.h>
 
 namespace {
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(CliExportTest, WritesTheReadingsOfADataFileAsExportDataDoesAndSaysWhyWhenItCannot)
 {
@@ -44,8 +37,15 @@ TEST(CliExportTest, WritesTheReadingsOfADataFileAsExportDataDoesAndSaysWhyWhenIt
                                              {"7-3-2007", "9:05:02", "100.0", "dBC"}}));
 
     const std::string text = temp.File("street.csv");
-    ASSERT_EQ(RunCli("export " + data + " " + text).exitCode, 0);
-    EXPECT_EQ(Slurp(text).substr(0, 45), "\"Date\"Sheet\"Time\"Sheet\"Value\"Sheet\"Unit\"\r\n\"7-");
+    const CliRun csvRun = RunCli("export " + data + " " + text);
+    ASSERT_EQ(csvRun.exitCode, 0) << csvRun.output;
+    EXPECT_EQ(csvRun.output, "exported 3 readings to " + text + " (comma-separated text file)\n");
+    const CsvReadBack csv = ReadCsvWithPython(text);
+    ASSERT_TRUE(csv.ok) << csv.error;
+    EXPECT_EQ(csv.rows, (std::vector<std::vector<std::string>>{{"Date", "Time", "Value", "Unit"},
+                                                               {"7-3-2007", "9:05:00", "65.3", "dBA"},
+                                                               {"7-3-2007", "9:05:01", " 5.0", "dBA"},
+                                                               {"7-3-2007", "9:05:02", "100.0", "dBC"}}));
 
     const struct {
         std::string arguments;

@@ -69,6 +69,10 @@ struct Workbook {
 
 bool SameSheetName(std::string_view a, std::string_view b);
 
+// A cell's content as a text, as a SELECT gives it: numbers in their
+// shortest form, dates as "YYYY-MM-DD", "HH:MM:SS" or both; empty for none.
+std::string WorkbookCellText(const WorkbookCell* cell);
+
 // A text fit for a sheet name: 1..31 characters, none of : \ / ? * [ ], not
 // starting or ending with an apostrophe. Empty when it is fit, else the reason.
 std::string SheetNameProblem(std::string_view name);

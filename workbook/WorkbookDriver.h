@@ -1,13 +1,14 @@
 #pragma once
 
-#include "SqlStatement.h"
-#include "Workbook.h"
+#include "workbook/SqlStatement.h"
+#include "workbook/Workbook.h"
 
 #include <atomic>
 #include <cstddef>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ class CWorkbookConnection;
 // A connection reads the workbook when it opens (through FreeXL) and writes
 // it once, when it closes, and only when every statement succeeded: a failed
 // statement leaves the file as it was. The file is replaced only once the
-// new one is completely written.
+// new one is completely written. An existing workbook is changed at record
+// level (WorkbookEditor.h): what the statements did not touch stays as it was.
 class CWorkbookDriver {
 public:
     static constexpr const char* kName = "Vexalog Excel Workbook Driver (*.xls)";
@@ -42,6 +44,12 @@ public:
     // Statements received so far; may be read from another thread.
     int StatementCount() const { return m_count.load(std::memory_order_relaxed); }
 
+    // Once *flag is set (from any thread), reading a workbook stops, every
+    // statement fails and no connection writes its file. Null: never.
+    void SetCancelFlag(const std::atomic<bool>* flag) { m_cancel = flag; }
+    bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+    static constexpr const char* kCancelledText = "The export was cancelled.";
+
 private:
     friend class CWorkbookConnection;
     void Received(const std::string& sql);
@@ -50,7 +58,12 @@ private:
     bool m_logging = false;
     std::vector<std::string> m_log;
     std::atomic<int> m_count{0};
+    const std::atomic<bool>* m_cancel = nullptr;
 };
+
+// Empty for a regular file (or one that does not exist); otherwise what it
+// is instead ("a folder", "a named pipe", ...). Nothing is opened.
+std::string NotARegularFile(const std::string& path);
 
 // The attributes of a connection string, keys in upper case, braces and
 // quotes around values removed. An unquoted value runs to the next ';' that
@@ -76,6 +89,8 @@ public:
     // Ends the connection, writing the workbook when statements changed it
     // and none failed. False with Error() when it could not be written.
     bool Close();
+    // Ends the connection without writing anything.
+    void Abandon() { m_open = false; }
 
     const std::string& Error() const { return m_error; }
 
@@ -99,6 +114,12 @@ private:
     bool m_open = true;
     std::string m_error;
     Workbook m_workbook;
+    // A workbook that existed: its bytes and cells as read, and the sheets
+    // statements changed, so Close can change it at record level.
+    bool m_loaded = false;
+    std::string m_fileBytes;
+    Workbook m_original;
+    std::set<std::string> m_written;
     // The header row of the table last inserted into. Sheets only move when
     // one is added, and adding one (CREATE) forgets this.
     struct HeaderCache {

@@ -1,6 +1,6 @@
-#include "BiffRecords.h"
+#include "workbook/BiffRecords.h"
 
-#include "WorkbookText.h"
+#include "workbook/WorkbookText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,27 +1,17 @@
-// LoadWorkbook: FreeXL reads in a child process, which sends the cells back
-// through a pipe. What crosses the pipe:
+// What the workbook reader program sends back through its pipe:
 //   'E', u32 length, error text                         on failure
 //   'O', u32 sheets, then per sheet: u32 name length, name, u32 rows, then
 //        per row: u32 cells, then per cell: u8 kind, and either u32 length
 //        and text (Kind::Text) or an 8-byte double (the other kinds)
 // all little-endian as the machine writes them (both ends are this program).
-#include "WorkbookReader.h"
+#include "workbook/WorkbookReply.h"
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
+#include "workbook/WorkbookReader.h"
+
+#include <cstdint>
 #include <cstring>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace {
-
-// More than the most a readable workbook can take: the bounded cells with
-// their bounded text.
-constexpr std::size_t kMaxReply = kWorkbookMaxLoadedText + kWorkbookMaxLoadedCells * 16;
 
 void Put(std::string& out, const void* data, std::size_t size)
 {
@@ -34,7 +24,9 @@ void PutU32(std::string& out, std::size_t value)
     Put(out, &v, sizeof v);
 }
 
-std::string Encode(bool ok, const Workbook& workbook, const std::string& error)
+} // namespace
+
+std::string EncodeWorkbookReply(bool ok, const Workbook& workbook, const std::string& error)
 {
     std::string out;
     if (!ok) {
@@ -64,6 +56,8 @@ std::string Encode(bool ok, const Workbook& workbook, const std::string& error)
     }
     return out;
 }
+
+namespace {
 
 // Reads the reply, checking every length against what is left.
 class CReply {
@@ -95,7 +89,9 @@ private:
     std::size_t m_at = 0;
 };
 
-bool Decode(const std::string& bytes, Workbook& workbook, std::string* error)
+} // namespace
+
+bool DecodeWorkbookReply(const std::string& bytes, Workbook& workbook, std::string* error)
 {
     CReply reply(bytes);
     char status = 0;
@@ -138,97 +134,8 @@ bool Decode(const std::string& bytes, Workbook& workbook, std::string* error)
     return true;
 }
 
-void WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + at, bytes.size() - at);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        at += static_cast<std::size_t>(n);
-    }
-}
 
-// Reads the child's reply until it closes the pipe; false when the reply
-// grows past any sensible size or the child takes too long.
-bool ReadReply(int fd, std::string& reply)
+std::size_t MaxWorkbookReply()
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kWorkbookReadSeconds);
-    char buffer[65536];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            return false;
-        pollfd wait{fd, POLLIN, 0};
-        const int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            return false;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        reply.append(buffer, static_cast<std::size_t>(n));
-        if (reply.size() > kMaxReply)
-            return false;
-    }
-}
-
-} // namespace
-
-bool LoadWorkbook(const std::string& path, Workbook& workbook, std::string* error)
-{
-    const std::string damaged = "The workbook \"" + path + "\" cannot be read: it is damaged (the reader stopped on it).";
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-        *error = "The workbook \"" + path + "\" cannot be read: " + std::strerror(errno) + ".";
-        return false;
-    }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        *error = "The workbook \"" + path + "\" cannot be read: " + std::strerror(errno) + ".";
-        return false;
-    }
-    if (child == 0) {
-        // The child: read, answer, and leave without running this process's
-        // exit handlers.
-        ::close(fds[0]);
-        std::signal(SIGPIPE, SIG_IGN);
-        // Whatever the reader says on its way down is not for the user.
-        const int quiet = ::open("/dev/null", O_WRONLY);
-        if (quiet >= 0)
-            ::dup2(quiet, STDERR_FILENO);
-        Workbook loaded;
-        std::string problem;
-        const bool ok = LoadWorkbookInProcess(path, loaded, &problem);
-        WriteAll(fds[1], Encode(ok, loaded, problem));
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string reply;
-    const bool complete = ReadReply(fds[0], reply);
-    ::close(fds[0]);
-    if (!complete)
-        ::kill(child, SIGKILL);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    const bool exited = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!complete || !exited) {
-        *error = damaged;
-        return false;
-    }
-    std::string problem;
-    if (Decode(reply, workbook, &problem))
-        return true;
-    *error = problem.empty() ? damaged : problem;
-    return false;
+    return kWorkbookMaxLoadedText + kWorkbookMaxLoadedCells * 16;
 }

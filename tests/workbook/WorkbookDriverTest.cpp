@@ -2,11 +2,11 @@
 // refuses leave the workbook on disk as it was; the format's bounds are
 // kept; what it writes reads back in xlrd and in FreeXL, small files (mini
 // stream) and large ones (long shared strings, DIFAT sectors) alike.
-#include "BiffWorkbookWriter.h"
-#include "CompoundFile.h"
+#include "workbook/BiffWorkbookWriter.h"
+#include "workbook/CompoundFile.h"
 #include "TempDir.h"
-#include "WorkbookDriver.h"
-#include "WorkbookReader.h"
+#include "workbook/WorkbookDriver.h"
+#include "workbook/WorkbookReader.h"
 #include "XlsTool.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,10 @@
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
 #include "TempFile.h"
-#include "BiffWorkbookWriter.h"
-#include "CompoundFile.h"
-#include "WorkbookText.h"
+#include "workbook/BiffWorkbookWriter.h"
+#include "workbook/CompoundFile.h"
+#include "workbook/WorkbookEditor.h"
+#include "workbook/WorkbookText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -17,54 +18,6 @@ std::string Quoted(const std::string& name)
     return "\"" + name + "\"";
 }
 
-// A date number back to the text a reader gave for it.
-std::string DateText(const WorkbookCell& cell)
-{
-    // Dates run from 1900 to 9999, as in spreadsheet programs.
-    const double serial = std::isfinite(cell.number) ? std::clamp(cell.number, 0.0, 2958465.99999) : 0.0;
-    long days = static_cast<long>(std::floor(serial));
-    long seconds = std::lround((serial - static_cast<double>(days)) * 86400.0);
-    if (seconds >= 86400) {
-        ++days;
-        seconds -= 86400;
-    }
-    // Civil date of days since 1899-12-30 (day 25569 is 1970-01-01).
-    const long z = days - 25569 + 719468;
-    const long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long doe = z - era * 146097;
-    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long mp = (5 * doy + 2) / 153;
-    const long d = doy - (153 * mp + 2) / 5 + 1;
-    const long m = mp < 10 ? mp + 3 : mp - 9;
-    const long y = yoe + era * 400 + (m <= 2);
-    char buffer[128];
-    if (cell.kind == WorkbookCell::Kind::Date)
-        std::snprintf(buffer, sizeof buffer, "%04ld-%02ld-%02ld", y, m, d);
-    else if (cell.kind == WorkbookCell::Kind::Time)
-        std::snprintf(buffer, sizeof buffer, "%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    else
-        std::snprintf(buffer, sizeof buffer, "%04ld-%02ld-%02ld %02ld:%02ld:%02ld", y, m, d, seconds / 3600,
-                      seconds / 60 % 60, seconds % 60);
-    return buffer;
-}
-
-std::string CellText(const WorkbookCell* cell)
-{
-    if (cell == nullptr)
-        return {};
-    switch (cell->kind) {
-    case WorkbookCell::Kind::Text:
-        return cell->text;
-    case WorkbookCell::Kind::Number:
-        return FormatNumber(cell->number);
-    case WorkbookCell::Kind::Empty:
-        return {};
-    default:
-        return DateText(*cell);
-    }
-}
-
 // The names of the table's header row, from its first column to the last
 // one used within the table.
 std::vector<std::string> HeaderOf(const WorkbookSheet& sheet, const SqlTable& table)
@@ -75,7 +28,7 @@ std::vector<std::string> HeaderOf(const WorkbookSheet& sheet, const SqlTable& ta
     const std::size_t cells = sheet.rows[static_cast<std::size_t>(table.firstRow)].size();
     const int last = std::min(table.lastColumn, static_cast<int>(cells) - 1);
     for (int c = table.firstColumn; c <= last; ++c)
-        names.push_back(CellText(sheet.Find(table.firstRow, c)));
+        names.push_back(WorkbookCellText(sheet.Find(table.firstRow, c)));
     while (!names.empty() && names.back().empty())
         names.pop_back();
     return names;
@@ -106,6 +59,8 @@ bool CWorkbookConnection::Execute(const std::string& sql)
     m_driver.Received(sql);
     if (!m_open)
         return Fail("The connection is closed.");
+    if (m_driver.Cancelled())
+        return Fail(CWorkbookDriver::kCancelledText);
     SqlStatement statement;
     std::string problem;
     if (!ParseSqlStatement(sql, statement, &problem))
@@ -148,6 +103,7 @@ WorkbookSheet* CWorkbookConnection::SheetOf(const SqlTable& table)
 
 bool CWorkbookConnection::Create(const SqlStatement& statement)
 {
+    m_written.insert(statement.table.sheet);
     m_header = {};
     const SqlTable& table = statement.table;
     const std::string problem = SheetNameProblem(table.sheet);
@@ -188,6 +144,7 @@ bool CWorkbookConnection::Create(const SqlStatement& statement)
 
 bool CWorkbookConnection::Drop(const SqlStatement& statement)
 {
+    m_written.insert(statement.table.sheet);
     m_header = {};
     WorkbookSheet* sheet = SheetOf(statement.table);
     if (sheet == nullptr)
@@ -209,6 +166,7 @@ bool CWorkbookConnection::Drop(const SqlStatement& statement)
 
 bool CWorkbookConnection::Insert(const SqlStatement& statement)
 {
+    m_written.insert(statement.table.sheet);
     WorkbookSheet* sheet = SheetOf(statement.table);
     if (sheet == nullptr)
         return false;
@@ -280,7 +238,7 @@ bool CWorkbookConnection::Select(const SqlStatement& statement, WorkbookResult& 
     if (lastColumn >= table.firstColumn && lastRow >= table.firstRow) {
         const int width = lastColumn - table.firstColumn + 1;
         for (int c = 0; c < width; ++c) {
-            std::string name = m_firstRowHasNames ? CellText(sheet->Find(table.firstRow, table.firstColumn + c))
+            std::string name = m_firstRowHasNames ? WorkbookCellText(sheet->Find(table.firstRow, table.firstColumn + c))
                                                   : std::string();
             answer.columns.push_back(name.empty() ? "F" + std::to_string(c + 1) : std::move(name));
         }
@@ -288,7 +246,7 @@ bool CWorkbookConnection::Select(const SqlStatement& statement, WorkbookResult& 
             std::vector<std::string> fields;
             fields.reserve(static_cast<std::size_t>(width));
             for (int c = 0; c < width; ++c)
-                fields.push_back(CellText(sheet->Find(r, table.firstColumn + c)));
+                fields.push_back(WorkbookCellText(sheet->Find(r, table.firstColumn + c)));
             answer.rows.push_back(std::move(fields));
         }
     }
@@ -304,6 +262,25 @@ bool CWorkbookConnection::Close()
     // A failed statement leaves the workbook as it was on disk.
     if (!m_changed || m_failed)
         return true;
+    if (m_driver.Cancelled()) {
+        m_error = CWorkbookDriver::kCancelledText;
+        return false;
+    }
+    if (m_loaded) {
+        std::string bytes;
+        std::string problem;
+        if (!EditWorkbookFile(m_fileBytes, m_original, m_workbook, m_written, bytes, &problem)) {
+            m_error = "The workbook \"" + m_path + "\" cannot be changed without losing what it holds: " + problem +
+                      ". It was left as it was.";
+            return false;
+        }
+        const std::string reason = ReplaceFileAtomically(m_path, {bytes});
+        if (!reason.empty()) {
+            m_error = "The workbook \"" + m_path + "\" cannot be written: " + reason + ".";
+            return false;
+        }
+        return true;
+    }
     const std::vector<std::string> stream = BuildBiffWorkbookStream(m_workbook);
     std::size_t size = 0;
     for (const std::string& piece : stream)

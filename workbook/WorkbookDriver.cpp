@@ -1,8 +1,10 @@
-#include "WorkbookDriver.h"
+#include "workbook/WorkbookDriver.h"
 
-#include "WorkbookReader.h"
+#include "workbook/WorkbookReader.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <sys/stat.h>
@@ -50,7 +52,39 @@ bool IsTrue(const std::string& value)
     return v == "1" || v == "TRUE" || v == "YES";
 }
 
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    char buffer[1 << 16];
+    bytes.clear();
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, n);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
 } // namespace
+
+std::string NotARegularFile(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return {};
+    if (S_ISDIR(info.st_mode))
+        return "a folder";
+    if (S_ISFIFO(info.st_mode))
+        return "a named pipe";
+    if (S_ISSOCK(info.st_mode))
+        return "a socket";
+    if (S_ISCHR(info.st_mode))
+        return "a character device";
+    if (S_ISBLK(info.st_mode))
+        return "a block device";
+    return "not a regular file";
+}
 
 std::map<std::string, std::string> ParseConnectionString(const std::string& text)
 {
@@ -122,10 +156,20 @@ std::unique_ptr<CWorkbookConnection> CWorkbookDriver::Connect(const std::string&
     std::unique_ptr<CWorkbookConnection> connection(
         new CWorkbookConnection(*this, path, IsTrue(value("READONLY")),
                                 attributes.count("FIRSTROWHASNAMES") == 0 || IsTrue(value("FIRSTROWHASNAMES"))));
+    if (const std::string kind = NotARegularFile(path); !kind.empty()) {
+        *error = "\"" + path + "\" is " + kind + ", not a workbook file.";
+        return nullptr;
+    }
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
-        if (!LoadWorkbook(path, connection->m_workbook, error))
+        if (!LoadWorkbook(path, connection->m_workbook, error, m_cancel))
             return nullptr;
+        if (!ReadWholeFile(path, connection->m_fileBytes)) {
+            *error = "The workbook \"" + path + "\" cannot be read: " + std::strerror(errno) + ".";
+            return nullptr;
+        }
+        connection->m_original = connection->m_workbook;
+        connection->m_loaded = true;
     } else if (value("CREATE_DB").empty()) {
         *error = "The workbook \"" + path + "\" does not exist.";
         return nullptr;

@@ -1,4 +1,4 @@
-#include "WorkbookReader.h"
+#include "workbook/WorkbookReader.h"
 
 #include <freexl.h>
 
@@ -36,7 +36,7 @@ std::string OpenProblem(int code)
     case FREEXL_CFBF_INVALID_SIGNATURE:
         return "it is not an .xls workbook";
     default:
-        return "it is not an .xls workbook or it is damaged (reader error " + std::to_string(code) + ")";
+        return "it is not an .xls workbook, or it is damaged";
     }
 }
 
@@ -58,8 +58,8 @@ long DaysFromCivil(long y, long m, long d)
 }
 
 // The checks on what every sheet spans, made on a quick first reading that
-// holds no cells, so a file claiming huge sheets is refused before FreeXL
-// sets aside room for them.
+// holds no cells, so a file claiming sheets past the format's bounds is
+// refused before FreeXL sets aside room for them.
 bool CheckSize(const std::string& path, std::string* error)
 {
     CFreeXlHandle info;
@@ -72,7 +72,6 @@ bool CheckSize(const std::string& path, std::string* error)
     unsigned int sheetCount = 0;
     if (freexl_get_info(info.Get(), FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK)
         return Fail(error, path, "its list of sheets cannot be read");
-    unsigned long long cells = 0;
     for (unsigned int index = 0; index < sheetCount && index < 0xFFFF; ++index) {
         unsigned int rows = 0;
         unsigned short columns = 0;
@@ -81,9 +80,6 @@ bool CheckSize(const std::string& path, std::string* error)
             return Fail(error, path, "sheet " + std::to_string(index + 1) + " cannot be read");
         if (rows > static_cast<unsigned int>(kWorkbookMaxRows) || columns > kWorkbookMaxColumns)
             return Fail(error, path, "sheet " + std::to_string(index + 1) + " is larger than a workbook sheet can be");
-        cells += static_cast<unsigned long long>(rows) * columns;
-        if (cells > kWorkbookMaxLoadedCells)
-            return Fail(error, path, "it holds more cells than this program rewrites (65536 rows by 256 columns)");
     }
     return true;
 }
@@ -123,8 +119,16 @@ bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::str
         return Fail(error, path, "its list of sheets cannot be read");
 
     Workbook loaded;
+    // What the workbook holds, not the area its sheets claim: cells with
+    // content, and the room the rows they stand in take.
     unsigned long long cells = 0;
+    unsigned long long slots = 0;
     std::size_t textBytes = 0;
+    const auto tooMany = [&] {
+        return Fail(error, path,
+                    "it holds more cells than this program rewrites (at most " +
+                        std::to_string(kWorkbookMaxLoadedCells) + ")");
+    };
     for (unsigned int index = 0; index < sheetCount && index < 0xFFFF; ++index) {
         const auto sheetIndex = static_cast<unsigned short>(index);
         const char* name = nullptr;
@@ -135,10 +139,8 @@ bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::str
             freexl_worksheet_dimensions(xls.Get(), &rows, &columns) != FREEXL_OK)
             return Fail(error, path, "sheet " + std::to_string(index + 1) + " cannot be read");
         // The first reading checked the sizes; a file changed since is still held to them.
-        cells += static_cast<unsigned long long>(rows) * columns;
-        if (rows > static_cast<unsigned int>(kWorkbookMaxRows) || columns > kWorkbookMaxColumns ||
-            cells > kWorkbookMaxLoadedCells)
-            return Fail(error, path, "it holds more cells than this program rewrites (65536 rows by 256 columns)");
+        if (rows > static_cast<unsigned int>(kWorkbookMaxRows) || columns > kWorkbookMaxColumns)
+            return Fail(error, path, "sheet " + std::to_string(index + 1) + " is larger than a workbook sheet can be");
 
         WorkbookSheet sheet;
         sheet.name = name;
@@ -184,6 +186,13 @@ bool LoadWorkbookInProcess(const std::string& path, Workbook& workbook, std::str
             }
         }
         sheet.Trim();
+        for (const std::vector<WorkbookCell>& row : sheet.rows) {
+            slots += row.size() + 1;
+            for (const WorkbookCell& cell : row)
+                cells += cell.IsEmpty() ? 0 : 1;
+        }
+        if (cells > kWorkbookMaxLoadedCells || slots > kWorkbookMaxLoadedSlots)
+            return tooMany();
         loaded.sheets.push_back(std::move(sheet));
     }
     workbook = std::move(loaded);

@@ -1,6 +1,6 @@
-#include "CompoundFile.h"
+#include "workbook/CompoundFile.h"
 
-#include "BiffRecords.h"
+#include "workbook/BiffRecords.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -37,7 +37,7 @@ void AppendEntry(CByteBuffer& out, std::string_view name, unsigned type, std::ui
         out.U8(0);
     out.U16(name.empty() ? 0 : static_cast<unsigned>((units.size() + 1) * 2));
     out.U8(type);                        // 0 unused, 2 stream, 5 root storage
-    out.U8(1);                           // black in the red-black tree
+    out.U8(type == 0 ? 0 : 1);           // black in the red-black tree; 0 when unused
     out.U32(kNoStream);                  // left sibling
     out.U32(kNoStream);                  // right sibling
     out.U32(child);

@@ -1,4 +1,4 @@
-#include "SqlStatement.h"
+#include "workbook/SqlStatement.h"
 
 
 namespace {

@@ -1,6 +1,6 @@
-#include "BiffWorkbookWriter.h"
+#include "workbook/BiffWorkbookWriter.h"
 
-#include "BiffRecords.h"
+#include "workbook/BiffRecords.h"
 
 #include <algorithm>
 #include <functional>

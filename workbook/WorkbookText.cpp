@@ -1,4 +1,4 @@
-#include "WorkbookText.h"
+#include "workbook/WorkbookText.h"
 
 #include <charconv>
 #include <cmath>

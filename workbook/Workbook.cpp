@@ -1,6 +1,63 @@
-#include "Workbook.h"
+#include "workbook/Workbook.h"
 
-#include "WorkbookText.h"
+#include "workbook/WorkbookText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// A date number back to the text a reader gave for it.
+std::string DateText(const WorkbookCell& cell)
+{
+    // Dates run from 1900 to 9999, as in spreadsheet programs.
+    const double serial = std::isfinite(cell.number) ? std::clamp(cell.number, 0.0, 2958465.99999) : 0.0;
+    long days = static_cast<long>(std::floor(serial));
+    long seconds = std::lround((serial - static_cast<double>(days)) * 86400.0);
+    if (seconds >= 86400) {
+        ++days;
+        seconds -= 86400;
+    }
+    // Civil date of days since 1899-12-30 (day 25569 is 1970-01-01).
+    const long z = days - 25569 + 719468;
+    const long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long doe = z - era * 146097;
+    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long mp = (5 * doy + 2) / 153;
+    const long d = doy - (153 * mp + 2) / 5 + 1;
+    const long m = mp < 10 ? mp + 3 : mp - 9;
+    const long y = yoe + era * 400 + (m <= 2);
+    char buffer[128];
+    if (cell.kind == WorkbookCell::Kind::Date)
+        std::snprintf(buffer, sizeof buffer, "%04ld-%02ld-%02ld", y, m, d);
+    else if (cell.kind == WorkbookCell::Kind::Time)
+        std::snprintf(buffer, sizeof buffer, "%02ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    else
+        std::snprintf(buffer, sizeof buffer, "%04ld-%02ld-%02ld %02ld:%02ld:%02ld", y, m, d, seconds / 3600,
+                      seconds / 60 % 60, seconds % 60);
+    return buffer;
+}
+
+} // namespace
+
+std::string WorkbookCellText(const WorkbookCell* cell)
+{
+    if (cell == nullptr)
+        return {};
+    switch (cell->kind) {
+    case WorkbookCell::Kind::Text:
+        return cell->text;
+    case WorkbookCell::Kind::Number:
+        return FormatNumber(cell->number);
+    case WorkbookCell::Kind::Empty:
+        return {};
+    default:
+        return DateText(*cell);
+    }
+}
+
 
 WorkbookCell& WorkbookSheet::At(int row, int column)
 {
