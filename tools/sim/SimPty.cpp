@@ -78,6 +78,7 @@ bool CSimPty::ReaderPresent()
     if (m_hadReader && !present) {
         // Drop what the departed reader left unread, or the next one would get stale blocks.
         tcflush(m_master, TCIOFLUSH);
+        std::fprintf(stderr, "DEBUG hangup revents=%#x\n", p.revents);
     }
     m_hadReader = present;
     return present;

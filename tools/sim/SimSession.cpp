@@ -236,6 +236,14 @@ void CSimSession::HandleCommand(const std::string& line)
             error = "burst wants hex bytes";
         else
             m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+    } else if (command == "answer") {
+        // The next request is answered with these bytes instead of the logger's
+        // dump: damaged or cut replies for the program to cope with.
+        std::vector<std::uint8_t> bytes;
+        if (!ParseBurst(args, bytes))
+            error = "answer wants hex bytes";
+        else
+            m_answer = std::move(bytes);
     } else if (command == "state") {
         std::ostringstream state;
         state << "STATE level=" << m_meter.Level() << " display=" << m_meter.DisplayLevel()
@@ -289,6 +297,16 @@ void CSimSession::ReportAcBytes()
 
 void CSimSession::StartDump(double now)
 {
+    m_dumping = true;
+    m_dumpSent = 0;
+    m_dumpNext = now + kDumpGap;
+    Say("REQUEST");
+    if (!m_answer.empty()) {
+        m_dump = std::move(m_answer);
+        m_answer.clear();
+        Say("DUMP answer bytes=" + std::to_string(m_dump.size()));
+        return;
+    }
     const auto data = m_meter.LoggerData();
     const auto header = SimWire::DumpHeader(data.size());
     m_dump.assign(header.begin(), header.end());
@@ -297,10 +315,6 @@ void CSimSession::StartDump(double now)
         m_dump.insert(m_dump.end(), data.begin(), data.end());
         m_dump.push_back(SimWire::kDumpEnd);
     }
-    m_dumping = true;
-    m_dumpSent = 0;
-    m_dumpNext = now + kDumpGap;
-    Say("REQUEST");
     Say("DUMP L=" + std::to_string(data.size() + SimWire::kLengthBias) + " sets="
         + std::to_string(m_meter.LoggerSets().size()) + " bytes=" + std::to_string(m_dump.size()));
 }
