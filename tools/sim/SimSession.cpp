@@ -321,7 +321,16 @@ void CSimSession::StartDump(double now)
 
 void CSimSession::StepDump(double now)
 {
-    if (now < m_dumpNext || !m_out.empty())
+    if (m_pty.ReaderGone()) {
+        // Nobody will read the rest: the next reader gets the stream, not half a dump.
+        m_dumping = false;
+        m_out.clear();
+        m_nextBlock = now + kBlockPeriod;
+        Say("DUMP ABANDONED (no reader)");
+        return;
+    }
+    // While the master reports a hang-up the dump waits: nothing is dropped.
+    if (now < m_dumpNext || !m_out.empty() || !m_pty.ReaderPresent())
         return;
     if (m_dumpSent == 0 && m_options.dumpAtOnce) {
         // Header, data and end byte in one write, as a meter with a fast
@@ -366,10 +375,11 @@ void CSimSession::Flush()
 {
     if (m_out.empty())
         return;
-    if (!m_pty.IsOpen() || !m_pty.ReaderPresent()) {
+    if (!m_pty.IsOpen() || m_pty.ReaderGone()) {
         m_out.clear();
         return;
     }
+    // A hang-up that may pass keeps the bytes for when it has.
     const std::size_t written = m_pty.Write(m_out.data(), m_out.size());
     m_out.erase(m_out.begin(), m_out.begin() + static_cast<long>(written));
 }
