@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -366,6 +367,50 @@ TEST_F(CliTest, DownloadWritesEverySetTheMeterHolds)
             EXPECT_EQ(ReadAll(out / name), expected.file) << name;
         }
     }
+}
+
+// A set with readings that are not BCD: the rest is written, the damage is
+// told, and the exit code says the download was not clean.
+TEST_F(CliTest, DownloadWithDamagedReadingsWritesTheRestAndFails)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter({"--logger", "none"}));
+    SimWire::LoggerSet set;
+    set.readings = {60.0, 61.0, 62.0, 63.0};
+    std::vector<std::uint8_t> data = SimWire::EncodeSet(set);
+    data[9 + 2] = 0xFF; // reading 1: FF FF, once saved as 1666.50
+    data[9 + 3] = 0xFF;
+    data[9 + 4] = 0x1A; // reading 2: 1A 00, once saved as 200.00
+    data[9 + 5] = 0x00;
+    SimWire::LoggerSet second = set;
+    second.cWeighted = true;
+    const std::vector<std::uint8_t> more = SimWire::EncodeSet(second);
+    data.insert(data.end(), more.begin(), more.end());
+    const auto header = SimWire::DumpHeader(data.size());
+    std::string hex;
+    char byte[4];
+    for (const std::uint8_t b : {header[0], header[1], header[2]}) {
+        std::snprintf(byte, sizeof byte, "%02X", b);
+        hex += byte;
+    }
+    for (const std::uint8_t b : data) {
+        std::snprintf(byte, sizeof byte, "%02X", b);
+        hex += byte;
+    }
+    ASSERT_TRUE(m_sim->Send("answer " + hex + "DD"));
+    ASSERT_FALSE(m_sim->WaitFor("OK answer", 2000).empty());
+
+    const std::filesystem::path out = m_dir / "damaged";
+    const CliRun run = RunCli("download --device " + m_device + " --out " + out.string() + " --timeout 30");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("2 readings in set 1 were damaged and left out."), std::string::npos) << run.output;
+    const std::string first = ReadAll(out / "set-001.txt");
+    EXPECT_NE(first.find(", 60.00, dBA"), std::string::npos) << first;
+    EXPECT_NE(first.find(", 63.00, dBA"), std::string::npos) << first;
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 3) << "the header and two readings: " << first;
+    EXPECT_EQ(first.find("1666"), std::string::npos);
+    EXPECT_EQ(first.find("200.00"), std::string::npos);
+    const std::string intact = ReadAll(out / "set-002.txt");
+    EXPECT_EQ(std::count(intact.begin(), intact.end(), '\n'), 5) << "the header and four readings: " << intact;
 }
 
 TEST_F(CliTest, DownloadOfAnEmptyOrSilentMeter)
