@@ -204,6 +204,7 @@ bool CLoggerDownload::Allocate()
 
 void CLoggerDownload::DataChunk(const std::uint8_t* chunk, std::size_t n)
 {
+    const int before = m_received;
     for (std::size_t i = 0; i < n && m_received < m_expected; ++i) {
         const std::uint8_t b = chunk[i];
         if (m_phase == Phase::Drop) {
@@ -221,6 +222,11 @@ void CLoggerDownload::DataChunk(const std::uint8_t* chunk, std::size_t n)
         m_buffer[static_cast<std::size_t>(m_received)] = b;
         ++m_received;
     }
+    if (m_received < m_expected && m_phase == Phase::Data && StreamArrived(before)) {
+        // The meter went back to its real-time stream: the rest will never come.
+        Finish(true);
+        return;
+    }
     if (m_received < m_expected) {
         m_host.DownloadProgress(m_received, m_expected);
         return;
@@ -230,6 +236,14 @@ void CLoggerDownload::DataChunk(const std::uint8_t* chunk, std::size_t n)
         return;
     }
     Finish(false);
+}
+
+bool CLoggerDownload::StreamArrived(int before) const
+{
+    // A block begins at most 21 bytes before the new ones and shows itself by the next one.
+    const std::size_t from = static_cast<std::size_t>(std::max(before - 21, 0));
+    const std::span<const std::uint8_t> recent(m_buffer.data() + from, static_cast<std::size_t>(m_received) - from);
+    return FindStreamInReply(recent, true) < recent.size();
 }
 
 void CLoggerDownload::Finish(bool endByteSeen)

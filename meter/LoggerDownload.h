@@ -80,7 +80,8 @@ public:
 // - The finished reply is checked set by set (LoggerReplyCheck.h): only
 //   intact sets are handed over, readings that are not BCD are counted, and
 //   a reply cut short (an early end byte, the real-time stream inside it) is
-//   reported as incomplete.
+//   reported as incomplete. The stream's blocks end the reply as soon as two
+//   of them have come, not only once they fill the announced length.
 // - More than 999 sets: the first 999 are kept and the others are counted as
 //   left out.
 // - No buffer for the announced length: the rest of the reply is dropped up
@@ -141,6 +142,8 @@ private:
     void BeginReply();
     void HeaderComplete();
     bool Allocate();
+    // Whether the bytes received since before hold the real-time stream's blocks.
+    bool StreamArrived(int before) const;
     void Finish(bool endByteSeen);
     void EndDropped();
     void End(LoggerDownloadResult result);
