@@ -130,6 +130,7 @@ public:
     // IDownloadRoute
     bool HeaderPending() const override { return m_phase == Phase::Header; }
     bool Receiving() const override { return m_phase == Phase::Data || m_phase == Phase::Drop; }
+    bool ReplyAwaited() const override { return m_requested; }
     void HeaderChunk(const std::uint8_t* chunk, std::size_t n) override;
     void DataChunk(const std::uint8_t* chunk, std::size_t n) override;
 
