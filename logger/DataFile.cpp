@@ -23,22 +23,23 @@ bool SaveDataFile(IDialogSeam& dialogs, const DataSample* samples, int count, do
     return true;
 }
 
-std::optional<DataFileImport> ImportDataFile(IDialogSeam& dialogs, const std::function<void()>& onAccepted)
+bool ImportDataFile(IDialogSeam& dialogs, const std::function<void(DataFileImport)>& take)
 {
     const std::optional<std::string> path = dialogs.OpenFileName(DataFileDialogRequest());
     if (!path)
-        return std::nullopt;
-    DataFileReadResult result = ReadDataFile(*path, [&] {
-        ShowMessage(dialogs, kDataImportedText, MsgIcon::Information);
-        if (onAccepted)
-            onAccepted();
-    });
+        return false;
+    DataFileReadResult result = ReadDataFile(*path);
     if (result.status != DataFileReadStatus::Ok) {
         ShowMessage(dialogs, result.error, MsgIcon::Warning);
-        return std::nullopt;
+        return false;
     }
+    const std::string damage = DataFileDamageText(result.data);
     const std::string truncation = DataFileTruncationText(result.data);
+    take(std::move(result.data));
+    ShowMessage(dialogs, kDataImportedText, MsgIcon::Information);
+    if (!damage.empty())
+        ShowMessage(dialogs, damage, MsgIcon::Warning);
     if (!truncation.empty())
         ShowMessage(dialogs, truncation, MsgIcon::Warning);
-    return std::move(result.data);
+    return true;
 }

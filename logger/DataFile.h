@@ -23,11 +23,11 @@ bool SaveDataFile(IDialogSeam& dialogs, const DataSample* samples, int count, do
 // reset). Order of events:
 //   1. open dialog; cancel -> nothing;
 //   2. a bad signature -> "Data Format is wrong!", nothing;
-//   3. signature matched -> "Data has been imported.", then onAccepted runs (the
-//      window releases its downloaded record sets and clears its downloaded flag
-//      there), then the samples are read;
-//   4. a bound reached -> a message saying how much was left out.
+//   3. the file read whole -> take(data) (the window releases what it held,
+//      takes the import over and shows it), then "Data has been imported.",
+//      then the damaged lines left out and a bound reached, if any.
 // Failures to open or read, and a failed store allocation ("Memory OverFlow!"),
-// are reported and give nothing. The products are returned for the window to
-// take over.
-std::optional<DataFileImport> ImportDataFile(IDialogSeam& dialogs, const std::function<void()>& onAccepted = {});
+// are reported and give nothing: the window keeps what it had. The
+// confirmation comes only once there is something imported to confirm.
+// Returns whether a file was imported.
+bool ImportDataFile(IDialogSeam& dialogs, const std::function<void(DataFileImport)>& take);

@@ -18,8 +18,8 @@ namespace {
 
 // The data file opened for reading, cut into lines. Only a regular file is
 // read: a pipe could block for ever and a device never end. A line longer
-// than kMaxDataFileLine bytes stops the reading, so a file without line ends
-// cannot make the reader hold all of it.
+// than kMaxDataFileLine bytes is never held whole, so a file without line
+// ends cannot make the reader hold all of it.
 class CLineFile {
 public:
     enum class OpenResult { Ok, Failed, NotRegular };
@@ -55,32 +55,40 @@ public:
 
     // The next line without its LF and without one CR before it, as a text-mode
     // stream would give it: a CR CR LF line end leaves one CR in the text. The
-    // view stays valid until the next call. False at the end of the file, on a
-    // read error and on a line that is too long.
+    // view stays valid until the next call. A line longer than
+    // kMaxDataFileLine bytes is read to its end without being kept: it comes
+    // back empty with TooLong() true. False at the end of the file and on a
+    // read error.
     bool Next(std::string_view& line)
     {
+        m_tooLong = false;
         for (;;) {
             const char* begin = m_buffer.data() + m_begin;
             const std::size_t waiting = m_end - m_begin;
             if (const void* lf = std::memchr(begin, '\n', waiting)) {
                 std::size_t length = static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
                 m_begin += length + 1;
-                if (!Count(length))
-                    return false;
+                ++m_lineNumber;
+                if (m_tooLong || length > kMaxDataFileLine) {
+                    m_tooLong = true;
+                    line = {};
+                    return true;
+                }
                 if (length > 0 && begin[length - 1] == '\r')
                     --length;
                 line = std::string_view(begin, length);
-                ++m_lineNumber;
                 return true;
             }
-            if (!Count(waiting))
-                return false;
+            if (waiting > kMaxDataFileLine) {
+                m_tooLong = true; // what is held of the line is let go
+                m_begin = m_end;
+            }
             if (m_eof) {
-                if (waiting == 0)
+                if (waiting == 0 && !m_tooLong)
                     return false;
                 m_begin = m_end;
-                line = std::string_view(begin, waiting);
                 ++m_lineNumber;
+                line = m_tooLong ? std::string_view() : std::string_view(begin, waiting);
                 return true;
             }
             if (!Fill())
@@ -90,17 +98,6 @@ public:
 
 private:
     static constexpr std::size_t kReadSize = 64 * 1024;
-
-    // Holds a line (or what there is of it so far) against the limit; the
-    // line number then names the line at fault.
-    bool Count(std::size_t length)
-    {
-        if (length <= kMaxDataFileLine)
-            return true;
-        m_tooLong = true;
-        ++m_lineNumber;
-        return false;
-    }
 
     bool Fill()
     {
@@ -179,6 +176,53 @@ std::string_view TakeField(std::string_view& rest)
     return field;
 }
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Digits, sep, digits, sep, digits: a date (d-m-yyyy) or a time (h:m:s).
+bool ThreeNumbers(std::string_view text, char separator)
+{
+    int parts = 0;
+    std::size_t digits = 0;
+    for (const char c : text) {
+        if (IsDigit(c)) {
+            ++digits;
+        } else if (c == separator && digits > 0 && parts < 2) {
+            ++parts;
+            digits = 0;
+        } else {
+            return false;
+        }
+    }
+    return parts == 2 && digits > 0;
+}
+
+// Blanks, an optional sign, digits with at most one decimal point: the
+// writer's "%5.2f" and any plainer form of a level.
+bool PlainNumber(std::string_view text)
+{
+    std::size_t i = text.find_first_not_of(' ');
+    if (i == std::string_view::npos)
+        return false;
+    if (text[i] == '-' || text[i] == '+')
+        ++i;
+    bool digit = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (IsDigit(text[i]))
+            digit = true;
+        else if (text[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
 DataFileReadResult Error(DataFileReadStatus status, std::string text)
 {
     DataFileReadResult result;
@@ -192,12 +236,14 @@ DataFileReadResult ReadFailure(const std::string& path, const std::string& reaso
     return Error(DataFileReadStatus::ReadFailed, "The data file \"" + path + "\" could not be read: " + reason + ".");
 }
 
+std::string TooLongText()
+{
+    return "it is longer than " + std::to_string(kMaxDataFileLine) + " bytes, which no data file's line is";
+}
+
 // Why the reading stopped before the end, or nothing when it reached the end.
 std::optional<DataFileReadResult> Stopped(const CLineFile& file, const std::string& path)
 {
-    if (file.TooLong())
-        return ReadFailure(path, "line " + std::to_string(file.LineNumber()) + " is longer than " +
-                                     std::to_string(kMaxDataFileLine) + " bytes, which no data file has");
     if (file.Failed())
         return ReadFailure(path, std::strerror(file.Error()));
     return std::nullopt;
@@ -213,8 +259,15 @@ DataFileReadResult ReadSamples(CLineFile& file, const std::string& path, double 
 
     std::string_view line;
     while (file.Next(line)) {
-        if (IsBlank(line))
+        if (!file.TooLong() && IsBlank(line))
             continue;
+        const std::string damage = file.TooLong() ? TooLongText() : DataFileLineDamage(line);
+        if (!damage.empty()) {
+            if (data.damagedLines.size() < kDamagedLinesKept)
+                data.damagedLines.push_back({file.LineNumber(), damage});
+            ++data.damagedCount;
+            continue;
+        }
         if (data.limit != DataFileLimit::None) {
             ++data.linesLeftOut;
             continue;
@@ -286,6 +339,32 @@ double ParseDataFileRate(std::string_view headerLine)
     return TextToDouble(tail.substr(start, semicolon - 1));
 }
 
+std::string DataFileLineDamage(std::string_view line)
+{
+    if (line.find('\0') != std::string_view::npos)
+        return "it holds NUL bytes";
+    // Each field ends at a comma followed by a blank, as the writer puts them.
+    std::string_view rest = line;
+    std::string_view fields[3];
+    for (std::string_view& field : fields) {
+        const std::size_t comma = rest.find(", ");
+        if (comma == std::string_view::npos)
+            return "it ends before its unit";
+        field = rest.substr(0, comma);
+        rest.remove_prefix(comma + 2);
+    }
+    if (!ThreeNumbers(fields[0], '-'))
+        return "its date is not day-month-year";
+    if (!ThreeNumbers(fields[1], ':'))
+        return "its time is not hour:minute:second";
+    if (!PlainNumber(fields[2]))
+        return "its level is not a number";
+    const std::string_view unit = rest.substr(0, 3);
+    if (unit != "dBA" && unit != "dBC")
+        return "its unit is neither dBA nor dBC";
+    return {};
+}
+
 DataFileFields SplitDataFileLine(std::string_view line)
 {
     DataFileFields fields;
@@ -316,6 +395,12 @@ DataFileReadResult ReadDataFile(const std::string& path, const std::function<voi
             if (auto stopped = Stopped(file, path))
                 return std::move(*stopped);
         }
+        if (file.TooLong())
+            return ReadFailure(path, "line 1 is longer than " + std::to_string(kMaxDataFileLine) +
+                                         " bytes, which no data file has");
+        // An editor may have put a UTF-8 byte-order mark in front of the signature.
+        if (header.starts_with(kUtf8ByteOrderMark))
+            header.remove_prefix(kUtf8ByteOrderMark.size());
         // Compared byte for byte and case-sensitively; whatever follows the signature is accepted.
         if (header.substr(0, kDataFileSignature.size()) != kDataFileSignature)
             return Error(DataFileReadStatus::FormatError, kDataFormatWrongText);
@@ -326,6 +411,22 @@ DataFileReadResult ReadDataFile(const std::string& path, const std::function<voi
     } catch (const std::bad_alloc&) {
         return Error(DataFileReadStatus::OutOfMemory, kMemoryOverflowText);
     }
+}
+
+std::string DataFileDamageText(const DataFileImport& data)
+{
+    if (data.damagedCount == 0)
+        return {};
+    std::string text;
+    for (const DamagedDataLine& damaged : data.damagedLines)
+        text += "line " + std::to_string(damaged.line) + " is damaged: " + damaged.reason + "\n";
+    if (data.damagedCount > static_cast<std::int64_t>(data.damagedLines.size()))
+        text += "and " + std::to_string(data.damagedCount - static_cast<std::int64_t>(data.damagedLines.size())) +
+                " more damaged lines\n";
+    text += data.damagedCount == 1 ? "That line was left out; the rest of the file was read."
+                                   : std::to_string(data.damagedCount) +
+                                         " damaged lines were left out; the rest of the file was read.";
+    return text;
 }
 
 std::string DataFileTruncationText(const DataFileImport& data)

@@ -12,8 +12,18 @@
 // The DataLogger window's import store holds this many samples.
 inline constexpr int kImportStoreSize = 40000;
 
-// No line of a data file is longer than this; a file with a longer one is refused.
+// No line of a data file is longer than this: a longer header refuses the
+// file, a longer sample line is damaged.
 inline constexpr std::size_t kMaxDataFileLine = 64 * 1024;
+
+// A sample line that does not parse: its number in the file (the header is
+// line 1) and what is wrong with it.
+struct DamagedDataLine {
+    std::int64_t line = 0;
+    std::string reason;
+};
+// The first this many damaged lines are named; the others are counted.
+inline constexpr std::size_t kDamagedLinesKept = 20;
 
 // Which bound of the import stopped the reading early.
 enum class DataFileLimit { None, Samples, RecordSets };
@@ -32,6 +42,8 @@ struct DataFileImport {
     std::string minimumTime;
     DataFileLimit limit = DataFileLimit::None;
     std::int64_t linesLeftOut = 0;  // sample lines not imported because a bound was reached
+    std::vector<DamagedDataLine> damagedLines; // the first kDamagedLinesKept damaged lines
+    std::int64_t damagedCount = 0;  // sample lines left out because they do not parse
 
     int SetCount() const { return static_cast<int>(sets.size()); }
 };
@@ -49,10 +61,12 @@ inline constexpr const char* kDataImportedText = "Data has been imported.";
 inline constexpr const char* kMemoryOverflowText = "Memory OverFlow!";
 
 // Reads a data file. onSignatureMatched runs once the header's signature has
-// been accepted and before any sample line is read (the import confirms to
-// the user at that moment). Blank lines are skipped; every other line after the
-// header is a sample line, not validated. What is not a regular file (a pipe,
-// a device) is refused unread, and so is a file with a line longer than
+// been accepted and before any sample line is read. A UTF-8 byte-order mark
+// before the signature is passed over. Blank lines are skipped; every other
+// line after the header is a sample line, and one that does not parse
+// (DataFileLineDamage) is left out and noted with its line number: nothing
+// is made up from it. What is not a regular file (a pipe, a device) is
+// refused unread, and so is a file whose header is longer than
 // kMaxDataFileLine bytes; the error then says why.
 DataFileReadResult ReadDataFile(const std::string& path, const std::function<void()>& onSignatureMatched = {});
 
@@ -72,6 +86,17 @@ struct DataFileFields {
     std::string unit;
 };
 DataFileFields SplitDataFileLine(std::string_view line);
+
+// Why a sample line does not parse, empty when it does. A line parses when it
+// holds no NUL byte and reads "date, time, level, unit": the date d-m-y and
+// the time h:m:s in digits, the level a plain decimal number (blanks before
+// it allowed), the unit beginning with dBA or dBC (what follows it is
+// ignored, the CR of a CR CR LF line end among it).
+std::string DataFileLineDamage(std::string_view line);
+
+// The damaged lines, one a line ("line 812 is damaged: its level is not a
+// number"), and how many were left out; empty when there were none.
+std::string DataFileDamageText(const DataFileImport& data);
 
 // A sentence for the user when a bound cut the import short, empty otherwise.
 std::string DataFileTruncationText(const DataFileImport& data);

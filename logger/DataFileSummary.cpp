@@ -3,6 +3,8 @@
 #include "DataFileReader.h"
 #include "TimeText.h"
 
+#include <algorithm>
+
 namespace {
 
 // At most 9 gets a leading zero, as in the DataLogger window's list.
@@ -72,6 +74,13 @@ std::vector<std::string> DataFileSummaryLines(const DataFileImport& data)
         lines.emplace_back("Average: none");
         lines.emplace_back("Maximum: none");
         lines.emplace_back("Minimum: none");
+    }
+    // The reasons are the reader's own words, never the file's bytes.
+    const std::string damage = DataFileDamageText(data);
+    for (std::size_t from = 0; from < damage.size();) {
+        const std::size_t end = std::min(damage.find('\n', from), damage.size());
+        lines.push_back(damage.substr(from, end - from));
+        from = end + 1;
     }
     const std::string truncation = DataFileTruncationText(data);
     if (!truncation.empty())

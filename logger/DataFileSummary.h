@@ -14,7 +14,8 @@ struct DataFileImport;
 //   Average: 65.30
 //   Maximum: 88.10 @ 09:05:31
 //   Minimum: 40.20 @ 09:06:02
-// With no samples the statistics read "none". A bound that cut the import
-// short adds its sentence as the last line. Texts taken from the file (the
+// With no samples the statistics read "none". Damaged lines left out follow
+// ("line 812 is damaged: ..."), and a bound that cut the import short adds
+// its sentence as the last line. Texts taken from the file (the
 // units) are escaped: no control character or NUL reaches the lines.
 std::vector<std::string> DataFileSummaryLines(const DataFileImport& data);

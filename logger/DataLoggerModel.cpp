@@ -64,6 +64,7 @@ void CDataLoggerModel::Reset()
 
 void CDataLoggerModel::ReleaseSets()
 {
+    ++m_rowsVersion;
     m_rows.clear();
     m_sets.clear();
     m_bytes.clear();
@@ -79,15 +80,16 @@ int CDataLoggerModel::LoadRecordSets(const std::vector<std::uint8_t>& bytes, con
     ReleaseSets();
     m_bytes = bytes;
     const int last = static_cast<int>(std::min<std::size_t>(table.size(), kRecordSetTableSize)) - 1;
-    for (int g = 1; g <= last && g <= maxListed; ++g) {
+    m_rows.reserve(static_cast<std::size_t>(std::clamp(last, 0, maxListed)));
+    for (int g = 1; g <= last && static_cast<int>(m_rows.size()) < maxListed; ++g) {
         LoggerRecordSet set = table[static_cast<std::size_t>(g)];
-        if (set.begin == set.end)
-            break;
+        if (set.begin < 0 || set.end - set.begin < 8)
+            continue; // no whole header: no set
         set.end = std::min(set.end, static_cast<int>(m_bytes.size()) - 1); // no readings beyond the bytes
         DecodeSetHeader(m_bytes, set);
         m_rate = set.rate;
-        const int count = DownloadedSampleCount(set);
-        m_rows.push_back({Decimal(g), ListDateText(set.year, set.month, set.day),
+        const int count = DownloadedValidCount(m_bytes, set);
+        m_rows.push_back({Decimal(static_cast<int>(m_rows.size()) + 1), ListDateText(set.year, set.month, set.day),
                           ListTimeText(set.hour, set.minute, set.second), set.unit, Decimal(set.rate),
                           Decimal(count)});
         m_sets.push_back(std::move(set));
@@ -96,14 +98,16 @@ int CDataLoggerModel::LoadRecordSets(const std::vector<std::uint8_t>& bytes, con
     return static_cast<int>(m_rows.size());
 }
 
-bool CDataLoggerModel::Import(IDialogSeam& dialogs)
+bool CDataLoggerModel::Import(IDialogSeam& dialogs, const std::function<void()>& changed)
 {
     Reset(); // before the dialog, so a cancelled one still leaves the window reset
-    auto data = ImportDataFile(dialogs, [this] { ReleaseSets(); });
-    if (!data)
-        return false;
-    TakeImport(std::move(*data));
-    return true;
+    if (changed)
+        changed();
+    return ImportDataFile(dialogs, [&](DataFileImport data) {
+        TakeImport(std::move(data));
+        if (changed)
+            changed();
+    });
 }
 
 void CDataLoggerModel::TakeImport(DataFileImport data)

@@ -5,6 +5,7 @@
 #include "LoggerRecordSet.h"
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -13,8 +14,8 @@
 class IClock;
 class IDialogSeam;
 
-// The window lists at most this many downloaded sets.
-inline constexpr int kListedSetsMax = 100;
+// The window lists every set a download keeps: the table's entries 1 .. 999.
+inline constexpr int kListedSetsMax = kRecordSetTableSize - 1;
 
 // One row of the record-set list (control 1043): Set, DATE, TIME, UNIT,
 // Sampling Rate, Nums.
@@ -68,8 +69,11 @@ enum class OpenStatus { Opened, NoRow, OutOfMemory };
 //   year, and a set that runs on past a month's end goes on counting days.
 // - A set of 0 or 1 samples (or all at one time) is drawn over one second
 //   rather than dividing by no duration; 0 samples give an average of 0.
-// - An import accepted by its signature clears the list at once with the
-//   download it releases, so no row is left pointing at released sets.
+// - Every set a download keeps is listed (up to 999), not only the first 100.
+// - Downloaded readings whose digits are not decimal have no value: they are
+//   left out of the samples and of Nums.
+// - An import replaces the list only once the file has been read whole; a
+//   file refused or unreadable leaves the list and its sets as they were.
 class CDataLoggerModel {
 public:
     explicit CDataLoggerModel(const IClock& clock);
@@ -80,16 +84,21 @@ public:
     void Reset();
 
     // A finished download: table entries 1 .. table.size() - 1 describe sets in
-    // bytes (entry 0 holds no set). Lists them until maxListed rows or an entry
-    // whose begin equals its end. Returns the number of rows.
+    // bytes (entry 0 holds no set). Lists up to maxListed of them; an entry
+    // too short to hold a header is passed over, not taken for the end of the
+    // list. Nums counts the readings that have a value (all digits decimal).
+    // Returns the number of rows.
     int LoadRecordSets(const std::vector<std::uint8_t>& bytes, const std::vector<LoggerRecordSet>& table,
                        int maxListed = kListedSetsMax);
 
     // Import Data: Reset (the window clears its graph first), the file dialog
     // and reading through the data file reader, then the list, fields and
-    // title of the import. False when nothing was imported (cancelled or
-    // refused; the reader has told the user why).
-    bool Import(IDialogSeam& dialogs);
+    // title of the import. changed runs after the reset and after the import
+    // is taken, each time before any message, so the window shows what the
+    // model holds whenever a message is up. False when nothing was imported
+    // (cancelled or refused; the reader has told the user why): the list and
+    // its sets stay, the fields show the reset.
+    bool Import(IDialogSeam& dialogs, const std::function<void()>& changed = {});
     // The list, fields and title of a file already read.
     void TakeImport(DataFileImport data);
 
@@ -101,6 +110,8 @@ public:
     double SaveRate() const;
 
     const std::vector<DataLoggerRow>& Rows() const { return m_rows; }
+    // Goes up whenever the rows change, so a list shows them again only then.
+    int RowsVersion() const { return m_rowsVersion; }
     const DataLoggerFields& Fields() const { return m_fields; }
     const std::string& Title() const { return m_title; } // 1046
     bool Downloaded() const { return m_downloaded; }
@@ -117,6 +128,7 @@ private:
 
     const IClock& m_clock;
     std::vector<DataLoggerRow> m_rows;
+    int m_rowsVersion = 0;
     DataLoggerFields m_fields;
     std::string m_title;
 

@@ -125,17 +125,48 @@ void DecodeSetHeader(std::span<const std::uint8_t> bytes, LoggerRecordSet& set)
         NormaliseDate(set.year, set.month, set.day);
 }
 
+namespace {
+
+// Readings that lie within the downloaded bytes: an end beyond them reads no
+// readings that are not there.
+int ReadingsInside(std::span<const std::uint8_t> bytes, const LoggerRecordSet& set)
+{
+    LoggerRecordSet inside = set;
+    inside.end = static_cast<int>(std::min<long long>(set.end, static_cast<long long>(bytes.size()) - 1));
+    return DownloadedSampleCount(inside);
+}
+
+bool ReadingValid(std::span<const std::uint8_t> bytes, long long p)
+{
+    return AllDecimal(UnpackBcd(ByteAt(bytes, p), ByteAt(bytes, p + 1)));
+}
+
+} // namespace
+
+int DownloadedValidCount(std::span<const std::uint8_t> bytes, const LoggerRecordSet& set)
+{
+    const int count = ReadingsInside(bytes, set);
+    int valid = 0;
+    for (int k = 0; k < count; ++k)
+        valid += ReadingValid(bytes, static_cast<long long>(set.begin) + kFirstReading + 2LL * k) ? 1 : 0;
+    return valid;
+}
+
 RebuiltSet RebuildSamples(std::span<const std::uint8_t> bytes, const LoggerRecordSet& set)
 {
     RebuiltSet rebuilt;
-    // An end beyond the downloaded bytes reads no readings that are not there.
-    LoggerRecordSet inside = set;
-    inside.end = static_cast<int>(std::min<long long>(set.end, static_cast<long long>(bytes.size()) - 1));
-    const int count = DownloadedSampleCount(inside);
-    rebuilt.samples.resize(static_cast<std::size_t>(count));
-    long long p = static_cast<long long>(set.begin) + kFirstReading;
-    long long s = set.second;
-    for (DataSample& sample : rebuilt.samples) {
+    const int count = ReadingsInside(bytes, set);
+    rebuilt.samples.reserve(static_cast<std::size_t>(count));
+    long long p = static_cast<long long>(set.begin) + kFirstReading - 2;
+    long long s = static_cast<long long>(set.second) - set.rate;
+    for (int k = 0; k < count; ++k) {
+        p += 2;
+        s += set.rate;
+        if (!ReadingValid(bytes, p)) {
+            ++rebuilt.damaged;
+            continue;
+        }
+        DataSample& sample = rebuilt.samples.emplace_back();
         sample.valid = 1;
         sample.unit = set.unit;
 
@@ -164,8 +195,6 @@ RebuiltSet RebuildSamples(std::span<const std::uint8_t> bytes, const LoggerRecor
             rebuilt.minimum = sample.value;
             rebuilt.minimumTime = sample.time;
         }
-        p += 2;
-        s += set.rate;
     }
     return rebuilt;
 }

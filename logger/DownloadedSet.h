@@ -37,9 +37,13 @@ int DaysInMonth(int year, int month);
 // May), so every later step sees a real date.
 void DecodeSetHeader(std::span<const std::uint8_t> bytes, LoggerRecordSet& set);
 
+// Readings of a downloaded set whose digits are all decimal: the ones that have a value.
+int DownloadedValidCount(std::span<const std::uint8_t> bytes, const LoggerRecordSet& set);
+
 // The readings of a downloaded set as samples with their statistics.
 struct RebuiltSet {
     std::vector<DataSample> samples;
+    int damaged = 0; // readings left out: a digit was not decimal
     double sum = 0.0;
     double maximum = 30.0; // the meter's range bounds are the starting points
     std::string maximumTime;
@@ -47,7 +51,9 @@ struct RebuiltSet {
     std::string minimumTime;
 };
 
-// Sample k is taken rate * k seconds after the set's start. The seconds carry
+// Reading k is taken rate * k seconds after the set's start; a reading whose
+// digits are not all decimal has no value and is left out (the others keep
+// their times). The seconds carry
 // into the minutes, the minutes into the hours and the hours into the days,
 // and the days run through the real calendar (29 February in a leap year, the
 // year's end). Times are "%d:%d:%d" and dates "%d-%d-%d" (day, month, year),

@@ -3,6 +3,19 @@
 #include <algorithm>
 #include <new>
 
+bool LoggerDownloadResult::Damaged() const
+{
+    if (outcome != DownloadOutcome::Finished)
+        return false;
+    if (Incomplete() || !skipped.empty())
+        return true;
+    for (const int n : damagedReadings) {
+        if (n > 0)
+            return true;
+    }
+    return false;
+}
+
 std::string LoggerDownloadResult::Message() const
 {
     switch (outcome) {
@@ -12,36 +25,51 @@ std::string LoggerDownloadResult::Message() const
         return "Memory OverFlow!";
     case DownloadOutcome::LinkLost:
         return "The meter stopped answering before the data logger's data had all arrived.";
-    case DownloadOutcome::Finished:
-        if (setsLeftOut > 0)
-            return "The data logger holds more record sets than fit in the table: the first " +
-                   std::to_string(kRecordSetTableSize - 1) + " were kept, " + std::to_string(setsLeftOut) +
-                   " left out.";
-        return {};
     case DownloadOutcome::Cancelled:
+        return {};
+    case DownloadOutcome::Finished:
         break;
     }
-    return {};
+    std::string text;
+    const auto line = [&text](const std::string& sentence) { text += (text.empty() ? "" : "\n") + sentence; };
+    if (streamInReply)
+        line("The download is incomplete: the meter's reply was cut short after " + std::to_string(received) +
+             " of the " + std::to_string(expected) + " bytes it announced, and its real-time data followed.");
+    else if (received < expected)
+        line("The download is incomplete: the meter announced " + std::to_string(expected) +
+             " bytes but its reply ended after " + std::to_string(received) + ".");
+    for (std::size_t k = 1; k < damagedReadings.size(); ++k) {
+        const int n = damagedReadings[k];
+        if (n > 0)
+            line(std::to_string(n) + (n == 1 ? " reading in set " : " readings in set ") + std::to_string(k) +
+                 (n == 1 ? " was" : " were") + " damaged and left out.");
+    }
+    for (const std::string& sentence : skipped)
+        line(sentence);
+    if (setsLeftOut > 0)
+        line("The data logger holds more record sets than fit in the table: the first " +
+             std::to_string(kRecordSetTableSize - 1) + " were kept, " + std::to_string(setsLeftOut) + " left out.");
+    return text;
 }
 
 CLoggerDownload::CLoggerDownload(ILoggerDownloadHost& host, std::size_t maxBuffer)
-    : m_host(host), m_maxBuffer(std::min<std::size_t>(maxBuffer, kMaxDataBytes)),
-      m_sets(static_cast<std::size_t>(kRecordSetTableSize))
+    : m_host(host), m_maxBuffer(std::min<std::size_t>(maxBuffer, kMaxDataBytes))
 {
+}
+
+bool CLoggerDownload::CanStart() const
+{
+    const bool replyOfThisRequest = m_phase == Phase::Header || m_phase == Phase::Data;
+    return !m_requested && !(replyOfThisRequest && m_dropReason != DownloadOutcome::Cancelled);
 }
 
 bool CLoggerDownload::Start()
 {
-    const bool replyOfThisRequest = m_phase == Phase::Header || m_phase == Phase::Data;
-    if (replyOfThisRequest && m_dropReason != DownloadOutcome::Cancelled)
-        return false;
-    if (m_requested && !m_cancelRequested)
+    if (!CanStart())
         return false;
     // A cancelled reply still coming in stays dropped; the new request waits
     // for the reply after it.
-    m_cancelRequested = false;
-    if (!m_requested)
-        m_host.StartRequestTimer(kRequestPeriodMs);
+    m_host.StartRequestTimer(kRequestPeriodMs);
     m_requested = true;
     return true;
 }
@@ -49,7 +77,15 @@ bool CLoggerDownload::Start()
 void CLoggerDownload::Cancel()
 {
     if (m_requested) {
-        m_cancelRequested = true; // the request goes on; its reply is dropped
+        // Nothing has come yet: stop asking. A reply already on its way
+        // arrives unasked and is dropped.
+        m_host.StopRequestTimer();
+        m_requested = false;
+        if (m_phase == Phase::Idle) { // else the cancelled reply under way tells its end
+            LoggerDownloadResult result;
+            result.outcome = DownloadOutcome::Cancelled;
+            m_host.DownloadEnded(std::move(result));
+        }
         return;
     }
     if (m_phase == Phase::Header) {
@@ -65,12 +101,10 @@ void CLoggerDownload::Cancel()
 void CLoggerDownload::Abort()
 {
     // Nobody waits for the reply to a cancelled request.
-    const bool someoneWaits = (m_requested && !m_cancelRequested) ||
-                              (m_phase != Phase::Idle && m_dropReason != DownloadOutcome::Cancelled);
+    const bool someoneWaits = m_requested || (m_phase != Phase::Idle && m_dropReason != DownloadOutcome::Cancelled);
     if (m_requested)
         m_host.StopRequestTimer();
     m_requested = false;
-    m_cancelRequested = false;
     m_phase = Phase::Idle;
     m_dropReason = DownloadOutcome::Finished;
     m_buffer.clear();
@@ -119,8 +153,7 @@ void CLoggerDownload::BeginReply()
 {
     m_host.StopRequestTimer();
     m_requested = false;
-    m_dropReason = m_cancelRequested ? DownloadOutcome::Cancelled : DownloadOutcome::Finished;
-    m_cancelRequested = false;
+    m_dropReason = DownloadOutcome::Finished;
     m_phase = Phase::Header;
     m_headerCount = 0;
     m_expected = 0;
@@ -134,6 +167,10 @@ void CLoggerDownload::HeaderComplete()
         m_expected = 0;
         m_phase = Phase::Idle;
         m_host.ResyncStream();
+        if (m_dropReason == DownloadOutcome::Cancelled && m_requested) {
+            m_dropReason = DownloadOutcome::Finished;
+            return; // a new request waits for its own reply
+        }
         LoggerDownloadResult result;
         result.outcome = m_dropReason == DownloadOutcome::Cancelled ? DownloadOutcome::Cancelled : DownloadOutcome::Empty;
         m_dropReason = DownloadOutcome::Finished;
@@ -147,10 +184,6 @@ void CLoggerDownload::HeaderComplete()
         m_phase = Phase::Drop;
     } else {
         m_phase = Phase::Data;
-        m_setIndex = 1;
-        m_setsLeftOut = 0;
-        for (LoggerRecordSet& set : m_sets)
-            set = LoggerRecordSet{};
     }
     m_host.DownloadProgress(0, m_expected);
 }
@@ -171,6 +204,7 @@ bool CLoggerDownload::Allocate()
 
 void CLoggerDownload::DataChunk(const std::uint8_t* chunk, std::size_t n)
 {
+    const int before = m_received;
     for (std::size_t i = 0; i < n && m_received < m_expected; ++i) {
         const std::uint8_t b = chunk[i];
         if (m_phase == Phase::Drop) {
@@ -182,15 +216,16 @@ void CLoggerDownload::DataChunk(const std::uint8_t* chunk, std::size_t n)
             continue;
         }
         if (b == kReplyEnd) {
-            if (m_setsLeftOut == 0)
-                m_sets[static_cast<std::size_t>(m_setIndex - 1)].end = m_received - 1;
-            Finish();
+            Finish(true);
             return;
         }
         m_buffer[static_cast<std::size_t>(m_received)] = b;
-        if (b == kMarkerA || b == kMarkerC)
-            NoteMarker();
         ++m_received;
+    }
+    if (m_received < m_expected && m_phase == Phase::Data && StreamArrived(before)) {
+        // The meter went back to its real-time stream: the rest will never come.
+        Finish(true);
+        return;
     }
     if (m_received < m_expected) {
         m_host.DownloadProgress(m_received, m_expected);
@@ -200,36 +235,35 @@ void CLoggerDownload::DataChunk(const std::uint8_t* chunk, std::size_t n)
         EndDropped();
         return;
     }
-    if (m_setsLeftOut == 0)
-        m_sets[static_cast<std::size_t>(m_setIndex - 1)].end = m_expected - 1;
-    Finish();
+    Finish(false);
 }
 
-void CLoggerDownload::NoteMarker()
+bool CLoggerDownload::StreamArrived(int before) const
 {
-    if (m_setIndex == kRecordSetTableSize) {
-        // The table is full: the last set kept ends before this marker.
-        if (m_setsLeftOut++ == 0)
-            m_sets[static_cast<std::size_t>(m_setIndex - 1)].end = m_received - 1;
-        return;
-    }
-    m_sets[static_cast<std::size_t>(m_setIndex)].begin = m_received;
-    m_sets[static_cast<std::size_t>(m_setIndex - 1)].end = m_received - 1;
-    ++m_setIndex;
+    // A block begins at most 21 bytes before the new ones and shows itself by the next one.
+    const std::size_t from = static_cast<std::size_t>(std::max(before - 21, 0));
+    const std::span<const std::uint8_t> recent(m_buffer.data() + from, static_cast<std::size_t>(m_received) - from);
+    return FindStreamInReply(recent, true) < recent.size();
 }
 
-void CLoggerDownload::Finish()
+void CLoggerDownload::Finish(bool endByteSeen)
 {
     m_phase = Phase::Idle;
     m_host.ResyncStream();
+    m_buffer.resize(static_cast<std::size_t>(m_received));
+    LoggerReplyCheck check = CheckLoggerReply(m_buffer, endByteSeen);
+    m_buffer.resize(check.dataEnd); // the stream's blocks are no data
     LoggerDownloadResult result;
     result.outcome = DownloadOutcome::Finished;
     result.expected = m_expected;
-    m_buffer.resize(static_cast<std::size_t>(m_received));
+    result.received = static_cast<int>(check.dataEnd);
+    result.streamInReply = check.streamFound;
     result.data = std::move(m_buffer);
     m_buffer = {};
-    result.sets.assign(m_sets.begin(), m_sets.begin() + m_setIndex);
-    result.setsLeftOut = m_setsLeftOut;
+    result.sets = std::move(check.sets);
+    result.damagedReadings = std::move(check.damagedReadings);
+    result.skipped = std::move(check.skipped);
+    result.setsLeftOut = check.setsLeftOut;
     m_host.DownloadProgress(m_received, m_expected);
     m_host.DownloadEnded(std::move(result));
 }
@@ -240,7 +274,8 @@ void CLoggerDownload::EndDropped()
     m_host.ResyncStream();
     const DownloadOutcome reason = m_dropReason;
     m_dropReason = DownloadOutcome::Finished;
-    // A new request made while a cancelled reply was dropped waits for its own reply.
+    // A cancelled reply was told of at Cancel when the request stopped; a new
+    // request made while it was dropped waits for its own reply.
     if (reason == DownloadOutcome::Cancelled && m_requested)
         return;
     LoggerDownloadResult result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LoggerRecordSet.h"
+#include "LoggerReplyCheck.h"
 #include "MeterLinkListener.h"
 #include "MeterState.h"
 #include "ReadingDecoder.h"
@@ -24,18 +25,27 @@ inline constexpr const char* kNoLoggerDataText = "No Data In DataLogger";
 
 // What a download hands its owner when it ends. For a finished download the
 // bytes are the received data (the end byte not stored) and sets[1 ..
-// sets.size() - 1] the record sets in order; sets[0] holds no set, its end is
-// the byte before the first marker.
+// sets.size() - 1] the intact record sets in order; sets[0] holds no set, its
+// end is the byte before the first set. A finished download may still be
+// incomplete or hold damage: Damaged() says so and Message() tells the user.
 struct LoggerDownloadResult {
     DownloadOutcome outcome = DownloadOutcome::Finished;
     std::vector<std::uint8_t> data;
     std::vector<LoggerRecordSet> sets;
+    std::vector<int> damagedReadings; // per entry of sets: readings left out, their digits not decimal
+    std::vector<std::string> skipped; // what the check of the reply skipped, a sentence each
     int setsLeftOut = 0; // sets beyond the table's room, not described
     int expected = 0;    // data bytes the meter announced
+    int received = 0;    // data bytes the reply brought before its end byte or the stream
+    bool streamInReply = false; // the meter went back to its real-time stream inside the reply
 
     // The set index of the exchange: one more than the number of sets.
     int SetCount() const { return static_cast<int>(sets.size()); }
-    // The sentence to show the user, empty when there is none.
+    // The reply was shorter than announced or cut by the stream.
+    bool Incomplete() const { return outcome == DownloadOutcome::Finished && (streamInReply || received < expected); }
+    // Anything the user must hear of apart from sets beyond the table.
+    bool Damaged() const;
+    // The sentences to show the user, one a line, empty when there is none.
     std::string Message() const;
 };
 
@@ -67,8 +77,13 @@ public:
 //
 // How it treats what the exchange leaves open:
 // - Bytes after the third header byte in the header's chunk are data.
-// - More than 999 sets: the first 999 are kept (the last one ends before the
-//   1000th marker) and the others are counted as left out.
+// - The finished reply is checked set by set (LoggerReplyCheck.h): only
+//   intact sets are handed over, readings that are not BCD are counted, and
+//   a reply cut short (an early end byte, the real-time stream inside it) is
+//   reported as incomplete. The stream's blocks end the reply as soon as two
+//   of them have come, not only once they fill the announced length.
+// - More than 999 sets: the first 999 are kept and the others are counted as
+//   left out.
 // - No buffer for the announced length: the rest of the reply is dropped up
 //   to its end, never read as another header.
 // - A reply that comes when none was asked for (the meter answering a
@@ -96,8 +111,11 @@ public:
     // The DataLogger command. False (nothing done) while a requested reply is
     // still coming in; a cancelled one still being dropped does not count.
     bool Start();
-    // The wait dialog's Cancel: the request goes on until the meter answers,
-    // and that reply is received and dropped.
+    // Whether Start would be accepted now (the DataLogger command's enable rule).
+    bool CanStart() const;
+    // The wait dialog's Cancel. Before the meter answered, the request stops
+    // (a reply already on its way comes unasked and is dropped); once the
+    // reply has begun, it is received and dropped.
     void Cancel();
     // The link was lost: whatever was under way ends, its reply with LinkLost.
     void Abort();
@@ -112,6 +130,7 @@ public:
     // IDownloadRoute
     bool HeaderPending() const override { return m_phase == Phase::Header; }
     bool Receiving() const override { return m_phase == Phase::Data || m_phase == Phase::Drop; }
+    bool ReplyAwaited() const override { return m_requested; }
     void HeaderChunk(const std::uint8_t* chunk, std::size_t n) override;
     void DataChunk(const std::uint8_t* chunk, std::size_t n) override;
 
@@ -124,16 +143,16 @@ private:
     void BeginReply();
     void HeaderComplete();
     bool Allocate();
-    void NoteMarker();
-    void Finish();
+    // Whether the bytes received since before hold the real-time stream's blocks.
+    bool StreamArrived(int before) const;
+    void Finish(bool endByteSeen);
     void EndDropped();
     void End(LoggerDownloadResult result);
 
     ILoggerDownloadHost& m_host;
     std::size_t m_maxBuffer;
 
-    bool m_requested = false;       // timer 8 runs until a reply begins
-    bool m_cancelRequested = false; // the reply to the request is to be dropped
+    bool m_requested = false; // timer 8 runs until a reply begins
     Phase m_phase = Phase::Idle;
     // Why the reply under way is dropped; Finished while it is kept.
     DownloadOutcome m_dropReason = DownloadOutcome::Finished;
@@ -143,7 +162,4 @@ private:
     int m_expected = 0;
     int m_received = 0;
     std::vector<std::uint8_t> m_buffer;
-    std::vector<LoggerRecordSet> m_sets; // kRecordSetTableSize entries
-    int m_setIndex = 0;
-    int m_setsLeftOut = 0;
 };

@@ -13,6 +13,9 @@
 // - Hunting keeps only the byte before the current one; after 2048 bytes
 //   without the pair it starts over at position 0 with that last byte kept,
 //   so a pair that straddles the restart is still found.
+// - While a data-logger reply is awaited, a chunk that ends a block and goes
+//   on with 0xBB where the next block would begin holds the reply's start:
+//   the block is decoded and the rest goes to the download.
 // - A tag whose code or data bytes would lie beyond the end of its block is
 //   ignored, and the rest of that block is not scanned (those bytes belong to
 //   the tag). Tags are never completed from the next block.
@@ -92,6 +95,17 @@ bool CReadingDecoder::HandleChunk(const std::uint8_t* chunk, std::size_t n)
         if (m_route->Receiving()) {
             m_route->DataChunk(chunk, n);
             return true;
+        }
+        if (m_route->ReplyAwaited()) {
+            // A port read late gives the end of a block and the reply's start
+            // in one chunk: the reply begins where a block would.
+            for (std::size_t at = (kBlockSize - m_blockIndex) % kBlockSize; at < n; at += kBlockSize) {
+                if (chunk[at] != kReplyStart)
+                    continue;
+                AssembleBlocks(chunk, at);
+                m_route->HeaderChunk(chunk + at, n - at);
+                return true;
+            }
         }
     }
     return AssembleBlocks(chunk, n);

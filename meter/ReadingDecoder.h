@@ -15,6 +15,9 @@ public:
     virtual ~IDownloadRoute() = default;
     virtual bool HeaderPending() const = 0; // header phase above 0
     virtual bool Receiving() const = 0;     // data phase in progress
+    // A request waits for its reply: a reply may then begin right after a
+    // block inside the chunk that ends the block.
+    virtual bool ReplyAwaited() const { return false; }
     virtual void HeaderChunk(const std::uint8_t* chunk, std::size_t n) = 0;
     virtual void DataChunk(const std::uint8_t* chunk, std::size_t n) = 0;
 };

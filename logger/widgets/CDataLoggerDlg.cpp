@@ -165,9 +165,10 @@ void CDataLoggerDlg::ImportData()
 {
     m_graph->ClearData();
     m_graphOwner.UndoZoom();
-    m_model.Import(m_dialogs);
-    ShowList();
-    ShowFields();
+    m_model.Import(m_dialogs, [this] {
+        ShowList();
+        ShowFields();
+    });
 }
 
 void CDataLoggerDlg::SaveData()
@@ -216,8 +217,13 @@ void CDataLoggerDlg::OpenRow(int row)
 
 void CDataLoggerDlg::ShowList()
 {
+    if (m_listShown == m_model.RowsVersion())
+        return; // the list already shows these rows
+    m_listShown = m_model.RowsVersion();
     QTableWidget* list = m_form->List();
     const std::vector<DataLoggerRow>& rows = m_model.Rows();
+    // Up to 999 rows of six cells: drawn once when all are in.
+    list->setUpdatesEnabled(false);
     list->clearContents();
     list->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -226,6 +232,7 @@ void CDataLoggerDlg::ShowList()
         for (int c = 0; c < 6; ++c)
             list->setItem(r, c, new QTableWidgetItem(QString::fromStdString(*cells[c])));
     }
+    list->setUpdatesEnabled(true);
 }
 
 void CDataLoggerDlg::ShowFields()

@@ -111,4 +111,5 @@ private:
     CTimeButtom* m_timeStrip = nullptr;
     std::string m_status;
     bool m_placed = false;
+    int m_listShown = -1; // the model's rows version the list shows
 };

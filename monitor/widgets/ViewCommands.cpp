@@ -16,7 +16,7 @@ std::span<const CVexalogView::Command> CVexalogView::Commands()
         {CommandId::Open, nullptr, [](View& view, int) { view.ShowDataLoggerWindow()->ImportData(); }},
         {CommandId::DataLogger,
          [](const View& view, int) {
-             return view.m_controller.CanDataLogger(view.m_link.Connected()) && !view.m_link.Download().Busy();
+             return view.m_controller.CanDataLogger(view.m_link.Connected()) && view.m_link.Download().CanStart();
          },
          [](View& view, int) { view.OnDataLogger(); }},
         {CommandId::SaveAs, nullptr, [](View& view, int) { view.SaveAs(); }},

@@ -38,10 +38,14 @@ protected:
 
     std::optional<DataFileImport> Import()
     {
-        return ImportDataFile(m_dialogs, [this] {
+        std::optional<DataFileImport> taken;
+        const bool imported = ImportDataFile(m_dialogs, [this, &taken](DataFileImport data) {
             ++m_accepted;
             m_messagesWhenAccepted = m_dialogs.Messages().size();
+            taken = std::move(data);
         });
+        EXPECT_EQ(imported, taken.has_value());
+        return taken;
     }
 };
 
@@ -69,7 +73,7 @@ TEST_F(DataFileImportTest, WrongSignatureIsReportedAndNothingIsReleased)
     EXPECT_EQ(m_accepted, 0);
 }
 
-TEST_F(DataFileImportTest, ConfirmsBeforeReleasingAndReading)
+TEST_F(DataFileImportTest, ConfirmsOnceTheFileIsReadAndTaken)
 {
     m_dialogs.QueueOpenPath(File(kHeader + "7-3-2007, 9:05:07, 65.30, dBA\r\r\n8-3-2007, 9:5:8, 70.10, dBC\r\r\n"));
     const std::optional<DataFileImport> d = Import();
@@ -78,9 +82,21 @@ TEST_F(DataFileImportTest, ConfirmsBeforeReleasingAndReading)
     EXPECT_EQ(m_dialogs.Messages()[0].caption, "LX47");
     EXPECT_EQ(m_dialogs.Messages()[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(m_accepted, 1);
-    EXPECT_EQ(m_messagesWhenAccepted, 1u); // the confirmation came first
+    EXPECT_EQ(m_messagesWhenAccepted, 0u) << "the window shows the import before it is confirmed";
     EXPECT_EQ(d->count, 2);
     EXPECT_EQ(d->SetCount(), 2);
+}
+
+TEST_F(DataFileImportTest, DamagedLinesAreToldAfterTheConfirmation)
+{
+    m_dialogs.QueueOpenPath(File(kHeader + "7-3-2007, 9:05:07, 65.30, dBA\r\r\n7-3-2007, 9:05:0\r\r\n"
+                                           "7-3-2007, 9:05:09, 66.30, dBA\r\r\n"));
+    const std::optional<DataFileImport> d = Import();
+    ASSERT_TRUE(d.has_value());
+    EXPECT_EQ(d->count, 2);
+    EXPECT_EQ(m_dialogs.MessageTexts(),
+              (std::vector<std::string>{"Data has been imported.", "line 3 is damaged: it ends before its unit\n"
+                                                                   "That line was left out; the rest of the file was read."}));
 }
 
 TEST_F(DataFileImportTest, TruncationIsToldAfterTheConfirmation)

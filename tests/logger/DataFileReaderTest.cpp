@@ -242,24 +242,64 @@ TEST(DataFileLineTest, FieldsSplitAtCommasWithoutValidation)
     EXPECT_EQ(f.unit, "");
 }
 
-TEST_F(DataFileReaderTest, MalformedLinesBecomeSamplesAndShortUnitsStartSets)
+// Each damaged line is left out with its number and why; the lines around it
+// are read as if it were not there, and no sample or set is made from it.
+TEST_F(DataFileReaderTest, DamagedLinesAreLeftOutAndNamed)
 {
-    const std::string bytes = kHeader + "7-3-2007, 9:05:07, 65.30, dBA\r\r\n"
-                                        "7-3-2007, 9:05:08, 66.30, dB\r\r\n"
-                                        "7-3-2007, 9:05:09, abc, dB\r\n"
-                                        "junk\r\n";
-    const DataFileImport d = Read(bytes).data;
-    ASSERT_EQ(d.count, 4);
-    // "dB" plus the CR left by CR CR LF makes "dB\r", plain CR LF gives "dB": both differ from "dBA".
-    EXPECT_EQ(d.store[1].unit, "dB\r");
-    EXPECT_EQ(d.store[2].unit, "dB");
-    EXPECT_DOUBLE_EQ(d.store[2].value, 0.0);
-    EXPECT_EQ(d.store[3].date, "");
-    EXPECT_EQ(d.store[3].unit, "k"); // "junk" loses one character to each missing ','
-    ASSERT_EQ(d.SetCount(), 4);
-    ExpectSet(d.sets[3], 3, 3, "k", 0, 0, 0, 0, 0, 0);
-    EXPECT_DOUBLE_EQ(d.minimum, 0.0);
-    EXPECT_EQ(d.minimumTime, "9:05:09");
+    const std::string good1 = "7-3-2007, 9:05:07, 65.30, dBA\r\r\n";
+    const std::string good2 = "7-3-2007, 9:05:08, 66.30, dBA\r\r\n";
+    const struct {
+        const char* what;
+        std::string line;
+        const char* reason;
+    } cases[] = {
+        {"cut mid-way", "7-3-2007, 9:05:0\r\r\n", "it ends before its unit"},
+        {"cut before the unit", "7-3-2007, 9:05:07, 65.30, dB\r\r\n", "its unit is neither dBA nor dBC"},
+        {"a NUL in the level", std::string("7-3-2007, 9:05:07, 6\0.30, dBA\r\r\n", 32), "it holds NUL bytes"},
+        {"a run of NULs", std::string(700, '\0') + "\r\n", "it holds NUL bytes"},
+        {"a level that is no number", "7-3-2007, 9:05:09, abc, dBA\r\n", "its level is not a number"},
+        {"an overflowing level", "7-3-2008, 9:05:09, 1e400, dBA\r\n", "its level is not a number"},
+        {"a time of two fields", "7-3-2007, 9:05, 65.30, dBA\r\n", "its time is not hour:minute:second"},
+        {"a date of letters", "a-b-c, 9:05:07, 65.30, dBA\r\n", "its date is not day-month-year"},
+        {"junk", "junk\r\n", "it ends before its unit"},
+        {"commas only", std::string(60000, ',') + "\r\r\n", "it ends before its unit"},
+        {"longer than any line", std::string(kMaxDataFileLine + 10, '7') + "\r\r\n", "it is longer than 65536 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DataFileImport d = Read(kHeader + good1 + c.line + good2).data;
+        ASSERT_EQ(d.count, 2);
+        EXPECT_EQ(d.store[1].time, "9:05:08");
+        ASSERT_EQ(d.SetCount(), 1) << "no set is made from a damaged line";
+        EXPECT_EQ(d.sets[0].end, 1);
+        EXPECT_DOUBLE_EQ(d.minimum, 65.3);
+        EXPECT_EQ(d.damagedCount, 1);
+        ASSERT_EQ(d.damagedLines.size(), 1u);
+        EXPECT_EQ(d.damagedLines[0].line, 3);
+        EXPECT_EQ(DataFileDamageText(d).rfind(std::string("line 3 is damaged: ") + c.reason, 0), 0u)
+            << DataFileDamageText(d);
+    }
+
+    // Many damaged lines: the first ones named, the rest counted.
+    std::string bytes = kHeader;
+    for (int i = 0; i < 25; ++i)
+        bytes += "junk\r\n" + good1;
+    const DataFileImport many = Read(bytes).data;
+    EXPECT_EQ(many.count, 25);
+    EXPECT_EQ(many.damagedCount, 25);
+    const std::string text = DataFileDamageText(many);
+    EXPECT_NE(text.find("line 2 is damaged"), std::string::npos);
+    EXPECT_NE(text.find("and 5 more damaged lines"), std::string::npos) << text;
+    EXPECT_NE(text.find("25 damaged lines were left out"), std::string::npos) << text;
+}
+
+TEST_F(DataFileReaderTest, AByteOrderMarkBeforeTheSignatureIsAccepted)
+{
+    const DataFileImport d = Read("\xEF\xBB\xBF" + kHeader + "7-3-2007, 9:05:07, 65.30, dBA\r\r\n").data;
+    EXPECT_EQ(d.count, 1);
+    EXPECT_DOUBLE_EQ(d.rate, 1.0);
+    EXPECT_EQ(ReadDataFile(File("\xEF\xBB" + kHeader)).status, DataFileReadStatus::FormatError)
+        << "only a whole mark is passed over";
 }
 
 TEST_F(DataFileReaderTest, MoreReadingsThanTheStoreHoldsAreCutAndReported)
@@ -303,39 +343,24 @@ TEST_F(DataFileReaderTest, MoreRecordSetsThanTheTableHoldsAreCutAndReported)
                                          "were imported. Lines left out: 6.");
 }
 
-TEST_F(DataFileReaderTest, HostileLinesUpToTheLimitAreReadWhole)
+TEST_F(DataFileReaderTest, TheLongestLineThereMayBeIsReadWhole)
 {
-    // The longest line there may be: a date that fills it.
     const std::string longDate(kMaxDataFileLine - std::string(", 9:05:07, 65.30, dBA\r\r").size(), '7');
-    static const char withNuls[] = "7-3-2008, \0\0:05, 1e400, dBC\r\n";
-    std::string bytes = kHeader + longDate + ", 9:05:07, 65.30, dBA\r\r\n";
-    bytes += std::string(60000, ',') + "\r\r\n";
-    bytes += std::string(withNuls, sizeof withNuls - 1);
-    const DataFileImport d = Read(bytes).data;
-    ASSERT_EQ(d.count, 3);
-    EXPECT_EQ(d.store[0].date, longDate);
-    EXPECT_EQ(d.store[0].unit, "dBA");
-    EXPECT_DOUBLE_EQ(d.store[0].value, 65.3);
-    EXPECT_EQ(d.store[1].date, "");
-    EXPECT_EQ(d.store[1].unit, ",,,");
-    EXPECT_EQ(d.store[2].time, std::string("\0\0:05", 5));
-    EXPECT_TRUE(std::isinf(d.store[2].value)); // atof's overflow, passed on as read
-    ASSERT_EQ(d.SetCount(), 3);
-    EXPECT_EQ(d.sets[0].year, 7777);
-    ExpectSet(d.sets[2], 2, 2, "dBC", 2008, 3, 7, 0, 5, 0);
+    const std::string date = "1-1-" + longDate.substr(4);
+    const DataFileImport d = Read(kHeader + date + ", 9:05:07, 65.30, dBA\r\r\n").data;
+    ASSERT_EQ(d.count, 1);
+    EXPECT_EQ(d.store[0].date, date);
+    EXPECT_EQ(d.damagedCount, 0);
 }
 
 TEST_F(DataFileReaderTest, WhatNoDataFileCanBeIsRefusedWithTheReason)
 {
-    const std::string tooLong = kHeader + "7-3-2007, 9:05:07, 65.30, dBA\r\r\n" +
-                                std::string(kMaxDataFileLine + 1, '7') + "\r\r\n";
     const std::string fifo = (m_dir / "fifo").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const struct {
         std::string path;
         const char* reason;
     } cases[] = {
-        {File(tooLong), "line 3 is longer than 65536 bytes"},
         // No line end at all: the header alone is too long to hold.
         {File(std::string(3 * kMaxDataFileLine, 'O'), "endless.txt"), "line 1 is longer than 65536 bytes"},
         {"/dev/null", "it is not a regular file"},

@@ -64,16 +64,43 @@ TEST_F(DataLoggerModelTest, DownloadedRowsShowEachSetsHeader)
     EXPECT_TRUE(model.Downloaded());
 }
 
-TEST_F(DataLoggerModelTest, AtMost100SetsAndAnEmptyEntryEndsTheList)
+TEST_F(DataLoggerModelTest, EverySetIsListedAndAnEntryWithoutHeaderIsPassedOver)
 {
     Download d;
-    for (int i = 0; i < 120; ++i)
+    for (int i = 0; i < 999; ++i)
         d.Add(kNewYear, {50.0, 51.0});
-    EXPECT_EQ(model.LoadRecordSets(d.bytes, d.table), 100);
-    EXPECT_EQ(model.Rows().back().set, "100");
+    EXPECT_EQ(model.LoadRecordSets(d.bytes, d.table), 999);
+    EXPECT_EQ(model.Rows().back().set, "999");
 
-    d.table[4].end = d.table[4].begin;
-    EXPECT_EQ(model.LoadRecordSets(d.bytes, d.table), 3);
+    d.table[4].end = d.table[4].begin; // a lone marker: no set, and not the end of the list
+    EXPECT_EQ(model.LoadRecordSets(d.bytes, d.table), 998);
+    EXPECT_EQ(model.Rows()[3].set, "4");
+    EXPECT_EQ(model.ListedSet(3).begin, d.table[5].begin);
+}
+
+// A reading whose digits are not all decimal has no level: it is left out,
+// and the readings around it keep their own times.
+TEST_F(DataLoggerModelTest, ReadingsThatAreNotBcdAreLeftOut)
+{
+    Download d;
+    d.Add(kNewYear, {60.0, 0.0, 0.0, 0.0, 61.0, 0.0});
+    const std::uint8_t damaged[][2] = {{0xFF, 0xFF}, {0xA5, 0x0D}, {0x1A, 0x00}, {0x09, 0x9F}};
+    for (int k = 0; k < 4; ++k) {
+        const int at = 9 + 2 * (k < 3 ? k + 1 : 5);
+        d.bytes[static_cast<std::size_t>(at)] = damaged[k][0];
+        d.bytes[static_cast<std::size_t>(at + 1)] = damaged[k][1];
+    }
+    ASSERT_EQ(model.LoadRecordSets(d.bytes, d.table), 1);
+    EXPECT_EQ(model.Rows()[0].nums, "2");
+    ASSERT_EQ(model.Open(0, 530), OpenStatus::Opened);
+    const auto& samples = model.OpenedSamples();
+    ASSERT_EQ(samples.size(), 2u);
+    EXPECT_DOUBLE_EQ(samples[0].value, 60.0);
+    EXPECT_EQ(samples[0].time, "23:59:50");
+    EXPECT_DOUBLE_EQ(samples[1].value, 61.0);
+    EXPECT_EQ(samples[1].time, "0:0:10") << "four readings of 5 s later";
+    EXPECT_DOUBLE_EQ(model.Fields().maximum, 61.0);
+    EXPECT_EQ(model.Fields().dataNo, 2);
 }
 
 // Sample k is rate * k seconds after the start, carried through the calendar.
@@ -272,6 +299,22 @@ TEST_F(DataLoggerModelTest, ImportListsTheFileAndOpensItsSetsAlike)
     EXPECT_EQ(model.Rows().size(), 3u);
     EXPECT_FALSE(model.Import(dialogs));
     EXPECT_EQ(model.Rows().size(), 3u);
+
+    // A refused file: the list and its sets stay, the fields show the reset,
+    // and the window was told to show that before the message came.
+    model.Open(1, 530);
+    const std::string wrong = temp.File("wrong.txt");
+    std::ofstream(wrong) << "orvantis lx47 data logger\r\n";
+    dialogs.QueueOpenPath(wrong);
+    std::size_t messagesWhenShown = 99;
+    EXPECT_FALSE(model.Import(dialogs, [&] { messagesWhenShown = dialogs.Messages().size(); }));
+    EXPECT_EQ(messagesWhenShown, dialogs.Messages().size() - 1);
+    EXPECT_EQ(dialogs.Messages().back().text, "Data Format is wrong!");
+    EXPECT_EQ(model.Rows().size(), 3u);
+    EXPECT_EQ(model.Fields().dataNo, 0);
+    EXPECT_EQ(model.Title(), "2024-05-06 07:08:09");
+    ASSERT_EQ(model.Open(1, 530), OpenStatus::Opened) << "the listed sets are still there";
+    EXPECT_EQ(model.Fields().dataNo, 2);
 }
 
 } // namespace

@@ -243,6 +243,8 @@ TEST(DecoderStreamTest, HostileBytesRunClean)
             if (flip(rng))
                 route.headerPending = !route.headerPending;
             if (flip(rng))
+                route.replyAwaited = !route.replyAwaited;
+            if (flip(rng))
                 decoder.ResetSync();
             clock.AdvanceSeconds(3600);
         }
@@ -255,6 +257,39 @@ TEST(DecoderStreamTest, HostileBytesRunClean)
         }
         for (const auto& chunk : route.headerChunks)
             EXPECT_FALSE(chunk.empty());
+    }
+}
+
+// A port read late hands over the end of a block and the start of the reply
+// together: while a reply is awaited the reply goes to the download from its
+// 0xBB, and the block before it is decoded as ever. 0xBB inside a block, or
+// when nothing was asked, is stream.
+TEST(DecoderStreamTest, AReplyInTheChunkThatEndsABlockGoesToTheDownload)
+{
+    CStreamEncoder enc;
+    enc.Value(0x06, 0x42).Tag(0x0B).EndBlock();
+    enc.Value(0x07, 0x15).Tag(0x0B).EndBlock();
+    const std::vector<std::uint8_t> reply{0xBB, 0x00, 0x7D, 0xAA, 0x07};
+    std::vector<std::uint8_t> bytes = enc.bytes;
+    bytes.insert(bytes.end(), reply.begin(), reply.end());
+    for (const bool awaited : {true, false}) {
+        SCOPED_TRACE(awaited ? "a reply awaited" : "nothing asked");
+        MeterState state;
+        CRecordingEvents events;
+        CRecordingRoute route;
+        route.replyAwaited = awaited;
+        CManualClock clock(kNow);
+        CReadingDecoder decoder(state, events, clock);
+        decoder.SetDownloadRoute(&route);
+        decoder.Receive(bytes.data(), 30); // the first block and half the second
+        decoder.Receive(bytes.data() + 30, bytes.size() - 30);
+        EXPECT_EQ(state.valueBytes[1], 0x15) << "the second block is decoded";
+        if (awaited) {
+            ASSERT_EQ(route.headerChunks.size(), 1u);
+            EXPECT_EQ(route.headerChunks[0], reply);
+        } else {
+            EXPECT_TRUE(route.headerChunks.empty());
+        }
     }
 }
 

@@ -151,42 +151,135 @@ TEST(LoggerDownload, EmptyLoggerSaysSoAndHuntsTheStreamAnew)
 
 TEST(LoggerDownload, CancelDropsTheReplyAndTheNextDownloadWorks)
 {
-    const Bytes reply = Reply(140, ExampleData(), true);
-    enum class When { BeforeTheAnswer, BeforeTheAnswerThenAgain, InTheHeader, InTheData };
-    for (When when : {When::BeforeTheAnswer, When::BeforeTheAnswerThenAgain, When::InTheHeader, When::InTheData}) {
+    const Bytes reply = Reply(130, ExampleData(), true);
+    enum class When { BeforeTheAnswer, InTheHeader, InTheData };
+    for (When when : {When::BeforeTheAnswer, When::InTheHeader, When::InTheData}) {
         SCOPED_TRACE(static_cast<int>(when));
         CRecordingHost host;
         CLoggerDownload download(host);
         download.Start();
-        if (when == When::BeforeTheAnswer || when == When::BeforeTheAnswerThenAgain) {
+        if (when == When::BeforeTheAnswer) {
+            // Nothing came yet: the request stops, the owner hears of it at once,
+            // and DataLogger may be given again straight away.
             download.Cancel();
+            EXPECT_EQ(host.timerMs, 0) << "no more 0xAC after Cancel";
             download.OnRequestTick();
-            EXPECT_EQ(host.sent.size(), 1u) << "Cancel does not stop the request";
-        }
-        if (when == When::BeforeTheAnswerThenAgain) {
-            // DataLogger again before the meter answered: the reply is handed over.
-            EXPECT_TRUE(download.Start());
-            Route(download, reply);
+            EXPECT_TRUE(host.sent.empty());
             ASSERT_EQ(host.ended.size(), 1u);
-            EXPECT_EQ(host.ended[0].outcome, DownloadOutcome::Finished);
-            continue;
-        }
-        const std::size_t cut = when == When::InTheHeader ? 2 : 12;
-        Route(download, Bytes(reply.begin(), reply.begin() + cut));
-        if (when != When::BeforeTheAnswer)
+            EXPECT_EQ(host.ended[0].outcome, DownloadOutcome::Cancelled);
+            EXPECT_TRUE(download.CanStart());
+            EXPECT_FALSE(Route(download, Bytes(reply.begin(), reply.begin() + 12)) && download.Busy())
+                << "a reply already on its way comes unasked and is not taken";
+            host.ended.clear();
+        } else {
+            const std::size_t cut = when == When::InTheHeader ? 2 : 12;
+            Route(download, Bytes(reply.begin(), reply.begin() + cut));
             download.Cancel();
-        EXPECT_TRUE(download.Busy());
-        Route(download, Bytes(reply.begin() + cut, reply.end() - 5));
-        EXPECT_TRUE(host.ended.empty()) << "nothing ends before the reply does";
-        EXPECT_TRUE(download.Start()) << "DataLogger again while the cancelled reply is dropped";
-        Route(download, Bytes(reply.end() - 5, reply.end()));
-        EXPECT_TRUE(host.ended.empty()) << "the new request waits for its own reply";
-        EXPECT_EQ(host.timerMs, 100);
-
+            EXPECT_TRUE(download.Busy());
+            EXPECT_TRUE(download.CanStart()) << "DataLogger again while the cancelled reply is dropped";
+            Route(download, Bytes(reply.begin() + cut, reply.end() - 5));
+            EXPECT_TRUE(host.ended.empty()) << "nothing ends before the reply does";
+            EXPECT_TRUE(download.Start());
+            EXPECT_FALSE(download.CanStart()) << "one request at a time";
+            Route(download, Bytes(reply.end() - 5, reply.end()));
+            EXPECT_TRUE(host.ended.empty()) << "the new request waits for its own reply";
+            EXPECT_EQ(host.timerMs, 100);
+        }
+        if (!download.Busy()) {
+            ASSERT_TRUE(download.Start());
+        }
         Route(download, reply);
         ASSERT_EQ(host.ended.size(), 1u);
         EXPECT_EQ(host.ended[0].outcome, DownloadOutcome::Finished);
         EXPECT_EQ(host.ended[0].data, ExampleData());
+        EXPECT_FALSE(host.ended[0].Damaged());
+    }
+}
+
+// Header bytes of a set: marker, 2007-03-07 09:05:00, rate 1, the unused byte.
+Bytes SetBytes(std::uint8_t marker, const Bytes& readings)
+{
+    Bytes set{marker, 0x07, 0x03, 0x07, 0x09, 0x05, 0x00, 0x01, 0x00};
+    set.insert(set.end(), readings.begin(), readings.end());
+    return set;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// A real-time block as the meter streams it: the level, then filler.
+Bytes StreamBlock()
+{
+    Bytes block{0xA5, 0x0D, 0x06, 0x42, 0xA5, 0x06, 0x09, 0x05, 0x00};
+    block.resize(20, 0x00);
+    return block;
+}
+
+// What the check of a finished reply keeps and tells, reply by reply.
+TEST(LoggerDownload, DamagedRepliesKeepEveryIntactSetAndSayWhatWasLeftOut)
+{
+    const Bytes good = SetBytes(0xAA, {0x06, 0x53, 0x06, 0x54});      // 13 bytes
+    const Bytes goodC = SetBytes(0xCC, {0x07, 0x00, 0x07, 0x01, 0x07, 0x02}); // 15 bytes
+    const Bytes block = StreamBlock();
+    struct Case {
+        const char* what;
+        Bytes data;
+        int announcedExtra; // announced bytes beyond the data
+        bool endByte;
+        std::vector<std::pair<int, int>> sets; // begin, end of entries 1..
+        std::vector<int> damaged;              // per entry 1..
+        std::vector<std::string> told;
+        bool incomplete;
+    };
+    const Case cases[] = {
+        {"readings that are not BCD", Join({SetBytes(0xAA, {0xFF, 0xFF, 0x06, 0x53, 0xA5, 0x0D, 0x1A, 0x00}), goodC}),
+         0, true, {{0, 16}, {17, 31}}, {3, 0}, {"3 readings in set 1 were damaged and left out."}, false},
+        {"a lone marker between two sets", Join({good, {0xAA}, goodC}), 0, true, {{0, 12}, {14, 28}}, {0, 0},
+         {"1 byte after record set 1 belongs to no whole record set and was skipped."}, false},
+        {"a lone marker before the first set", Join({{0xCC}, good}), 0, false, {{1, 13}}, {0},
+         {"1 byte before the first record set"}, false},
+        {"a marker inside a reading", Join({SetBytes(0xAA, {0x06, 0x53, 0x06, 0xAA, 0x06, 0x55}), goodC}), 0, true,
+         {{0, 14}, {15, 29}}, {1, 0}, {"1 reading in set 1 was damaged and left out."}, false},
+        {"a set that lost bytes in the middle", Join({good, Bytes(good.begin(), good.end() - 1), goodC}), 0, true,
+         {{0, 12}, {25, 39}}, {0, 0}, {"A record set after record set 1 was not whole (12 bytes"}, false},
+        {"a reply cut short and the stream after it",
+         Join({good, Bytes(goodC.begin(), goodC.begin() + 11), block, block, block}), 0, false,
+         {{0, 12}, {13, 23}}, {0, 0}, {"The download is incomplete: the meter's reply was cut short after 24 of the 84"},
+         true},
+        {"a reply cut short long before its announced end",
+         Join({good, Bytes(goodC.begin(), goodC.begin() + 11), block, block}), 1000, false, {{0, 12}, {13, 23}},
+         {0, 0}, {"cut short after 24 of the 1064"}, true},
+        {"the stream's last block alone at the end", Join({good, goodC, Bytes(block.begin(), block.begin() + 8)}),
+         0, false, {{0, 12}, {13, 27}}, {0, 0}, {"cut short after 28 of the 36"}, true},
+        {"an end byte before the announced length", Join({good, goodC}), 30, true, {{0, 12}, {13, 27}}, {0, 0},
+         {"the meter announced 58 bytes but its reply ended after 28."}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CRecordingHost host;
+        CLoggerDownload download(host);
+        download.Start();
+        FeedInPieces(download, Reply(static_cast<int>(c.data.size()) + 100 + c.announcedExtra, c.data, c.endByte),
+                     {3, 10});
+        ASSERT_EQ(host.ended.size(), 1u);
+        const LoggerDownloadResult& result = host.ended[0];
+        ASSERT_EQ(result.outcome, DownloadOutcome::Finished);
+        ASSERT_EQ(result.SetCount(), static_cast<int>(c.sets.size()) + 1) << result.Message();
+        for (std::size_t k = 0; k < c.sets.size(); ++k) {
+            EXPECT_EQ(result.sets[k + 1].begin, c.sets[k].first) << "set " << k + 1;
+            EXPECT_EQ(result.sets[k + 1].end, c.sets[k].second) << "set " << k + 1;
+            EXPECT_EQ(result.damagedReadings[k + 1], c.damaged[k]) << "set " << k + 1;
+        }
+        EXPECT_EQ(result.Incomplete(), c.incomplete);
+        EXPECT_TRUE(result.Damaged());
+        for (const std::string& sentence : c.told)
+            EXPECT_NE(result.Message().find(sentence), std::string::npos) << result.Message();
+        EXPECT_LE(result.data.size(), c.data.size());
     }
 }
 
@@ -259,8 +352,10 @@ TEST(LoggerDownload, LostLinkEndsTheDownloadSomeoneWaitsFor)
 
     download.Start();
     download.Cancel();
+    ASSERT_EQ(host.ended.size(), 2u);
+    EXPECT_EQ(host.ended[1].outcome, DownloadOutcome::Cancelled);
     download.Abort();
-    EXPECT_EQ(host.ended.size(), 1u) << "nobody waits for a cancelled request";
+    EXPECT_EQ(host.ended.size(), 2u) << "nobody waits for a cancelled request";
     EXPECT_EQ(host.timerMs, 0);
 }
 

@@ -70,11 +70,13 @@ class CRecordingRoute : public IDownloadRoute {
 public:
     bool headerPending = false;
     bool receiving = false;
+    bool replyAwaited = false;
     std::vector<std::vector<std::uint8_t>> headerChunks;
     std::vector<std::vector<std::uint8_t>> dataChunks;
 
     bool HeaderPending() const override { return headerPending; }
     bool Receiving() const override { return receiving; }
+    bool ReplyAwaited() const override { return replyAwaited; }
     void HeaderChunk(const std::uint8_t* chunk, std::size_t n) override { headerChunks.emplace_back(chunk, chunk + n); }
     void DataChunk(const std::uint8_t* chunk, std::size_t n) override { dataChunks.emplace_back(chunk, chunk + n); }
 };

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -22,8 +23,6 @@ namespace {
 
 constexpr double kDefaultTimeout = 10.0;
 constexpr double kLongestTimeout = 3600.0;
-// Every set the download keeps is written, not only the window's first 100.
-constexpr int kAllSets = kRecordSetTableSize - 1;
 
 // The download starts once the stream is decoded: only then are the reply's
 // chunks told from real-time data.
@@ -44,16 +43,23 @@ std::string SetFileName(int number)
     return name;
 }
 
-// Writes every set of a finished download into folder; the exit code.
+// Writes every intact set of a finished download into folder; the exit code:
+// not 0 when the reply was incomplete or damaged, even though the rest is written.
 int WriteSets(const LoggerDownloadResult& result, const std::filesystem::path& folder, const IClock& clock)
 {
     CDataLoggerModel model(clock);
-    const int rows = model.LoadRecordSets(result.data, result.sets, kAllSets);
-    if (!result.Message().empty())
-        std::fprintf(stderr, "vexalog-cli download: %s\n", result.Message().c_str());
+    const int rows = model.LoadRecordSets(result.data, result.sets, kRecordSetTableSize - 1);
+    const std::string message = result.Message();
+    std::size_t from = 0;
+    while (from < message.size()) {
+        const std::size_t end = std::min(message.find('\n', from), message.size());
+        std::fprintf(stderr, "vexalog-cli download: %s\n", message.substr(from, end - from).c_str());
+        from = end + 1;
+    }
+    const int done = result.Damaged() ? kExitFailed : 0;
     if (rows == 0) {
         std::printf("the meter's reply held no record set\n");
-        return 0;
+        return done;
     }
     for (int row = 0; row < rows; ++row) {
         if (model.Open(row, 0) != OpenStatus::Opened) {
@@ -74,7 +80,7 @@ int WriteSets(const LoggerDownloadResult& result, const std::filesystem::path& f
                     path.c_str());
     }
     std::fflush(stdout);
-    return 0;
+    return done;
 }
 
 } // namespace

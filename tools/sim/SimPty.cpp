@@ -66,6 +66,7 @@ void CSimPty::Close()
             unlink(m_linkPath.c_str());
     }
     m_hadReader = false;
+    m_hungUp = false;
 }
 
 bool CSimPty::ReaderPresent()
@@ -75,12 +76,27 @@ bool CSimPty::ReaderPresent()
     pollfd p{m_master, 0, 0};
     poll(&p, 1, 0);
     const bool present = (p.revents & POLLHUP) == 0;
-    if (m_hadReader && !present) {
+    if (present) {
+        m_hadReader = true;
+        m_hungUp = false;
+    } else if (!m_hungUp) {
+        m_hungUp = true;
+        m_hangUpSince = std::chrono::steady_clock::now();
+    }
+    return present;
+}
+
+bool CSimPty::ReaderGone()
+{
+    if (ReaderPresent())
+        return false;
+    if (m_hadReader && std::chrono::steady_clock::now() - m_hangUpSince >=
+                           std::chrono::duration<double>(kReaderGoneAfter)) {
         // Drop what the departed reader left unread, or the next one would get stale blocks.
         tcflush(m_master, TCIOFLUSH);
+        m_hadReader = false;
     }
-    m_hadReader = present;
-    return present;
+    return !m_hadReader;
 }
 
 std::size_t CSimPty::Write(const std::uint8_t* bytes, std::size_t count)

@@ -4,6 +4,7 @@
 // non-blocking, and optionally a symbolic link to the slave that users and
 // tests point the program at (the pts number changes when the device comes back).
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,10 +24,19 @@ public:
     // What the program should open: the link when there is one, else the slave.
     std::string DevicePath() const { return m_linkPath.empty() ? m_slavePath : m_linkPath; }
 
-    // True while some program holds the slave open.
+    // True while some program holds the slave open: the master reports no
+    // hang-up now.
     bool ReaderPresent();
-    // Writes without ever blocking; bytes nobody would read, or that do not
-    // fit, are dropped. Returns the number of bytes written.
+    // True once the reader has gone for good: the hang-up has lasted
+    // kReaderGoneAfter (at that moment what it left unread is flushed, so the
+    // next reader gets no stale bytes), or nobody has opened the slave yet.
+    // A hang-up that passes sooner loses nothing: the program under load may
+    // be seen so for a moment while it still holds the port.
+    bool ReaderGone();
+    static constexpr double kReaderGoneAfter = 1.0; // seconds
+
+    // Writes without ever blocking; nothing while the master reports a
+    // hang-up. Returns the number of bytes written (0 when they do not fit).
     std::size_t Write(const std::uint8_t* bytes, std::size_t count);
     // Bytes the program sent: > 0 read, 0 none waiting, < 0 no reader.
     long Read(std::uint8_t* buffer, std::size_t size);
@@ -37,5 +47,7 @@ private:
     std::string m_linkPath;
     std::string m_slavePath;
     int m_master = -1;
-    bool m_hadReader = false;
+    bool m_hadReader = false;  // a reader held the slave and has not gone for good
+    bool m_hungUp = false;     // the last look saw a hang-up
+    std::chrono::steady_clock::time_point m_hangUpSince{};
 };

@@ -236,6 +236,14 @@ void CSimSession::HandleCommand(const std::string& line)
             error = "burst wants hex bytes";
         else
             m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+    } else if (command == "answer") {
+        // The next request is answered with these bytes instead of the logger's
+        // dump: damaged or cut replies for the program to cope with.
+        std::vector<std::uint8_t> bytes;
+        if (!ParseBurst(args, bytes))
+            error = "answer wants hex bytes";
+        else
+            m_answer = std::move(bytes);
     } else if (command == "state") {
         std::ostringstream state;
         state << "STATE level=" << m_meter.Level() << " display=" << m_meter.DisplayLevel()
@@ -289,6 +297,16 @@ void CSimSession::ReportAcBytes()
 
 void CSimSession::StartDump(double now)
 {
+    m_dumping = true;
+    m_dumpSent = 0;
+    m_dumpNext = now + kDumpGap;
+    Say("REQUEST");
+    if (!m_answer.empty()) {
+        m_dump = std::move(m_answer);
+        m_answer.clear();
+        Say("DUMP answer bytes=" + std::to_string(m_dump.size()));
+        return;
+    }
     const auto data = m_meter.LoggerData();
     const auto header = SimWire::DumpHeader(data.size());
     m_dump.assign(header.begin(), header.end());
@@ -297,17 +315,22 @@ void CSimSession::StartDump(double now)
         m_dump.insert(m_dump.end(), data.begin(), data.end());
         m_dump.push_back(SimWire::kDumpEnd);
     }
-    m_dumping = true;
-    m_dumpSent = 0;
-    m_dumpNext = now + kDumpGap;
-    Say("REQUEST");
     Say("DUMP L=" + std::to_string(data.size() + SimWire::kLengthBias) + " sets="
         + std::to_string(m_meter.LoggerSets().size()) + " bytes=" + std::to_string(m_dump.size()));
 }
 
 void CSimSession::StepDump(double now)
 {
-    if (now < m_dumpNext || !m_out.empty())
+    if (m_pty.ReaderGone()) {
+        // Nobody will read the rest: the next reader gets the stream, not half a dump.
+        m_dumping = false;
+        m_out.clear();
+        m_nextBlock = now + kBlockPeriod;
+        Say("DUMP ABANDONED (no reader)");
+        return;
+    }
+    // While the master reports a hang-up the dump waits: nothing is dropped.
+    if (now < m_dumpNext || !m_out.empty() || !m_pty.ReaderPresent())
         return;
     if (m_dumpSent == 0 && m_options.dumpAtOnce) {
         // Header, data and end byte in one write, as a meter with a fast
@@ -352,10 +375,11 @@ void CSimSession::Flush()
 {
     if (m_out.empty())
         return;
-    if (!m_pty.IsOpen() || !m_pty.ReaderPresent()) {
+    if (!m_pty.IsOpen() || m_pty.ReaderGone()) {
         m_out.clear();
         return;
     }
+    // A hang-up that may pass keeps the bytes for when it has.
     const std::size_t written = m_pty.Write(m_out.data(), m_out.size());
     m_out.erase(m_out.begin(), m_out.begin() + static_cast<long>(written));
 }

@@ -68,4 +68,5 @@ private:
     std::size_t m_dumpSent = 0;
     double m_dumpNext = 0.0;
     double m_dumpQuietUntil = 0.0; // requests before this are left unanswered
+    std::vector<std::uint8_t> m_answer; // the next request's reply instead of the dump, when not empty
 };

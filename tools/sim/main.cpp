@@ -26,7 +26,8 @@ const char kUsage[] =
     "         (default 2x10); cases: sets over the year's end, 29 February, rate byte 0x0F\n"
     "  --dump: the logger's reply in one write, or paced at 960 bytes/s (default)\n"
     "stdin commands: silent [N], resume, vanish [N], appear, level MODEL, key 0xNN,\n"
-    "  hold, logger SPEC, dump once|paced, burst HEX..., state, quit\n";
+    "  hold, logger SPEC, dump once|paced, burst HEX..., answer HEX..., state, quit\n"
+    "  (answer: the next logger request gets these bytes instead of the dump)\n";
 
 // The meter clock at start as a time_t whose UTC fields are the local date
 // and time: the meter knows nothing of time zones or daylight saving.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -367,21 +368,25 @@ TEST_F(CliTest, WrongUseAndBadFilesAreRefusedWithAReason)
     EXPECT_FALSE(missing.output.empty());
 }
 
-TEST_F(CliTest, InfoShowsTheFilesTextsEscapedAndWhole)
+TEST_F(CliTest, InfoNamesDamagedLinesAndPrintsNothingOfThem)
 {
     // Units that would clear the screen, or end a line early at their NUL.
     const std::filesystem::path file = m_dir / "hostile.txt";
     const std::string nul("d\0A", 3);
-    std::ofstream(file, std::ios::binary) << "ORVANTIS LX47 DATA LOGGER SamplingRate:1.0;\r\r\n"
+    std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBFORVANTIS LX47 DATA LOGGER SamplingRate:1.0;\r\r\n"
                                           << "7-3-2007, 9:05:07, 65.30, \x1b[2J\r\r\n"
-                                          << "7-3-2007, 9:05:08, 66.30, " << nul << "\r\r\n";
+                                          << "7-3-2007, 9:05:08, 66.30, " << nul << "\r\r\n"
+                                          << "7-3-2007, 9:05:09, 67.30, dBA\r\r\n";
     const CliRun info = RunCli("info " + file.string());
     ASSERT_EQ(info.exitCode, 0) << info.output;
     EXPECT_EQ(info.output.find('\x1b'), std::string::npos);
     EXPECT_EQ(info.output.find('\0'), std::string::npos);
-    EXPECT_NE(info.output.find("Set 1: 0..0, \\x1b[2, 2007-03-07 09:05:07, 1 sample\n"), std::string::npos)
+    EXPECT_NE(info.output.find("Record sets: 1\nSet 1: 0..0, dBA, 2007-03-07 09:05:09, 1 sample\n"), std::string::npos)
         << info.output;
-    EXPECT_NE(info.output.find("Set 2: 1..1, d\\x00A, 2007-03-07 09:05:08, 1 sample\n"), std::string::npos)
+    EXPECT_NE(info.output.find("line 2 is damaged: its unit is neither dBA nor dBC\n"
+                               "line 3 is damaged: it holds NUL bytes\n"
+                               "2 damaged lines were left out; the rest of the file was read.\n"),
+              std::string::npos)
         << info.output;
 }
 
@@ -458,6 +463,50 @@ TEST_F(CliTest, DownloadWritesEverySetTheMeterHolds)
             EXPECT_EQ(ReadAll(out / name), expected.file) << name;
         }
     }
+}
+
+// A set with readings that are not BCD: the rest is written, the damage is
+// told, and the exit code says the download was not clean.
+TEST_F(CliTest, DownloadWithDamagedReadingsWritesTheRestAndFails)
+{
+    ASSERT_NO_FATAL_FAILURE(StartMeter({"--logger", "none"}));
+    SimWire::LoggerSet set;
+    set.readings = {60.0, 61.0, 62.0, 63.0};
+    std::vector<std::uint8_t> data = SimWire::EncodeSet(set);
+    data[9 + 2] = 0xFF; // reading 1: FF FF, once saved as 1666.50
+    data[9 + 3] = 0xFF;
+    data[9 + 4] = 0x1A; // reading 2: 1A 00, once saved as 200.00
+    data[9 + 5] = 0x00;
+    SimWire::LoggerSet second = set;
+    second.cWeighted = true;
+    const std::vector<std::uint8_t> more = SimWire::EncodeSet(second);
+    data.insert(data.end(), more.begin(), more.end());
+    const auto header = SimWire::DumpHeader(data.size());
+    std::string hex;
+    char byte[4];
+    for (const std::uint8_t b : {header[0], header[1], header[2]}) {
+        std::snprintf(byte, sizeof byte, "%02X", b);
+        hex += byte;
+    }
+    for (const std::uint8_t b : data) {
+        std::snprintf(byte, sizeof byte, "%02X", b);
+        hex += byte;
+    }
+    ASSERT_TRUE(m_sim->Send("answer " + hex + "DD"));
+    ASSERT_FALSE(m_sim->WaitFor("OK answer", 2000).empty());
+
+    const std::filesystem::path out = m_dir / "damaged";
+    const CliRun run = RunCli("download --device " + m_device + " --out " + out.string() + " --timeout 30");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("2 readings in set 1 were damaged and left out."), std::string::npos) << run.output;
+    const std::string first = ReadAll(out / "set-001.txt");
+    EXPECT_NE(first.find(", 60.00, dBA"), std::string::npos) << first;
+    EXPECT_NE(first.find(", 63.00, dBA"), std::string::npos) << first;
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 3) << "the header and two readings: " << first;
+    EXPECT_EQ(first.find("1666"), std::string::npos);
+    EXPECT_EQ(first.find("200.00"), std::string::npos);
+    const std::string intact = ReadAll(out / "set-002.txt");
+    EXPECT_EQ(std::count(intact.begin(), intact.end(), '\n'), 5) << "the header and four readings: " << intact;
 }
 
 TEST_F(CliTest, DownloadOfAnEmptyOrSilentMeter)

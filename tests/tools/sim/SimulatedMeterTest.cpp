@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -195,6 +197,41 @@ TEST_F(SimulatedMeterTest, SplitRequestIsAnsweredWithAWellFormedDump)
     ExpectFramedBlocks(after, 3);
     EXPECT_EQ(after[0], 0xA5);
     EXPECT_FALSE(sim.WaitFor("DUMP SENT", 1000).empty());
+}
+
+// The master reports a hang-up for a moment while the program reopens the
+// port (or is seen so under load): the dump waits and goes on, nothing dropped.
+TEST_F(SimulatedMeterTest, AHangUpThatPassesLosesNothingOfTheDump)
+{
+    CSimulatedMeter sim(Arguments({"--level", "const:60.0", "--logger", "6x40", "--dump", "paced"}));
+    ASSERT_TRUE(sim.Started()) << sim.Error();
+    auto device = std::make_unique<CDevice>(sim.DevicePath());
+    ASSERT_TRUE(device->IsOpen());
+    device->ReadFor(250);
+    ASSERT_TRUE(device->Write(kRequest));
+    Bytes bytes = device->ReadUntil([](const Bytes& b) { return Find(b, 0xBB) + 200 < b.size(); }, 5000);
+    ASSERT_LT(Find(bytes, 0xBB) + 200, bytes.size());
+    // Quiet for a moment, so nothing is on its way when the port closes.
+    ASSERT_TRUE(sim.Send("silent 0.3"));
+    ASSERT_FALSE(sim.WaitFor("OK silent", 2000).empty());
+    const Bytes drained = device->ReadFor(150);
+    bytes.insert(bytes.end(), drained.begin(), drained.end());
+    device.reset();
+    usleep(500000); // hung up beyond the silence, shorter than a reader's going for good
+    device = std::make_unique<CDevice>(sim.DevicePath());
+    ASSERT_TRUE(device->IsOpen());
+    const Bytes rest = device->ReadUntil([](const Bytes& b) { return Find(b, 0xDD) < b.size(); }, 10000);
+    bytes.insert(bytes.end(), rest.begin(), rest.end());
+
+    const std::size_t start = Find(bytes, 0xBB);
+    const std::size_t end = Find(bytes, 0xDD);
+    ASSERT_LT(end, bytes.size());
+    std::vector<SimWire::LoggerSet> sets;
+    std::string error;
+    ASSERT_TRUE(SimWire::ParseLoggerSpec("6x40", sets, error));
+    EXPECT_EQ(Bytes(bytes.begin() + static_cast<long>(start) + 3, bytes.begin() + static_cast<long>(end)),
+              SimWire::DumpData(sets));
+    EXPECT_EQ(sim.CountLines("DUMP ABANDONED"), 0);
 }
 
 TEST_F(SimulatedMeterTest, EmptyLoggerAndRecordedSets)
