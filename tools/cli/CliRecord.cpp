@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 #include "CliSignals.h"
 #include "ConsoleDialogs.h"
+#include "RecordedStatistics.h"
 
 #include "Clock.h"
 #include "DataFile.h"
@@ -48,22 +49,23 @@ public:
     void GetParameters(double&, int&, int&) const override {}
 };
 
-// Prints a progress line for every reading taken.
+// Prints a progress line for every reading taken, with the statistics of the
+// readings themselves (not of the display between them).
 class CProgress final : public IStatisticsView {
 public:
-    void ShowStatistics(const RealTimeStatisticsTexts& texts) override
+    void Follow(const ReadingStore& store) { m_store = &store; }
+
+    void ShowStatistics(const RealTimeStatisticsTexts&) override
     {
-        if (texts.dataNo == m_lastDataNo || texts.dataNo == "0")
+        if (m_store == nullptr || m_store->Count() == 0 || !m_statistics.Update(m_store->Data(), m_store->Count()))
             return;
-        m_lastDataNo = texts.dataNo;
-        std::printf("reading %s  avg %s  max %s @ %s  min %s @ %s\n", texts.dataNo.c_str(), texts.avg.c_str(),
-                    texts.maximum.c_str(), texts.maximumTime.c_str(), texts.minimum.c_str(),
-                    texts.minimumTime.c_str());
+        std::printf("%s\n", m_statistics.ProgressLine().c_str());
         std::fflush(stdout);
     }
 
 private:
-    std::string m_lastDataNo;
+    const ReadingStore* m_store = nullptr;
+    CRecordedStatistics m_statistics;
 };
 
 // Ends the recording with exit code 3 when the link is lost during a run. It
@@ -114,6 +116,7 @@ bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, c
     // The console seam gives the save dialog --out and reports a failure on standard error.
     if (SaveDataFile(dialogs, samples, n, rate)) {
         Say("saved " + std::to_string(n) + " readings to " + out);
+        PrintSavedStatistics(out);
         return true;
     }
     const std::string fallback = FallbackPath();
@@ -123,6 +126,7 @@ bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, c
     if (result.ok) {
         std::fprintf(stderr, "vexalog-cli record: the %d readings were saved to %s instead\n", n, fallback.c_str());
         Say("saved " + std::to_string(n) + " readings to " + fallback);
+        PrintSavedStatistics(fallback);
     } else {
         if (!fallback.empty())
             ::unlink(fallback.c_str());
@@ -177,6 +181,7 @@ int RunRecord(const CliOptions& options)
     };
     CRealTimeController controller(link.State(), graph, clock, dialogs, setup, finished, post,
                                    {&progress, nullptr});
+    progress.Follow(controller.Store());
     CLinkLossExit linkLoss(controller);
     link.AddListener(linkLoss);
     link.AddListener(controller);
@@ -187,8 +192,8 @@ int RunRecord(const CliOptions& options)
         return kExitFailed;
     controller.SetParameters(*interval, *count);
     controller.Run();
-    Say("recording " + std::to_string(*count) + " readings every " + FormatGeneral(*interval) + " s from port " +
-        std::to_string(port.number) + " (" + link.PortMap().DevicePath(port.number) + ")");
+    Say("recording " + std::to_string(*count) + " readings every " + FormatGeneral(*interval) + " s from " +
+        PortName(port, link.PortMap().DevicePath(port.number)));
 
     QuitOnSignals(app);
     if (options.Has("timeout"))
