@@ -16,6 +16,9 @@ version="$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$out/CMakeCache.txt")"
 arch="$(dpkg --print-architecture)"
 deb="$out/vexalog_${version}_${arch}.deb"
 rm -f "$deb"
-(cd "$out" && cpack -G DEB --config CPackConfig.cmake >/dev/null)
+if ! (cd "$out" && cpack -G DEB --config CPackConfig.cmake >"$out/cpack.log" 2>&1); then
+    cat "$out/cpack.log" >&2
+    exit 1
+fi
 [ -f "$deb" ] || { echo "package.sh: $deb was not made" >&2; exit 1; }
 echo "$deb"
