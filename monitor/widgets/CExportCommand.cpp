@@ -1,5 +1,6 @@
 #include "CExportCommand.h"
 
+#include "DataFile.h"
 #include "DialogSeam.h"
 #include "ExportWorker.h"
 
@@ -38,6 +39,7 @@ void CExportCommand::Run(const DataSample* samples, int count)
     const std::optional<std::string> path = m_dialogs.SaveFileName(ExportDialogRequest());
     if (!path)
         return;
+    m_count = static_cast<int>(readings.size());
     m_worker = std::make_unique<CExportWorker>(*path, std::move(readings));
     m_worker->Start();
     m_started.start();
@@ -87,6 +89,9 @@ void CExportCommand::Finish()
     m_poll.stop();
     delete m_progress.data();
     const ExportResult result = m_worker->Result();
+    const std::string path = m_worker->Path();
     m_worker.reset();
     ShowMessage(m_dialogs, result.message, result.ok ? MsgIcon::Information : MsgIcon::Warning);
+    if (result.ok)
+        emit Written(QString::fromStdString(WrittenReadingsText("Exported", m_count, path)));
 }

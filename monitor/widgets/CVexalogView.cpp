@@ -38,7 +38,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_link(m_iniPath, dialogs, m_clock, options.timing)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
                    [this](const DataSample* samples, int count, double rate) {
-                       SaveDataFile(m_dialogs, samples, count, rate);
+                       SaveReadings(samples, count, rate);
                    },
                    // Questions wait until the receive handler has returned.
                    [this](std::function<void()> task) {
@@ -59,6 +59,8 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
             m_waitDialog->SetProgress(received, expected);
     });
     connect(&m_link, &CMeterLink::DownloadFinished, this, &CVexalogView::OnDownloadFinished);
+    connect(&m_export, &CExportCommand::Written, this,
+            [this](const QString& status) { ShowStatusMessage(status.toStdString()); });
 }
 
 CVexalogView::~CVexalogView()
@@ -254,7 +256,16 @@ void CVexalogView::OnCommand(int id)
 void CVexalogView::SaveAs()
 {
     const ReadingStore& store = m_controller.Store();
-    SaveDataFile(m_dialogs, store.Data(), store.Count(), m_controller.SamplingPeriod());
+    SaveReadings(store.Data(), store.Count(), m_controller.SamplingPeriod());
+}
+
+// Save as, and the save the end of a run offers: the status bar says what
+// was written and where.
+void CVexalogView::SaveReadings(const DataSample* samples, int count, double rate)
+{
+    std::string path;
+    if (SaveDataFile(m_dialogs, samples, count, rate, &path))
+        ShowStatusMessage(WrittenReadingsText("Saved", count, path));
 }
 
 void CVexalogView::OnOtherPort()

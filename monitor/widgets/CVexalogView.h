@@ -127,6 +127,7 @@ private:
     void PlaceKeys();
     void OnOtherPort();
     void SaveAs();
+    void SaveReadings(const DataSample* samples, int count, double rate);
     std::optional<int> AskPortWithDialog(int current);
     CDataLoggerDlg* ShowDataLoggerWindow();
     void DestroyDataLoggerWindow();
