@@ -5,9 +5,33 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+// --help and --version are answered without a display: a terminal with no
+// window system (a package check, a remote shell) still gets its answer.
+bool AsksOnlyForText(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"--help", "-h", "--version", "-v"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (AsksOnlyForText(argc, argv)) {
+        QCoreApplication text(argc, argv);
+        CVexalogApp::SetApplicationNames();
+        const StartupOptions options = ParseStartupOptions(QCoreApplication::arguments());
+        std::fprintf(options.error.isEmpty() ? stdout : stderr, "%s",
+                     qPrintable(options.error.isEmpty() ? options.message : options.error + "\n"));
+        return options.error.isEmpty() ? 0 : 1;
+    }
     QApplication qapp(argc, argv);
     CVexalogApp::SetApplicationNames();
 

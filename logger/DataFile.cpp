@@ -10,7 +10,7 @@ FileDialogRequest DataFileDialogRequest()
     return request;
 }
 
-bool SaveDataFile(IDialogSeam& dialogs, const DataSample* samples, int count, double rate)
+bool SaveDataFile(IDialogSeam& dialogs, const DataSample* samples, int count, double rate, std::string* savedPath)
 {
     const std::optional<std::string> path = dialogs.SaveFileName(DataFileDialogRequest());
     if (!path)
@@ -20,7 +20,19 @@ bool SaveDataFile(IDialogSeam& dialogs, const DataSample* samples, int count, do
         ShowMessage(dialogs, result.error, MsgIcon::Warning);
         return false;
     }
+    if (savedPath != nullptr)
+        *savedPath = *path;
     return true;
+}
+
+std::string WrittenReadingsText(const std::string& verb, int count, const std::string& path)
+{
+    std::string number = std::to_string(count < 0 ? 0 : count);
+    for (int at = static_cast<int>(number.size()) - 3; at > 0; at -= 3)
+        number.insert(static_cast<std::size_t>(at), ",");
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return verb + " " + number + (count == 1 ? " reading to " : " readings to ") + name;
 }
 
 bool ImportDataFile(IDialogSeam& dialogs, const std::function<void(DataFileImport)>& take)

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 // The file dialog of both data-file commands: "Data File(*.txt)", initial name
 // "*.txt", default extension "txt", ask before overwriting.
@@ -15,8 +16,14 @@ FileDialogRequest DataFileDialogRequest();
 // a file through the save dialog and writes samples[0 .. count-1] with rate.
 // Cancel writes nothing; a failure is reported in a message box naming the file
 // and the reason, and leaves any old file untouched; success shows nothing.
-// Returns whether the file was saved.
-bool SaveDataFile(IDialogSeam& dialogs, const DataSample* samples, int count, double rate);
+// Returns whether the file was saved; savedPath, when given, learns where.
+bool SaveDataFile(IDialogSeam& dialogs, const DataSample* samples, int count, double rate,
+                  std::string* savedPath = nullptr);
+
+// The status line once readings are written: "Saved 1,234 readings to
+// street.txt" (verb "Saved"), the file's name without its folder, the count
+// with a comma between thousands whatever the locale.
+std::string WrittenReadingsText(const std::string& verb, int count, const std::string& path);
 
 // "Import Data" of the DataLogger window (and the main menu's "Open"). The
 // window resets itself before calling (so a cancelled dialog still leaves it

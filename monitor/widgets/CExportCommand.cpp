@@ -1,5 +1,6 @@
 #include "CExportCommand.h"
 
+#include "DataFile.h"
 #include "DialogSeam.h"
 #include "ExportWorker.h"
 
@@ -43,6 +44,7 @@ void CExportCommand::Run(const DataSample* samples, int count)
     std::error_code error;
     if (std::filesystem::exists(*path, error) && !AskOkCancel(m_dialogs, ExportOverwriteQuestion(*path)))
         return;
+    m_count = static_cast<int>(readings.size());
     m_worker = std::make_unique<CExportWorker>(*path, std::move(readings));
     m_worker->Start();
     m_started.start();
@@ -102,6 +104,9 @@ void CExportCommand::Finish()
     m_poll.stop();
     delete m_progress.data();
     const ExportResult result = m_worker->Result();
+    const std::string path = m_worker->Path();
     m_worker.reset();
     ShowMessage(m_dialogs, result.message, result.ok || result.cancelled ? MsgIcon::Information : MsgIcon::Warning);
+    if (result.ok)
+        emit Written(QString::fromStdString(WrittenReadingsText("Exported", m_count, path)));
 }

@@ -35,6 +35,11 @@ public:
     void SetProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
     QProgressDialog* ProgressDialog() const { return m_progress; }
 
+signals:
+    // A workbook was written: "Exported 1,234 readings to street.xls", for the status bar.
+    void Written(const QString& status);
+
+public:
     static constexpr int kPollMs = 50;
     static constexpr int kDefaultProgressDelayMs = 500;
 
@@ -50,4 +55,5 @@ private:
     QElapsedTimer m_started;
     QPointer<QProgressDialog> m_progress;
     int m_progressDelay = kDefaultProgressDelayMs;
+    int m_count = 0; // readings in the export going on
 };

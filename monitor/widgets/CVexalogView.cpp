@@ -47,7 +47,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_journal(m_clock)
     , m_controller(m_link.State(), *m_graph, m_clock, dialogs, m_setupRunner,
                    [this](const DataSample* samples, int count, double rate) {
-                       return SaveDataFile(m_dialogs, samples, count, rate);
+                       return SaveReadings(samples, count, rate);
                    },
                    // Questions wait until the receive handler has returned.
                    [this](std::function<void()> task) {
@@ -69,6 +69,8 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
             m_waitDialog->SetProgress(received, expected);
     });
     connect(&m_link, &CMeterLink::DownloadFinished, this, &CVexalogView::OnDownloadFinished);
+    connect(&m_export, &CExportCommand::Written, this,
+            [this](const QString& status) { ShowStatusMessage(status.toStdString()); });
 }
 
 CVexalogView::~CVexalogView()
@@ -333,6 +335,17 @@ bool CVexalogView::SaveRememberedPort(bool sayFailure)
                                    ": the next start will not open it by itself.");
     }
     return false;
+}
+
+// Save as, and the save the end of a run offers: the status bar says what
+// was written and where.
+bool CVexalogView::SaveReadings(const DataSample* samples, int count, double rate)
+{
+    std::string path;
+    if (!SaveDataFile(m_dialogs, samples, count, rate, &path))
+        return false;
+    ShowStatusMessage(WrittenReadingsText("Saved", count, path));
+    return true;
 }
 
 void CVexalogView::OnOtherPort()

@@ -132,6 +132,7 @@ private:
     void SaveAs();
     void OfferRecovery();
     bool SaveRememberedPort(bool sayFailure);
+    bool SaveReadings(const DataSample* samples, int count, double rate);
     std::optional<int> AskPortWithDialog(int current);
     CDataLoggerDlg* ShowDataLoggerWindow();
     void DestroyDataLoggerWindow();

@@ -51,6 +51,6 @@ QImage DrawDigit(int digit);          // digit < 0: the blank digit
 QImage DrawDecimalPoint();
 QImage DrawKey(const QImage& face, const KeyArt& key);
 QImage DrawToolbarStrip();
-QImage DrawApplicationIcon();
+QImage DrawApplicationIcon(int size = 32); // size x size pixels
 
 } // namespace Artwork

@@ -130,12 +130,15 @@ QImage DrawToolbarStrip()
     return strip;
 }
 
-QImage DrawApplicationIcon()
+QImage DrawApplicationIcon(int size)
 {
-    QImage icon(32, 32, QImage::Format_ARGB32);
+    QImage icon(size, size, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    // Drawn on a 32-unit grid, at any size.
+    p.scale(size / 32.0, size / 32.0);
     QLinearGradient shade(0, 0, 32, 0);
     shade.setColorAt(0, kCaseLight);
     shade.setColorAt(1, kCaseDark);

@@ -12,6 +12,9 @@
 
 namespace {
 
+// The sizes of the theme icons; res/CMakeLists.txt names the same.
+constexpr int kThemeIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 bool Save(const QString& folder, const QString& name, const QImage& image, bool keepAlpha = false)
 {
     const QString path = QDir(folder).filePath(name);
@@ -69,5 +72,12 @@ int main(int argc, char** argv)
 
     ok = Save(folder, QStringLiteral("bmp128_toolbar.png"), DrawToolbarStrip(), true) && ok;
     ok = Save(folder, QStringLiteral("icon128.png"), DrawApplicationIcon(), true) && ok;
+
+    // The program's icon for the desktop, in the icon theme's folders.
+    for (const int size : kThemeIconSizes) {
+        const QString sized = QStringLiteral("hicolor/%1x%1/apps").arg(size);
+        ok = QDir(folder).mkpath(sized) &&
+             Save(folder, sized + QStringLiteral("/vexalog.png"), DrawApplicationIcon(size), true) && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -162,7 +162,7 @@ TEST(HelpWindow, OpensAtIntroductionAndFollowsLinks)
     const QString html = help.Browser()->toHtml();
     for (const char* page : {"Connecting.html", "MeterPanel.html", "RealTimeMonitoring.html", "RealTimeGraph.html",
                              "SetupDialog.html", "SavingData.html", "ExportingData.html", "SimulatedMeter.html",
-                             "DataLogger.html", "DataLoggerGraph.html", "Printing.html"}) {
+                             "DataLogger.html", "DataLoggerGraph.html", "Printing.html", "CommandLine.html"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(page))) << page;
         EXPECT_FALSE(CHelpBrowser::TopicPath(QString::fromLatin1(page)).isEmpty()) << page;
     }

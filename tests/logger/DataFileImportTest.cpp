@@ -148,3 +148,21 @@ TEST_F(DataFileImportTest, SummaryListsSetsAndStatistics)
               (std::vector<std::string>{"Sampling rate: 1.0 s", "Samples: 0", "Record sets: 0", "Average: none",
                                         "Maximum: none", "Minimum: none"}));
 }
+
+TEST(WrittenReadingsTextTest, CountsWithThousandsAndNamesTheFileWithoutItsFolder)
+{
+    const struct {
+        int count;
+        const char* path;
+        const char* text;
+    } cases[] = {
+        {1, "/home/me/street.txt", "Saved 1 reading to street.txt"},
+        {0, "street.txt", "Saved 0 readings to street.txt"},
+        {999, "/a/b.txt", "Saved 999 readings to b.txt"},
+        {1234, "/tmp/x/street.txt", "Saved 1,234 readings to street.txt"},
+        {40000, "street.txt", "Saved 40,000 readings to street.txt"},
+        {1234567, "s.txt", "Saved 1,234,567 readings to s.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WrittenReadingsText("Saved", c.count, c.path), c.text);
+}

@@ -116,8 +116,8 @@ int RunDownload(const CliOptions& options)
     link.AddListener(client);
     if (!link.Link().OpenPort(port.number))
         return kExitFailed;
-    std::printf("asking the meter on port %d (%s) for its data logger\n", port.number,
-                link.PortMap().DevicePath(port.number).c_str());
+    std::printf("asking the meter on %s for its data logger\n",
+                PortName(port, link.PortMap().DevicePath(port.number)).c_str());
     std::fflush(stdout);
 
     auto& app = *QCoreApplication::instance();

@@ -18,7 +18,7 @@ namespace {
 // Options that stand alone, without a value.
 bool IsFlag(const std::string& name)
 {
-    return name == "json";
+    return name == "json" || name == "help";
 }
 
 } // namespace
@@ -32,7 +32,8 @@ std::optional<CliOptions> CliOptions::Parse(int argc, char** argv, std::string* 
     }
     options.command = argv[1];
     for (int i = 2; i < argc; ++i) {
-        const std::string word = argv[i];
+        // -h is the short form of --help, as most commands have it.
+        const std::string word = std::string(argv[i]) == "-h" ? std::string("--help") : std::string(argv[i]);
         if (word.rfind("--", 0) == 0) {
             if (IsFlag(word.substr(2))) {
                 if (options.Has(word.substr(2))) {
@@ -200,6 +201,7 @@ bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error)
         return false;
     }
     port.tempDir = pattern;
+    port.device = *device;
     port.iniPath = port.tempDir + "/TempPort.ini";
     port.number = 1;
     if (!CPrivateProfile(port.iniPath).WriteString(CPortMap::kOverrideSection, "1", *device)) {
@@ -207,4 +209,11 @@ bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error)
         return false;
     }
     return true;
+}
+
+std::string PortName(const CliPort& port, const std::string& mappedDevice)
+{
+    if (!port.device.empty())
+        return port.device;
+    return "port " + std::to_string(port.number) + " (" + mappedDevice + ")";
 }

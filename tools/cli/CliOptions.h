@@ -13,7 +13,7 @@ struct CliOptions {
     std::vector<std::pair<std::string, std::string>> values;
 
     // Refuses an option without its value and an option given twice. A flag
-    // (--json) takes no value; it is kept with the value "yes".
+    // (--json, --help or -h) takes no value; it is kept with the value "yes".
     static std::optional<CliOptions> Parse(int argc, char** argv, std::string* error);
 
     std::optional<std::string> Value(const std::string& name) const;
@@ -36,6 +36,7 @@ struct CliOptions {
 // menu, or a device path given directly.
 struct CliPort {
     int number = 0;
+    std::string device;    // the path given with --device, empty for --port
     std::string iniPath;   // the port file the link reads
     std::string tempDir;   // removed at exit when a device path was given
     ~CliPort();
@@ -43,6 +44,10 @@ struct CliPort {
 
 // Reads --port N or --device PATH (and --ini FILE); on failure *error says why.
 bool ResolvePort(const CliOptions& options, CliPort& port, std::string* error);
+
+// How the messages name the port: the device given with --device as it was
+// given, a port number with the device it maps to ("port 1 (/dev/ttyUSB0)").
+std::string PortName(const CliPort& port, const std::string& mappedDevice);
 
 // Exit codes shared by the commands.
 inline constexpr int kExitFailed = 1;

@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 #include "CliSignals.h"
 #include "ConsoleDialogs.h"
+#include "RecordedStatistics.h"
 
 #include "Clock.h"
 #include "DataFile.h"
@@ -70,23 +71,24 @@ private:
     bool m_broken = false;
 };
 
-// Prints a progress line for every reading taken.
+// Prints a progress line for every reading taken, with the statistics of the
+// readings themselves (not of the display between them).
 class CProgress final : public IStatisticsView {
 public:
     explicit CProgress(CStandardOutput& out) : m_out(out) {}
+    void Follow(const ReadingStore& store) { m_store = &store; }
 
-    void ShowStatistics(const RealTimeStatisticsTexts& texts) override
+    void ShowStatistics(const RealTimeStatisticsTexts&) override
     {
-        if (texts.dataNo == m_lastDataNo || texts.dataNo == "0")
+        if (m_store == nullptr || m_store->Count() == 0 || !m_statistics.Update(m_store->Data(), m_store->Count()))
             return;
-        m_lastDataNo = texts.dataNo;
-        m_out.Line("reading " + texts.dataNo + "  avg " + texts.avg + "  max " + texts.maximum + " @ " +
-                   texts.maximumTime + "  min " + texts.minimum + " @ " + texts.minimumTime);
+        m_out.Line(m_statistics.ProgressLine());
     }
 
 private:
     CStandardOutput& m_out;
-    std::string m_lastDataNo;
+    const ReadingStore* m_store = nullptr;
+    CRecordedStatistics m_statistics;
 };
 
 // Ends the recording with exit code 3 when the link is lost during a run. It
@@ -133,6 +135,8 @@ bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, c
     kept = true;
     if (SaveDataFile(dialogs, samples, n, rate)) {
         say.Line("saved " + std::to_string(n) + " readings to " + out);
+        for (const std::string& line : SavedStatisticsLines(out))
+            say.Line(line);
         return true;
     }
     const std::string fallback = FallbackPath();
@@ -142,6 +146,8 @@ bool SaveReadings(IDialogSeam& dialogs, const CRealTimeController& controller, c
     if (result.ok) {
         std::fprintf(stderr, "vexalog-cli record: the %d readings were saved to %s instead\n", n, fallback.c_str());
         say.Line("saved " + std::to_string(n) + " readings to " + fallback);
+        for (const std::string& line : SavedStatisticsLines(fallback))
+            say.Line(line);
     } else {
         kept = false;
         if (!fallback.empty())
@@ -211,6 +217,7 @@ int RunRecord(const CliOptions& options)
                                    {&progress, nullptr});
     CRecordingJournal journal(clock);
     controller.SetJournal(&journal, {}, partial);
+    progress.Follow(controller.Store());
     CLinkLossExit linkLoss(controller);
     link.AddListener(linkLoss);
     link.AddListener(controller);
@@ -221,8 +228,8 @@ int RunRecord(const CliOptions& options)
         return kExitFailed;
     controller.SetParameters(*interval, *count);
     controller.Run();
-    say.Line("recording " + std::to_string(*count) + " readings every " + FormatGeneral(*interval) + " s from port " +
-        std::to_string(port.number) + " (" + link.PortMap().DevicePath(port.number) + ")");
+    say.Line("recording " + std::to_string(*count) + " readings every " + FormatGeneral(*interval) + " s from " +
+             PortName(port, link.PortMap().DevicePath(port.number)));
 
     QuitOnSignals(app);
     IgnoreBrokenPipe();

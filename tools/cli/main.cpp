@@ -1,5 +1,6 @@
 // vexalog-cli: the headless companion of Vexalog, on the program's own core.
 #include "CliOptions.h"
+#include "CliUsage.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -11,38 +12,6 @@
 #include <string>
 
 namespace {
-
-void PrintUsage()
-{
-    std::fputs("usage:\n"
-               "  vexalog-cli watch  (--port N | --device PATH) [--ini FILE] [--seconds S]\n"
-               "      print one line per change of the meter's display until interrupted;\n"
-               "      a meter that goes away is picked up again when it comes back\n"
-               "  vexalog-cli record (--port N | --device PATH) --out FILE [--interval S] [--count N]\n"
-               "                     [--ini FILE] [--timeout S]\n"
-               "      record N readings (0..40000, default 100) every S seconds (0.1..3600, default 0.5)\n"
-               "      into a data file, through FILE.partial as they are taken (a killed recording\n"
-               "      leaves them there); ended by a signal (exit 128 + its number), timed out (exit 4)\n"
-               "      or with the link lost (exit 3) it saves what was recorded; a file that cannot be\n"
-               "      saved, or a FILE.partial left by an earlier run, is refused (exit 2) before\n"
-               "      recording, and readings the file cannot take go to a file in the temporary\n"
-               "      folder whose name is printed\n"
-               "  vexalog-cli download (--port N | --device PATH) --out DIR [--ini FILE] [--timeout S]\n"
-               "      fetch the meter's data logger: one line and one data file DIR/set-001.txt...\n"
-               "      per record set; exit 4 when the meter does not answer within S seconds (10)\n"
-               "  vexalog-cli info FILE [--json]\n"
-               "      print the record sets and statistics of a data file, and the noise indicators of\n"
-               "      each set: LAeq (LCeq), Lmax, Lmin, L5..L95, SEL, Lday/Levening/Lnight with\n"
-               "      their coverage, Lden, the level of each clock hour; --json prints the\n"
-               "      indicators alone, as one JSON object\n"
-               "  vexalog-cli export FILE OUT\n"
-               "      write the readings of a data file to OUT as Export Data does: a workbook\n"
-               "      (sheet \"Sheet\": Date, Time, Value, Unit) when OUT ends in .xls, else a text file\n"
-               "  vexalog-cli print FILE --pdf OUT.pdf [--set N]\n"
-               "      print record set N (default 1) of a data file as the DataLogger window's\n"
-               "      Print Data prints it once the set is opened: one page, to the PDF file\n",
-               stderr);
-}
 
 void PassQtErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
@@ -67,11 +36,36 @@ int main(int argc, char** argv)
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    // Asked for help or the version: the answer goes to standard output.
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--version") {
+        PrintVersion(stdout);
+        return 0;
+    }
+    if (first == "--help" || first == "-h" || (first == "help" && argc == 2)) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (first == "help") {
+        if (argc == 3 && PrintCommandHelp(argv[2], stdout))
+            return 0;
+        std::fprintf(stderr, "vexalog-cli: %s\n",
+                     argc == 3 ? ("no command '" + std::string(argv[2]) + "'").c_str() : "help takes one command");
+        PrintUsage(stderr);
+        return 2;
+    }
     std::string error;
     const auto options = CliOptions::Parse(argc, argv, &error);
     if (!options) {
         std::fprintf(stderr, "vexalog-cli: %s\n", error.c_str());
-        PrintUsage();
+        PrintUsage(stderr);
+        return 2;
+    }
+    if (options->Has("help")) {
+        if (PrintCommandHelp(options->command, stdout))
+            return 0;
+        std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
+        PrintUsage(stderr);
         return 2;
     }
     if (options->command == "watch")
@@ -86,8 +80,7 @@ int main(int argc, char** argv)
         return RunDownload(*options);
     if (options->command == "print")
         return RunPrint(*options);
-    if (options->command != "help" && options->command != "--help")
-        std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
-    PrintUsage();
-    return options->command == "help" || options->command == "--help" ? 0 : 2;
+    std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
+    PrintUsage(stderr);
+    return 2;
 }

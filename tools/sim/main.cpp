@@ -21,6 +21,7 @@ void OnSignal(int)
 const char kUsage[] =
     "usage: lx47sim [--link PATH] [--level MODEL] [--seed N] [--clock HH:MM:SS]\n"
     "               [--logger SPEC] [--dump once|paced] [--exit-with-parent]\n"
+    "       lx47sim --help | --version\n"
     "  MODEL: const:85.3 | ramp:LOW:HIGH:PERIOD | walk | street (default)\n"
     "  SPEC:  none | cases | NxK[@R], joined by commas: N sets of K readings, rate R s\n"
     "         (default 2x10); cases: sets over the year's end, 29 February, rate byte 0x0F\n"
@@ -75,6 +76,9 @@ int main(int argc, char** argv)
             options.dumpAtOnce = std::strcmp(argv[++i], "once") == 0;
         } else if (option == "--exit-with-parent") {
             options.exitWithParent = true;
+        } else if (option == "--version") {
+            std::fputs("lx47sim " VEXALOG_VERSION "\n", stdout);
+            return 0;
         } else {
             std::fputs(option == "--help" ? "" : ("lx47sim: bad option " + option + "\n").c_str(), stderr);
             std::fputs(kUsage, option == "--help" ? stdout : stderr);

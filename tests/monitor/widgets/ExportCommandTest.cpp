@@ -7,6 +7,7 @@
 #include "TempDir.h"
 #include "XlsTool.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
 
@@ -55,9 +56,12 @@ TEST_F(ExportCommandTest, AsksForTheFileThenWritesTheReadingsAsTheyWereWhenTheCo
 
     const std::string path = m_temp.File("run.xls");
     m_dialogs.QueueSavePath(path);
+    QSignalSpy written(&m_command, &CExportCommand::Written);
     m_command.Run(store.data(), 2);
     store = Store(5, 99.9); // Clean and a new run while the worker writes
     ASSERT_TRUE(WaitDone());
+    ASSERT_EQ(written.count(), 1);
+    EXPECT_EQ(written.front().front().toString(), QStringLiteral("Exported 2 readings to run.xls"));
     ASSERT_EQ(m_dialogs.Messages().size(), 1u);
     EXPECT_EQ(m_dialogs.Messages()[0].caption, "LX47");
     EXPECT_EQ(m_dialogs.Messages()[0].text, "Export Data has finish.");

@@ -21,6 +21,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -270,7 +272,12 @@ TEST_F(VexalogViewTest, RecordingFillsTheFieldsFollowsTheEnableRulesAndSavesAsAD
 
     const std::string path = (m_dir / "run.txt").string();
     m_dialogs.QueueSavePath(path);
+    QMainWindow frame; // the status line is the main window's
+    frame.setCentralWidget(m_view.get());
     m_view->OnCommand(CommandId::SaveAs);
+    EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(),
+              "Saved " + std::to_string(count) + " readings to run.txt");
+    m_view->setParent(nullptr);
     std::ifstream file(path, std::ios::binary);
     ASSERT_TRUE(file.good());
     std::stringstream content;

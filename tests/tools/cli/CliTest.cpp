@@ -302,15 +302,15 @@ TEST_F(CliTest, WatchPicksTheMeterUpAgainAfterEveryUnplugAndSilence)
 {
     ASSERT_NO_FATAL_FAILURE(StartMeter());
     auto watch = StartCli({"watch", "--device", m_device});
-    ASSERT_FALSE(watch->WaitFor("connected", 15000).empty()) << watch->Output();
+    ASSERT_FALSE(watch->WaitForLineWith("  connected", 15000).empty()) << watch->Output();
     ASSERT_FALSE(watch->WaitForLineWith("072.5 dB", 5000).empty()) << watch->Output();
     for (const auto& [gone, back] : {std::pair{"vanish", "appear"}, std::pair{"silent", "resume"},
                                      std::pair{"vanish", "appear"}}) {
         SCOPED_TRACE(gone);
         ASSERT_TRUE(m_sim->Send(gone));
-        ASSERT_FALSE(watch->WaitFor("link lost", 15000).empty()) << watch->Output();
+        ASSERT_FALSE(watch->WaitForLineWith("  link lost", 15000).empty()) << watch->Output();
         ASSERT_TRUE(m_sim->Send(back));
-        ASSERT_FALSE(watch->WaitFor("connected", 20000).empty()) << watch->Output();
+        ASSERT_FALSE(watch->WaitForLineWith("  connected", 20000).empty()) << watch->Output();
         // The display is printed again.
         ASSERT_FALSE(watch->WaitForLineWith("072.5 dB", 5000).empty()) << watch->Output();
     }
