@@ -1,6 +1,5 @@
 #include "TrafficGraphPainter.h"
 
-#include "GraphOwner.h"
 #include "OverviewWalk.h"
 #include "TraceSinks.h"
 #include "TrafficGraph.h"
@@ -14,49 +13,33 @@ using namespace GraphMath;
 
 namespace {
 
-// Where the overview's points fall on the screen. A point at or beyond the
-// right edge has the owner widen the time scale, which comes back to the
-// graph before the point is placed again.
+// Where the overview's points fall on the screen. The update step has
+// settled the time scale so that every time-placed point falls inside.
 class CScreenMapper {
 public:
-    CScreenMapper(CTrafficGraph& graph, double pixelsPerDb) : m_graph(graph), m_pixelsPerDb(pixelsPerDb) {}
+    CScreenMapper(const TrafficGraphState& state, double pixelsPerDb) : m_state(state), m_pixelsPerDb(pixelsPerDb) {}
 
-    int TimeX(std::int64_t t, bool rightEdgeRule, bool& rescaled)
+    int TimeX(std::int64_t t, bool, bool&) const
     {
-        const TrafficGraphState& s = m_graph.State();
-        int x = OverviewX(t, s.overviewOrigin, s.overviewScale);
-        if (rightEdgeRule && x >= s.width) {
-            m_graph.Owner().ExtendTimeScale();
-            x = OverviewX(t, s.overviewOrigin, s.overviewScale);
-            rescaled = true;
-        }
-        return x;
+        return OverviewX(t, m_state.overviewOrigin, m_state.overviewScale);
     }
-    int LevelY(double value) const
-    {
-        const TrafficGraphState& s = m_graph.State();
-        return GraphMath::LevelY(value, s.height, s.bottomDb, m_pixelsPerDb);
-    }
-    int TailX(int xLast, int k) const { return xLast + k * m_graph.State().slotWidth; }
-    bool TailStops(int x) const { return x >= m_graph.State().width; }
+    int LevelY(double value) const { return GraphMath::LevelY(value, m_state.height, m_state.bottomDb, m_pixelsPerDb); }
+    int TailX(int xLast, int k) const { return xLast + k * m_state.slotWidth; }
+    bool TailStops(int x) const { return x >= m_state.width; }
     static int StartX() { return kLeftMargin; }
 
 private:
-    CTrafficGraph& m_graph;
+    const TrafficGraphState& m_state;
     double m_pixelsPerDb;
 };
 
 template <class Sink>
-void WalkPageLine(CTrafficGraph& graph, double pixelsPerDb, Sink& sink)
+void WalkPageLine(const TrafficGraphState& s, double pixelsPerDb, Sink& sink)
 {
-    const TrafficGraphState& s = graph.State();
     const int h = s.height;
     const int last = std::min(s.pageFill, static_cast<int>(s.page.size()));
     for (int i = 0; i < last; ++i) {
         const int d = LevelHeight(s.page[static_cast<std::size_t>(i)].value, s.bottomDb, pixelsPerDb);
-        // A point outside the range is still drawn, but the page cannot be printed.
-        if (d < 0 || h - d < 0)
-            graph.Owner().SetPrintAllowed(0);
         const int x = SlotX(i, s.slotWidth);
         if (i == 0) {
             sink.Move(x, h - d);
@@ -122,9 +105,9 @@ const QImage& CTrafficGraphPainter::BarImage(int height)
     return m_bars;
 }
 
-void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering)
+void CTrafficGraphPainter::Draw(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering)
 {
-    TrafficGraphState& s = graph.State();
+    const TrafficGraphState& s = graph.State();
     if (!s.ready)
         return;
     const int w = s.width;
@@ -136,14 +119,6 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
     painter.fillRect(0, 0, w, h, GraphColours::kPlot);
     painter.fillRect(0, 0, kLeftMargin, h, GraphColours::kLabelStrip);
     DrawGraphGrid(painter, w, h, s.gridPhaseX, s.gridPhaseY);
-    if (s.scrolling) {
-        s.gridPhaseX -= 2;
-        if (s.gridPhaseX < 0)
-            s.gridPhaseX = 10;
-        if (s.gridPhaseX > 10)
-            s.gridPhaseX = 0;
-    }
-    graph.Owner().SetPrintAllowed(1);
 
     painter.setPen(TracePen(GraphColours::kTrace));
     if (s.overview) {
@@ -151,10 +126,10 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
     } else if (s.style == 1 && s.pageFill >= 0) {
         if (rendering == TraceRendering::Reference) {
             CPainterSink sink(painter);
-            WalkPageLine(graph, pixelsPerDb, sink);
+            WalkPageLine(s, pixelsPerDb, sink);
         } else {
             CLineSink sink(m_lines, m_spans);
-            WalkPageLine(graph, pixelsPerDb, sink);
+            WalkPageLine(s, pixelsPerDb, sink);
             painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
         }
     } else {
@@ -173,8 +148,6 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
     }
 
     DrawDbLabels(painter, s);
-    const TimeLabels labels = PageTimeLabels(s.page.data(), s.slotCount, s.overview);
-    graph.Owner().SetTimeLabels(labels.left, labels.middle, labels.right);
 
     if (s.aShown && s.aX > kLeftMargin)
         painter.fillRect(s.aX, 0, 1, h, GraphColours::kCursorA);
@@ -189,13 +162,14 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
     painter.restore();
 }
 
-void CTrafficGraphPainter::DrawOverview(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering,
+void CTrafficGraphPainter::DrawOverview(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering,
                                         double pixelsPerDb)
 {
-    TrafficGraphState& s = graph.State();
-    const OverviewWalkInput input{s.overviewStore, s.overviewCount, s.timePlacedCount};
-    CScreenMapper map(graph, pixelsPerDb);
-    OverviewWalkResult result;
+    const TrafficGraphState& s = graph.State();
+    // Only the readings the update step has taken in are drawn.
+    const int count = std::min(s.overviewCount, graph.Readings().Count());
+    const OverviewWalkInput input{s.overviewStore, count, s.timePlacedCount};
+    CScreenMapper map(s, pixelsPerDb);
     if (rendering == TraceRendering::Reference) {
         const CReadingCache::Converter convert = graph.Converter();
         auto readingOf = [&](int i) {
@@ -204,9 +178,8 @@ void CTrafficGraphPainter::DrawOverview(QPainter& painter, CTrafficGraph& graph,
             return WalkReading{t.has_value(), t.value_or(0), reading.value};
         };
         CPainterSink sink(painter);
-        result = WalkOverview(input, readingOf, map, sink);
+        WalkOverview(input, readingOf, map, sink);
     } else {
-        graph.SyncTimes();
         const CReadingCache& cache = graph.Readings();
         auto readingOf = [&](int i) {
             const std::int64_t t = cache.Time(i);
@@ -214,9 +187,8 @@ void CTrafficGraphPainter::DrawOverview(QPainter& painter, CTrafficGraph& graph,
         };
         CLineSink lines(m_lines, m_spans);
         CColumnReducer<CLineSink> reducer(lines);
-        result = WalkOverview(input, readingOf, map, reducer);
+        WalkOverview(input, readingOf, map, reducer);
         reducer.Flush();
         DrawGathered(painter, m_lines, m_spans, GraphColours::kTrace);
     }
-    s.timePlacedCount = result.timePlaced;
 }

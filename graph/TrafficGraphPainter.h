@@ -32,19 +32,19 @@ inline const QColor kZoomFrame(255, 255, 255);
 // collapsed to first, lowest, highest and last. Both give the same pixels.
 enum class TraceRendering { Reference, Fast };
 
-// Draws one frame of the graph. The painter's coordinates are the control's;
-// what lies outside its device is simply not seen. A frame moves the grid
-// while scrolling, reports print allowed and the time labels to the owner and
-// may have the owner widen the time scale, as every draw of the graph does.
+// Draws one frame of the graph from its state, which it leaves as it is: the
+// same state draws the same frame, however often it is exposed. The
+// painter's coordinates are the control's; what lies outside its device is
+// simply not seen.
 class CTrafficGraphPainter {
 public:
-    void Draw(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering = TraceRendering::Fast);
+    void Draw(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering = TraceRendering::Fast);
 
     // The system's button face, under the control's rounded corners.
     void SetFaceColour(const QColor& colour) { m_face = colour; }
 
 private:
-    void DrawOverview(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering, double pixelsPerDb);
+    void DrawOverview(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering, double pixelsPerDb);
     const QImage& BarImage(int height);
 
     QColor m_face = QColor(240, 240, 240);
