@@ -139,6 +139,7 @@ int CTrafficGraph::Clear()
     // graph only forgets how much of it it had drawn.
     s.overviewCount = 0;
     s.timePlacedCount = 0;
+    ++s.overviewGeneration;
     // The pages the live data had reached are gone with them.
     s.lastPage = 1;
     m_pageReadings = -1;

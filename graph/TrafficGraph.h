@@ -40,6 +40,7 @@ struct TrafficGraphState {
     const DataSample* overviewStore = nullptr; // the view's store, not owned
     int overviewCount = 0;
     int timePlacedCount = 0;
+    int overviewGeneration = 0; // counts the clearings: the same store holds other readings
     std::int64_t overviewOrigin = 0;
     double overviewScale = 0.0; // pixels per second
 

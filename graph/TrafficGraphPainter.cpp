@@ -180,15 +180,80 @@ void CTrafficGraphPainter::DrawOverview(QPainter& painter, const CTrafficGraph& 
         CPainterSink sink(painter);
         WalkOverview(input, readingOf, map, sink);
     } else {
-        const CReadingCache& cache = graph.Readings();
+        DrawPlacedAndTail(painter, graph, count, pixelsPerDb);
+    }
+}
+
+namespace {
+
+// Passes a path on and keeps its last point.
+template <class Sink>
+struct CEndTracker {
+    Sink& out;
+    bool any = false;
+    QPoint end;
+    void Move(int x, int y)
+    {
+        out.Move(x, y);
+        any = true;
+        end = QPoint(x, y);
+    }
+    void Line(int x, int y)
+    {
+        out.Line(x, y);
+        any = true;
+        end = QPoint(x, y);
+    }
+};
+
+} // namespace
+
+void CTrafficGraphPainter::DrawPlacedAndTail(QPainter& painter, const CTrafficGraph& graph, int count,
+                                             double pixelsPerDb)
+{
+    const TrafficGraphState& s = graph.State();
+    const CReadingCache& cache = graph.Readings();
+    const CScreenMapper map(s, pixelsPerDb);
+    const int placed = std::clamp(s.timePlacedCount, 0, count);
+    const PlacedKey key{s.overviewStore, s.overviewGeneration, placed, s.overviewOrigin, s.overviewScale,
+                        s.topDb, s.bottomDb, s.width, s.height};
+    if (!(key == m_placedKey)) {
+        // The time-placed readings, each second at its highest, up to the pending one.
         auto readingOf = [&](int i) {
             const std::int64_t t = cache.Time(i);
             return WalkReading{t != CReadingCache::kNoTime, t, cache.Value(i)};
         };
-        CLineSink lines(m_lines, m_spans);
+        CLineSink lines(m_placedLines, m_placedSpans);
         CColumnReducer<CLineSink> reducer(lines);
-        WalkOverview(input, readingOf, map, reducer);
+        CEndTracker<CColumnReducer<CLineSink>> tracker{reducer, false, QPoint()};
+        CScreenMapper walkMap = map;
+        WalkOverview(OverviewWalkInput{s.overviewStore, placed, placed}, readingOf, walkMap, tracker);
         reducer.Flush();
-        DrawGathered(painter, m_lines, m_spans, GraphColours::kTrace);
+        m_placedAny = tracker.any;
+        m_placedEnd = tracker.end;
+        m_placedKey = key;
     }
+    DrawGathered(painter, m_placedLines, m_placedSpans, GraphColours::kTrace);
+
+    // The newest readings at slot-width steps from the pending point, as the walk goes on.
+    CLineSink lines(m_lines, m_spans);
+    CColumnReducer<CLineSink> reducer(lines);
+    const int xLast = m_placedAny ? m_placedEnd.x() : kLeftMargin;
+    bool started = m_placedAny;
+    if (m_placedAny)
+        reducer.Move(m_placedEnd.x(), m_placedEnd.y());
+    for (int i = std::max(s.timePlacedCount, 0), k = 0; i < count; ++i, ++k) {
+        const int x = map.TailX(xLast, k);
+        const int y = map.LevelY(s.overviewStore[i].value);
+        if (!started) {
+            reducer.Move(x, y);
+            started = true;
+            continue;
+        }
+        reducer.Line(x, y);
+        if (map.TailStops(x))
+            break;
+    }
+    reducer.Flush();
+    DrawGathered(painter, m_lines, m_spans, GraphColours::kTrace);
 }

@@ -9,7 +9,10 @@
 #include <QLine>
 #include <QRect>
 
+#include <cstdint>
 #include <vector>
+
+struct DataSample;
 
 class CTrafficGraph;
 class QPainter;
@@ -44,7 +47,24 @@ public:
     void SetFaceColour(const QColor& colour) { m_face = colour; }
 
 private:
+    // What the time-placed part of the overview was drawn from: while it
+    // stays the same, its lines are drawn again as they were gathered and
+    // only the newest readings that follow it are walked.
+    struct PlacedKey {
+        const DataSample* store = nullptr;
+        int generation = -1;
+        int placed = -1;
+        std::int64_t origin = 0;
+        double scale = 0.0;
+        double topDb = 0.0;
+        double bottomDb = 0.0;
+        int width = 0;
+        int height = 0;
+        friend bool operator==(const PlacedKey&, const PlacedKey&) = default;
+    };
+
     void DrawOverview(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering, double pixelsPerDb);
+    void DrawPlacedAndTail(QPainter& painter, const CTrafficGraph& graph, int count, double pixelsPerDb);
     const QImage& BarImage(int height);
 
     QColor m_face = QColor(240, 240, 240);
@@ -52,6 +72,11 @@ private:
     // Reused from frame to frame.
     std::vector<QLine> m_lines;
     std::vector<QRect> m_spans;
+    PlacedKey m_placedKey;
+    std::vector<QLine> m_placedLines;
+    std::vector<QRect> m_placedSpans;
+    bool m_placedAny = false; // the placed part has a point
+    QPoint m_placedEnd;       // its last point, where the newest readings start
 };
 
 // Parts shared with printing and the data-logger graph.

@@ -138,13 +138,13 @@ TEST_F(TrafficGraphTest, ALinePointOutsideTheRangeStopsPrintingUntilEveryPointFi
 TEST_F(TrafficGraphTest, TheOverviewPlotsEachSecondAtItsHighestReading)
 {
     // Two pixels a second; the readings first follow at slot steps, and once
-    // they reach the right edge they are placed by their time. 266 readings
-    // in 265 seconds just fit.
+    // they reach the right edge they are placed by their time. The 266
+    // readings handed over (of 267 stored) just fit.
     g.StartClock(36000);
     g.button.SetTimeScale(TestTime(36000), 2.0);
-    std::vector<double> values(266, 60.0);
+    std::vector<double> values(267, 60.0);
     values[10] = 80.0; // shares second 10 with reading 11 (60)
-    for (int i = 0; i < 266; ++i)
+    for (int i = 0; i < 267; ++i)
         g.store.Add(values[static_cast<std::size_t>(i)], 36000 + (i <= 10 ? i : i - 1));
     g.Feed(g.store.count - 1);
     g.Grab();

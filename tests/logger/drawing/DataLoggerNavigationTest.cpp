@@ -125,7 +125,7 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
     // Sample k lies at x = 30 + 26 k; a double click reads the first sample at or right of it.
     g.graph.DoubleClick({290, 100});
     EXPECT_EQ(g.graph.State().cursorAIndex, 10);
-    EXPECT_EQ(r.cursorA, "60");
+    EXPECT_EQ(r.cursorA, "60.0");
     EXPECT_EQ(r.cursorATime, "09:05:07");
     EXPECT_EQ(r.cursorBTime, "");
 
@@ -137,7 +137,7 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
     EXPECT_EQ(r.maxBetweenTime, "09:05:08");
     EXPECT_EQ(r.minBetween, "58.2");
     EXPECT_EQ(r.minBetweenTime, "09:05:09");
-    EXPECT_EQ(r.avgBetween, "64.5666666666667");
+    EXPECT_EQ(r.avgBetween, "64.57");
     QImage image = g.Draw();
     EXPECT_EQ(image.pixel(290, 10), GraphColours::kCursorA.rgb());
     EXPECT_EQ(image.pixel(340, 10), GraphColours::kCursorB.rgb());
@@ -226,10 +226,10 @@ TEST(DataLoggerNavigation, ScrollingAZoomedViewRereadsTheCursorsAndShowsTheirTim
     const GraphReadoutTexts& r = g.view.readouts;
     EXPECT_EQ(r.cursorATime, "9:5:9");
     EXPECT_EQ(r.cursorBTime, "9:5:10");
-    EXPECT_EQ(r.maxBetween, "61");
+    EXPECT_EQ(r.maxBetween, "61.0");
     EXPECT_EQ(r.maxBetweenTime, "9:5:10");
     EXPECT_EQ(r.minBetweenTime, "9:5:9");
-    EXPECT_EQ(r.avgBetween, "59.6");
+    EXPECT_EQ(r.avgBetween, "59.60");
     EXPECT_EQ(g.Draw().pixel(92, 10), GraphColours::kCursorB.rgb()) << "the lines keep their places";
 
     // The thumb's last position shows the set's last samples.
