@@ -115,6 +115,11 @@ void CTrafficGraphPainter::Draw(QPainter& painter, const CTrafficGraph& graph, T
     const QImage& bars = BarImage(h);
     painter.save();
     const double pixelsPerDb = PixelsPerDb(h, s.topDb, s.bottomDb);
+    if (s.overview && rendering == TraceRendering::Fast && DrawKeptOverview(painter, graph, pixelsPerDb)) {
+        DrawMarks(painter, s);
+        painter.restore();
+        return;
+    }
 
     painter.fillRect(0, 0, w, h, GraphColours::kPlot);
     painter.fillRect(0, 0, kLeftMargin, h, GraphColours::kLabelStrip);
@@ -148,7 +153,13 @@ void CTrafficGraphPainter::Draw(QPainter& painter, const CTrafficGraph& graph, T
     }
 
     DrawDbLabels(painter, s);
+    DrawMarks(painter, s);
+    painter.restore();
+}
 
+void CTrafficGraphPainter::DrawMarks(QPainter& painter, const TrafficGraphState& s) const
+{
+    const int h = s.height;
     if (s.aShown && s.aX > kLeftMargin)
         painter.fillRect(s.aX, 0, 1, h, GraphColours::kCursorA);
     if (s.bShown)
@@ -157,9 +168,8 @@ void CTrafficGraphPainter::Draw(QPainter& painter, const CTrafficGraph& graph, T
         FrameZoomRect(painter, s.drag.start.x, s.drag.start.y, s.drag.end.x, s.drag.end.y, GraphColours::kZoomFrame);
     // The control is drawn inside its rounded shape; the button face shows
     // at the corners.
-    for (const PixelRect& corner : RoundedCorners(w, h))
+    for (const PixelRect& corner : RoundedCorners(s.width, h))
         painter.fillRect(corner.x, corner.y, corner.width, corner.height, m_face);
-    painter.restore();
 }
 
 void CTrafficGraphPainter::DrawOverview(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering,
@@ -180,7 +190,9 @@ void CTrafficGraphPainter::DrawOverview(QPainter& painter, const CTrafficGraph& 
         CPainterSink sink(painter);
         WalkOverview(input, readingOf, map, sink);
     } else {
-        DrawPlacedAndTail(painter, graph, count, pixelsPerDb);
+        UpdatePlaced(graph, count, pixelsPerDb);
+        DrawGathered(painter, m_placedLines, m_placedSpans, GraphColours::kTrace);
+        DrawTail(painter, s, count, pixelsPerDb);
     }
 }
 
@@ -208,34 +220,35 @@ struct CEndTracker {
 
 } // namespace
 
-void CTrafficGraphPainter::DrawPlacedAndTail(QPainter& painter, const CTrafficGraph& graph, int count,
-                                             double pixelsPerDb)
+void CTrafficGraphPainter::UpdatePlaced(const CTrafficGraph& graph, int count, double pixelsPerDb)
 {
     const TrafficGraphState& s = graph.State();
-    const CReadingCache& cache = graph.Readings();
-    const CScreenMapper map(s, pixelsPerDb);
     const int placed = std::clamp(s.timePlacedCount, 0, count);
     const PlacedKey key{s.overviewStore, s.overviewGeneration, placed, s.overviewOrigin, s.overviewScale,
                         s.topDb, s.bottomDb, s.width, s.height};
-    if (!(key == m_placedKey)) {
-        // The time-placed readings, each second at its highest, up to the pending one.
-        auto readingOf = [&](int i) {
-            const std::int64_t t = cache.Time(i);
-            return WalkReading{t != CReadingCache::kNoTime, t, cache.Value(i)};
-        };
-        CLineSink lines(m_placedLines, m_placedSpans);
-        CColumnReducer<CLineSink> reducer(lines);
-        CEndTracker<CColumnReducer<CLineSink>> tracker{reducer, false, QPoint()};
-        CScreenMapper walkMap = map;
-        WalkOverview(OverviewWalkInput{s.overviewStore, placed, placed}, readingOf, walkMap, tracker);
-        reducer.Flush();
-        m_placedAny = tracker.any;
-        m_placedEnd = tracker.end;
-        m_placedKey = key;
-    }
-    DrawGathered(painter, m_placedLines, m_placedSpans, GraphColours::kTrace);
+    if (key == m_placedKey)
+        return;
+    // The time-placed readings, each second at its highest, up to the pending one.
+    const CReadingCache& cache = graph.Readings();
+    auto readingOf = [&](int i) {
+        const std::int64_t t = cache.Time(i);
+        return WalkReading{t != CReadingCache::kNoTime, t, cache.Value(i)};
+    };
+    CLineSink lines(m_placedLines, m_placedSpans);
+    CColumnReducer<CLineSink> reducer(lines);
+    CEndTracker<CColumnReducer<CLineSink>> tracker{reducer, false, QPoint()};
+    CScreenMapper map(s, pixelsPerDb);
+    WalkOverview(OverviewWalkInput{s.overviewStore, placed, placed}, readingOf, map, tracker);
+    reducer.Flush();
+    m_placedAny = tracker.any;
+    m_placedEnd = tracker.end;
+    m_placedKey = key;
+}
 
+void CTrafficGraphPainter::DrawTail(QPainter& painter, const TrafficGraphState& s, int count, double pixelsPerDb)
+{
     // The newest readings at slot-width steps from the pending point, as the walk goes on.
+    const CScreenMapper map(s, pixelsPerDb);
     CLineSink lines(m_lines, m_spans);
     CColumnReducer<CLineSink> reducer(lines);
     const int xLast = m_placedAny ? m_placedEnd.x() : kLeftMargin;
@@ -256,4 +269,48 @@ void CTrafficGraphPainter::DrawPlacedAndTail(QPainter& painter, const CTrafficGr
     }
     reducer.Flush();
     DrawGathered(painter, m_lines, m_spans, GraphColours::kTrace);
+}
+
+bool CTrafficGraphPainter::DrawKeptOverview(QPainter& painter, const CTrafficGraph& graph, double pixelsPerDb)
+{
+    // While recording, each reading moves the grid and adds to the tail: the
+    // frame of each grid phase with everything but the newest readings is
+    // kept, so a reading costs one copy of it and the tail's few lines.
+    const TrafficGraphState& s = graph.State();
+    const int count = std::min(s.overviewCount, graph.Readings().Count());
+    UpdatePlaced(graph, count, pixelsPerDb);
+    const KeptKey key{m_placedKey, s.fineLabels, painter.font()};
+    if (!(key == m_keptKey)) {
+        m_kept.clear();
+        m_keptKey = key;
+        // The tail is drawn after the dB labels here, before them on a frame
+        // drawn whole: the same pixels only while they stay apart.
+        const QFontMetrics metrics(painter.font());
+        int widest = 0;
+        for (const DbLabel& label : DbLabels(s.topDb, s.bottomDb, s.height, s.fineLabels))
+            widest = std::max(widest, metrics.boundingRect(QString::fromStdString(label.text)).right());
+        m_keptLabelsFit = widest < kLeftMargin - 2;
+    }
+    if (!m_keptLabelsFit || (m_placedAny && m_placedEnd.x() < kLeftMargin + 1))
+        return false;
+    const QPoint phase(s.gridPhaseX, s.gridPhaseY);
+    auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const KeptFrame& f) { return f.phase == phase; });
+    if (kept == m_kept.end()) {
+        KeptFrame frame{phase, QImage(s.width, s.height, QImage::Format_RGB32)};
+        QPainter p(&frame.image);
+        p.setFont(painter.font());
+        p.fillRect(0, 0, s.width, s.height, GraphColours::kPlot);
+        p.fillRect(0, 0, kLeftMargin, s.height, GraphColours::kLabelStrip);
+        DrawGraphGrid(p, s.width, s.height, phase.x(), phase.y());
+        p.setPen(TracePen(GraphColours::kTrace));
+        DrawGathered(p, m_placedLines, m_placedSpans, GraphColours::kTrace);
+        DrawDbLabels(p, s);
+        p.end();
+        m_kept.push_back(std::move(frame));
+        kept = m_kept.end() - 1;
+    }
+    painter.drawImage(0, 0, kept->image);
+    painter.setPen(TracePen(GraphColours::kTrace));
+    DrawTail(painter, s, count, pixelsPerDb);
+    return true;
 }

@@ -5,8 +5,10 @@
 // image, the tests, the benchmark and printing all draw with them.
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QLine>
+#include <QPoint>
 #include <QRect>
 
 #include <cstdint>
@@ -63,8 +65,24 @@ private:
         friend bool operator==(const PlacedKey&, const PlacedKey&) = default;
     };
 
+    // A frame of the overview for each grid phase, with all but the newest readings.
+    struct KeptKey {
+        PlacedKey placed;
+        bool fineLabels = false;
+        QFont font;
+        friend bool operator==(const KeptKey&, const KeptKey&) = default;
+    };
+    struct KeptFrame {
+        QPoint phase;
+        QImage image;
+    };
+
     void DrawOverview(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering, double pixelsPerDb);
-    void DrawPlacedAndTail(QPainter& painter, const CTrafficGraph& graph, int count, double pixelsPerDb);
+    void UpdatePlaced(const CTrafficGraph& graph, int count, double pixelsPerDb);
+    void DrawTail(QPainter& painter, const TrafficGraphState& state, int count, double pixelsPerDb);
+    bool DrawKeptOverview(QPainter& painter, const CTrafficGraph& graph, double pixelsPerDb);
+    // Cursor lines, the zoom rectangle and the rounded corners, over everything.
+    void DrawMarks(QPainter& painter, const TrafficGraphState& state) const;
     const QImage& BarImage(int height);
 
     QColor m_face = QColor(240, 240, 240);
@@ -77,6 +95,9 @@ private:
     std::vector<QRect> m_placedSpans;
     bool m_placedAny = false; // the placed part has a point
     QPoint m_placedEnd;       // its last point, where the newest readings start
+    KeptKey m_keptKey;
+    bool m_keptLabelsFit = false;
+    std::vector<KeptFrame> m_kept;
 };
 
 // Parts shared with printing and the data-logger graph.

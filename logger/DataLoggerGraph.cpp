@@ -39,7 +39,10 @@ void CDataLoggerGraph::Attach(int width, int height)
     s.dbStep = 20.0;
     // A control with no plot area draws nothing.
     s.ready = width > kLeftMargin && height > 0;
-    Repaint();
+    // The owner may still be setting itself up: it hears from the graph at
+    // the first set or command.
+    if (m_canvas)
+        m_canvas->Repaint();
 }
 
 void CDataLoggerGraph::SetData(std::int64_t startTime, double pixelsPerSecond, const DataSample* samples, int count)

@@ -133,6 +133,9 @@ private:
     int SampleAtX(int x) const;
     int SampleAtCursor(int cursorX) const;
     void PlaceA(int x, int index);
+    void ReadA(int index, bool padded);
+    void ReadB(int index, bool padded);
+    void ShowBetween();
     void CollectBetween();
     void HideCursors();
 

@@ -4,6 +4,8 @@
 // while nothing is recorded. All through the control and its owner model.
 #include "GraphTestKit.h"
 
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -232,6 +234,42 @@ TEST(TrafficDrawing, PaintingTwiceGivesTheSameFrameAndLeavesTheStateAsItWas)
         EXPECT_TRUE(first == second);
         EXPECT_TRUE(before == Snapshot(g));
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(TrafficDrawing, TheKeptOverviewFramesDrawWhatAWholeFrameDrawsWhileRecording)
+{
+    // Three readings a second with the grid moving: the newest readings
+    // reach the right edge and join the time-placed ones again and again.
+    TestGraph g;
+    g.feed.limit = 400;
+    g.StartClock(8 * 3600, 0.2);
+    g.button.SetScrolling(1);
+    const QFont font = g.button.font();
+    auto draw = [&](CTrafficGraphPainter& painter, TraceRendering rendering) {
+        QImage image(kGraphWidth, kGraphHeight, QImage::Format_RGB32);
+        QPainter p(&image);
+        p.setFont(font);
+        painter.Draw(p, g.button.Graph(), rendering);
+        return image;
+    };
+    CTrafficGraphPainter kept;
+    int placings = 0;
+    int differing = 0;
+    for (int i = 0; i < 900; ++i) {
+        const int placed = g.State().timePlacedCount;
+        g.store.Add(60.0 + (i * 13 % 40), 8 * 3600 + i / 3);
+        g.Feed(g.store.count - 1);
+        placings += g.State().timePlacedCount != placed;
+        CTrafficGraphPainter whole;
+        if (!(draw(kept, TraceRendering::Fast) == draw(whole, TraceRendering::Reference)))
+            ++differing;
+    }
+    EXPECT_GT(placings, 3);
+    EXPECT_EQ(differing, 0);
 }
 
 } // namespace
