@@ -40,10 +40,7 @@ void CTrafficGraph::Attach(int width, int height)
     s.pageFill = -10;
     // A control with no plot area draws nothing.
     s.ready = width > kLeftMargin && height > 0;
-    // The owner may still be setting itself up: it hears from the graph at
-    // the first reading or command.
-    s.timeLabels = PageTimeLabels(s.page.data(), s.slotCount, s.overview);
-    Repaint();
+    Changed();
 }
 
 int CTrafficGraph::NewReading(const DataSample* store, int index)

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
 
 using namespace GraphMath;
 
@@ -192,57 +193,104 @@ void CTrafficGraphPainter::DrawOverview(QPainter& painter, const CTrafficGraph& 
     } else {
         UpdatePlaced(graph, count, pixelsPerDb);
         DrawGathered(painter, m_placedLines, m_placedSpans, GraphColours::kTrace);
+        DrawGathered(painter, m_afterLines, m_afterSpans, GraphColours::kTrace);
         DrawTail(painter, s, count, pixelsPerDb);
     }
 }
 
 namespace {
 
-// Passes a path on and keeps its last point.
+// Passes a path on and keeps its last and leftmost points. A path that goes
+// on from an earlier one (joined) has its first move drawn as a line.
 template <class Sink>
 struct CEndTracker {
     Sink& out;
     bool any = false;
     QPoint end;
+    bool joined = false;
+    int leftmost = INT32_MAX;
     void Move(int x, int y)
     {
-        out.Move(x, y);
-        any = true;
-        end = QPoint(x, y);
+        if (joined)
+            out.Line(x, y);
+        else
+            out.Move(x, y);
+        joined = true;
+        Passed(x, y);
     }
     void Line(int x, int y)
     {
         out.Line(x, y);
+        Passed(x, y);
+    }
+    void Passed(int x, int y)
+    {
         any = true;
         end = QPoint(x, y);
+        leftmost = std::min(leftmost, x);
     }
 };
 
 } // namespace
 
+// The first reading of the last second among readings 0 .. placed - 1: the
+// walk up to it gives what the walk of all of them gives up to there, so it
+// can be kept while readings are placed after it.
+static int SecondStart(const CReadingCache& cache, int placed)
+{
+    int j = placed - 1;
+    while (j >= 0 && cache.Time(j) == CReadingCache::kNoTime)
+        --j;
+    if (j < 0)
+        return 0;
+    const std::int64_t last = cache.Time(j);
+    int k = j;
+    while (k > 0 && (cache.Time(k - 1) == CReadingCache::kNoTime || cache.Time(k - 1) == last))
+        --k;
+    return k;
+}
+
 void CTrafficGraphPainter::UpdatePlaced(const CTrafficGraph& graph, int count, double pixelsPerDb)
 {
+    // Readings placed since the kept part went on from where it ended; it is
+    // walked again only when the scene changes or they have become many.
+    constexpr int kMostAfterKept = 2000;
     const TrafficGraphState& s = graph.State();
-    const int placed = std::clamp(s.timePlacedCount, 0, count);
-    const PlacedKey key{s.overviewStore, s.overviewGeneration, placed, s.overviewOrigin, s.overviewScale,
-                        s.topDb, s.bottomDb, s.width, s.height};
-    if (key == m_placedKey)
-        return;
-    // The time-placed readings, each second at its highest, up to the pending one.
     const CReadingCache& cache = graph.Readings();
+    const int placed = std::clamp(s.timePlacedCount, 0, count);
+    PlacedKey key{s.overviewStore, s.overviewGeneration, m_placedKey.placed, s.overviewOrigin, s.overviewScale,
+                  s.topDb, s.bottomDb, s.width, s.height};
     auto readingOf = [&](int i) {
         const std::int64_t t = cache.Time(i);
         return WalkReading{t != CReadingCache::kNoTime, t, cache.Value(i)};
     };
-    CLineSink lines(m_placedLines, m_placedSpans);
+    const CScreenMapper map(s, pixelsPerDb);
+    if (!(key == m_placedKey) || placed < key.placed || placed - key.placed > kMostAfterKept) {
+        key.placed = SecondStart(cache, placed);
+        CLineSink lines(m_placedLines, m_placedSpans);
+        CColumnReducer<CLineSink> reducer(lines);
+        CEndTracker<CColumnReducer<CLineSink>> tracker{reducer, false, QPoint(), false};
+        CScreenMapper walkMap = map;
+        WalkOverview(OverviewWalkInput{s.overviewStore, key.placed, key.placed}, readingOf, walkMap, tracker);
+        reducer.Flush();
+        m_keptAny = tracker.any;
+        m_keptEnd = tracker.end;
+        m_placedKey = key;
+    }
+    // The readings placed after the kept part, the path going on from its end.
+    CLineSink lines(m_afterLines, m_afterSpans);
     CColumnReducer<CLineSink> reducer(lines);
-    CEndTracker<CColumnReducer<CLineSink>> tracker{reducer, false, QPoint()};
-    CScreenMapper map(s, pixelsPerDb);
-    WalkOverview(OverviewWalkInput{s.overviewStore, placed, placed}, readingOf, map, tracker);
+    CEndTracker<CColumnReducer<CLineSink>> tracker{reducer, false, QPoint(), m_keptAny};
+    if (m_keptAny)
+        reducer.Move(m_keptEnd.x(), m_keptEnd.y());
+    auto after = [&](int i) { return readingOf(key.placed + i); };
+    CScreenMapper walkMap = map;
+    const int n = placed - key.placed;
+    WalkOverview(OverviewWalkInput{s.overviewStore, n, n}, after, walkMap, tracker);
     reducer.Flush();
-    m_placedAny = tracker.any;
-    m_placedEnd = tracker.end;
-    m_placedKey = key;
+    m_afterLeftmost = tracker.leftmost;
+    m_placedAny = m_keptAny || tracker.any;
+    m_placedEnd = tracker.any ? tracker.end : m_keptEnd;
 }
 
 void CTrafficGraphPainter::DrawTail(QPainter& painter, const TrafficGraphState& s, int count, double pixelsPerDb)
@@ -274,8 +322,8 @@ void CTrafficGraphPainter::DrawTail(QPainter& painter, const TrafficGraphState& 
 bool CTrafficGraphPainter::DrawKeptOverview(QPainter& painter, const CTrafficGraph& graph, double pixelsPerDb)
 {
     // While recording, each reading moves the grid and adds to the tail: the
-    // frame of each grid phase with everything but the newest readings is
-    // kept, so a reading costs one copy of it and the tail's few lines.
+    // frame of each grid phase with all but the newest readings is kept, so
+    // a reading costs one copy of it and the few lines of the newest.
     const TrafficGraphState& s = graph.State();
     const int count = std::min(s.overviewCount, graph.Readings().Count());
     UpdatePlaced(graph, count, pixelsPerDb);
@@ -291,7 +339,7 @@ bool CTrafficGraphPainter::DrawKeptOverview(QPainter& painter, const CTrafficGra
             widest = std::max(widest, metrics.boundingRect(QString::fromStdString(label.text)).right());
         m_keptLabelsFit = widest < kLeftMargin - 2;
     }
-    if (!m_keptLabelsFit || (m_placedAny && m_placedEnd.x() < kLeftMargin + 1))
+    if (!m_keptLabelsFit || (m_placedAny && m_placedEnd.x() < kLeftMargin + 1) || m_afterLeftmost < kLeftMargin + 1)
         return false;
     const QPoint phase(s.gridPhaseX, s.gridPhaseY);
     auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const KeptFrame& f) { return f.phase == phase; });
@@ -311,6 +359,7 @@ bool CTrafficGraphPainter::DrawKeptOverview(QPainter& painter, const CTrafficGra
     }
     painter.drawImage(0, 0, kept->image);
     painter.setPen(TracePen(GraphColours::kTrace));
+    DrawGathered(painter, m_afterLines, m_afterSpans, GraphColours::kTrace);
     DrawTail(painter, s, count, pixelsPerDb);
     return true;
 }

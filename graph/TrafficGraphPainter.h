@@ -49,9 +49,10 @@ public:
     void SetFaceColour(const QColor& colour) { m_face = colour; }
 
 private:
-    // What the time-placed part of the overview was drawn from: while it
-    // stays the same, its lines are drawn again as they were gathered and
-    // only the newest readings that follow it are walked.
+    // What the kept part of the time-placed readings (up to the first
+    // reading of a second, placed) was walked with: while it stays the same,
+    // its lines are drawn again as they were gathered and only the readings
+    // after it are walked.
     struct PlacedKey {
         const DataSample* store = nullptr;
         int generation = -1;
@@ -93,8 +94,13 @@ private:
     PlacedKey m_placedKey;
     std::vector<QLine> m_placedLines;
     std::vector<QRect> m_placedSpans;
-    bool m_placedAny = false; // the placed part has a point
-    QPoint m_placedEnd;       // its last point, where the newest readings start
+    bool m_keptAny = false;   // the kept part of the placed readings has a point
+    QPoint m_keptEnd;         // its last point
+    std::vector<QLine> m_afterLines; // the placed readings after the kept part
+    std::vector<QRect> m_afterSpans;
+    int m_afterLeftmost = 0;
+    bool m_placedAny = false; // the placed readings have a point
+    QPoint m_placedEnd;       // their last point, where the newest readings start
     KeptKey m_keptKey;
     bool m_keptLabelsFit = false;
     std::vector<KeptFrame> m_kept;
