@@ -4,9 +4,11 @@
 #include "GraphCanvas.h"
 #include "OffscreenFrame.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -51,6 +53,7 @@ protected:
         if (!m_graph.State().ready)
             return;
         m_frame.Paint(*this, event->rect(), [this](QPainter& painter) { m_painter.Draw(painter, m_graph); });
+        m_lastFrame.start();
         FrameDrawn();
     }
     void mousePressEvent(QMouseEvent* event) override
@@ -84,10 +87,30 @@ private:
         const QPoint p = event->position().toPoint();
         return {p.x(), p.y()};
     }
-    // IGraphCanvas
-    void Repaint() override { update(); }
+    // IGraphCanvas. Readings may arrive faster than anyone can watch (a
+    // fast fill): the whole control is drawn again at most every
+    // kFrameGapMs, the last change always shown.
+    static constexpr int kFrameGapMs = 40;
+    void Repaint() override
+    {
+        const qint64 since = m_lastFrame.isValid() ? m_lastFrame.elapsed() : kFrameGapMs;
+        if (since >= kFrameGapMs) {
+            update();
+            return;
+        }
+        if (m_repaintDue)
+            return;
+        m_repaintDue = true;
+        QTimer::singleShot(static_cast<int>(kFrameGapMs - since), this, [this] {
+            m_repaintDue = false;
+            update();
+        });
+    }
     void RepaintRect(GraphPoint a, GraphPoint b) override
     {
         update(QRect(QPoint(std::min(a.x, b.x), std::min(a.y, b.y)), QPoint(std::max(a.x, b.x), std::max(a.y, b.y))));
     }
+
+    QElapsedTimer m_lastFrame;
+    bool m_repaintDue = false;
 };
