@@ -2,7 +2,8 @@
 // readings, drawn by the reference rendering (every reading's date and time
 // converted on every frame, every point drawn) and by the program's fast
 // path (times converted once, each pixel column collapsed to the points that
-// decide it); and a frame of a page. Drawn into an image as the control's
+// decide it); a frame of a page; and one reading's arrival while recording
+// into an almost full store, update and frame. Drawn into an image as the control's
 // off-screen drawing does, text and all.
 //
 // Run as the program runs: without TZ in the environment the C library looks
@@ -105,6 +106,8 @@ void OverviewFrames(benchmark::State& state, TraceRendering rendering)
     Scene scene;
     for (auto _ : state) {
         scene.Overview();
+        // A painter that has drawn nothing yet: the whole store is walked.
+        scene.drawer = CTrafficGraphPainter();
         scene.Frame(rendering);
         benchmark::DoNotOptimize(scene.image.constBits());
     }
@@ -134,6 +137,40 @@ void BM_PageFrame(benchmark::State& state)
         scene.Frame(TraceRendering::Fast);
         benchmark::DoNotOptimize(scene.image.constBits());
     }
+}
+
+// One reading arriving while recording into an almost full store: the
+// graph's update step (the grid moves on, the reading is taken in and
+// placed) and the frame it asks for, as the control draws it off-screen.
+// Readings 30000 .. 39999 arrive in turn; then the run starts over from
+// 30000 outside the timing.
+void BM_ReadingArrival(benchmark::State& state)
+{
+    Scene scene;
+    constexpr int kFirst = 30000;
+    auto restart = [&] {
+        scene.graph.Clear();
+        scene.graph.SetTimeScale(scene.origin, 530.0 / (kReadings * 0.5));
+        scene.graph.SetScrolling(1);
+        for (int k = 1; k < kFirst; k += 97)
+            scene.graph.NewReading(scene.store.data(), k);
+        scene.graph.NewReading(scene.store.data(), kFirst);
+        scene.Frame(TraceRendering::Fast);
+    };
+    restart();
+    int next = kFirst + 1;
+    for (auto _ : state) {
+        if (next >= kReadings) {
+            state.PauseTiming();
+            restart();
+            next = kFirst + 1;
+            state.ResumeTiming();
+        }
+        scene.graph.NewReading(scene.store.data(), next++);
+        scene.Frame(TraceRendering::Fast);
+        benchmark::DoNotOptimize(scene.image.constBits());
+    }
+    state.counters["stored"] = kReadings;
 }
 
 } // namespace
@@ -225,6 +262,8 @@ BENCHMARK(BM_DataLoggerSetData)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OverviewReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OverviewFast)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+// Target: at most 50 microseconds.
+BENCHMARK(BM_ReadingArrival)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {

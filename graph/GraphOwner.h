@@ -2,6 +2,10 @@
 
 #include <string>
 
+// A readout the graph can leave empty: a cursor on an empty slot, or no
+// reading at all between the cursors.
+enum class GraphReadout { CursorA, CursorB, Between };
+
 // How a graph control reports to the window that owns it: the cursor readouts,
 // the readouts between the cursors, the time labels, the scroll bars, and a
 // reading it cannot place in time.
@@ -15,6 +19,8 @@ public:
     virtual void ShowMinBetween(double value, const std::string& clockText) = 0;
     virtual void ShowAvgBetween(double value) = 0;
     virtual void ClearBetweenReadouts() = 0;
+    // No reading lies under the cursor (or between the cursors): its fields are empty.
+    virtual void ShowNoReading(GraphReadout readout) = 0;
     virtual void SetTimeLabels(const std::string& left, const std::string& middle, const std::string& right) = 0;
     virtual void SetPrintAllowed(int allowed) = 0;
     virtual void SetHistogramAllowed(int allowed) = 0;

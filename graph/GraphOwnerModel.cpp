@@ -21,6 +21,7 @@ std::string CGraphOwnerModel::ReadoutTime(const std::string& clockText) const
 void CGraphOwnerModel::ShowCursorA(double value, const std::string& clockText)
 {
     m_readouts.cursorA = value;
+    m_readouts.noCursorA = false;
     m_readouts.cursorATime = ReadoutTime(clockText);
     PublishReadouts();
 }
@@ -28,6 +29,7 @@ void CGraphOwnerModel::ShowCursorA(double value, const std::string& clockText)
 void CGraphOwnerModel::ShowCursorB(double value, const std::string& clockText)
 {
     m_readouts.cursorB = value;
+    m_readouts.noCursorB = false;
     m_readouts.cursorBTime = ReadoutTime(clockText);
     PublishReadouts();
 }
@@ -35,6 +37,7 @@ void CGraphOwnerModel::ShowCursorB(double value, const std::string& clockText)
 void CGraphOwnerModel::ShowMaxBetween(double value, const std::string& clockText)
 {
     m_readouts.maxBetween = value;
+    m_readouts.noneBetween = false;
     m_readouts.maxBetweenTime = ReadoutTime(clockText);
     PublishReadouts();
 }
@@ -42,6 +45,7 @@ void CGraphOwnerModel::ShowMaxBetween(double value, const std::string& clockText
 void CGraphOwnerModel::ShowMinBetween(double value, const std::string& clockText)
 {
     m_readouts.minBetween = value;
+    m_readouts.noneBetween = false;
     m_readouts.minBetweenTime = ReadoutTime(clockText);
     PublishReadouts();
 }
@@ -49,6 +53,7 @@ void CGraphOwnerModel::ShowMinBetween(double value, const std::string& clockText
 void CGraphOwnerModel::ShowAvgBetween(double value)
 {
     m_readouts.avgBetween = value;
+    m_readouts.noneBetween = false;
     PublishReadouts();
 }
 
@@ -61,6 +66,31 @@ void CGraphOwnerModel::ClearBetweenReadouts()
     m_readouts.minBetween = 0.0;
     m_readouts.minBetweenTime.clear();
     m_readouts.avgBetween = 0.0;
+    m_readouts.noCursorB = false;
+    m_readouts.noneBetween = false;
+    PublishReadouts();
+}
+
+void CGraphOwnerModel::ShowNoReading(GraphReadout readout)
+{
+    switch (readout) {
+    case GraphReadout::CursorA:
+        m_readouts.cursorA = 0.0;
+        m_readouts.cursorATime.clear();
+        m_readouts.noCursorA = true;
+        break;
+    case GraphReadout::CursorB:
+        m_readouts.cursorB = 0.0;
+        m_readouts.cursorBTime.clear();
+        m_readouts.noCursorB = true;
+        break;
+    case GraphReadout::Between:
+        m_readouts.maxBetween = m_readouts.minBetween = m_readouts.avgBetween = 0.0;
+        m_readouts.maxBetweenTime.clear();
+        m_readouts.minBetweenTime.clear();
+        m_readouts.noneBetween = true;
+        break;
+    }
     PublishReadouts();
 }
 

@@ -83,6 +83,7 @@ public:
     void ShowMinBetween(double value, const std::string& clockText) override;
     void ShowAvgBetween(double value) override;
     void ClearBetweenReadouts() override;
+    void ShowNoReading(GraphReadout readout) override;
     void SetTimeLabels(const std::string& left, const std::string& middle, const std::string& right) override;
     void SetPrintAllowed(int allowed) override { m_printAllowed = allowed; }
     void SetHistogramAllowed(int allowed) override { m_histogramAllowed = allowed; }

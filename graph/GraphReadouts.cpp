@@ -1,6 +1,7 @@
 #include "GraphReadouts.h"
 
 #include "ControlIds.h"
+#include "NumberText.h"
 #include "TimeText.h"
 
 std::array<std::pair<int, const std::string*>, 9> GraphReadoutTexts::ByControlId() const
@@ -16,17 +17,33 @@ std::array<std::pair<int, const std::string*>, 9> GraphReadoutTexts::ByControlId
              {ControlId::AvgBetween, &avgBetween}}};
 }
 
+std::string LevelFieldText(double value)
+{
+    return FormatFixed(value, 1);
+}
+
+std::string AverageFieldText(double value)
+{
+    return FormatFixed(value, 2);
+}
+
 GraphReadoutTexts MakeReadoutTexts(const GraphReadouts& r)
 {
     GraphReadoutTexts t;
-    t.cursorA = FormatGeneral(r.cursorA);
-    t.cursorATime = r.cursorATime;
-    t.cursorB = FormatGeneral(r.cursorB);
-    t.cursorBTime = r.cursorBTime;
-    t.maxBetween = FormatGeneral(r.maxBetween);
-    t.maxBetweenTime = r.maxBetweenTime;
-    t.minBetween = FormatGeneral(r.minBetween);
-    t.minBetweenTime = r.minBetweenTime;
-    t.avgBetween = FormatGeneral(r.avgBetween);
+    if (!r.noCursorA) {
+        t.cursorA = LevelFieldText(r.cursorA);
+        t.cursorATime = r.cursorATime;
+    }
+    if (!r.noCursorB) {
+        t.cursorB = LevelFieldText(r.cursorB);
+        t.cursorBTime = r.cursorBTime;
+    }
+    if (!r.noneBetween) {
+        t.maxBetween = LevelFieldText(r.maxBetween);
+        t.maxBetweenTime = r.maxBetweenTime;
+        t.minBetween = LevelFieldText(r.minBetween);
+        t.minBetweenTime = r.minBetweenTime;
+        t.avgBetween = AverageFieldText(r.avgBetween);
+    }
     return t;
 }

@@ -17,10 +17,14 @@ struct GraphReadouts {
     double minBetween = 0.0;     // 1019
     std::string minBetweenTime;  // 1020
     double avgBetween = 0.0;     // 1021
+    // No reading under the cursor, or none between the cursors: the fields are empty.
+    bool noCursorA = false;
+    bool noCursorB = false;
+    bool noneBetween = false;
 };
 
-// The same fields as the texts their edits show: numbers in general notation
-// (up to 15 significant digits), times as they were handed over.
+// The same fields as the texts their edits show: levels with one decimal as
+// the meter shows them, the average with two, times as they were handed over.
 struct GraphReadoutTexts {
     std::string cursorA;         // 1013
     std::string cursorATime;     // 1015
@@ -37,3 +41,8 @@ struct GraphReadoutTexts {
 };
 
 GraphReadoutTexts MakeReadoutTexts(const GraphReadouts& readouts);
+
+// A level as the form's fields show it: one decimal ("%.1f"), or two for an
+// average. The full value stays where it is kept.
+std::string LevelFieldText(double value);
+std::string AverageFieldText(double value);

@@ -40,6 +40,7 @@ struct TrafficGraphState {
     const DataSample* overviewStore = nullptr; // the view's store, not owned
     int overviewCount = 0;
     int timePlacedCount = 0;
+    int overviewGeneration = 0; // counts the clearings: the same store holds other readings
     std::int64_t overviewOrigin = 0;
     double overviewScale = 0.0; // pixels per second
 
@@ -56,6 +57,8 @@ struct TrafficGraphState {
     int bSlot = 0;
     int aX = 0;
     int bX = 0;
+    bool aOnReading = false; // a reading lies under cursor A (not an empty slot)
+    bool bOnReading = false;
     double aValue = 0.0;
     std::string aTime;
     double bValue = 0.0;
@@ -65,8 +68,13 @@ struct TrafficGraphState {
     double minimum = 0.0;
     std::string minimumTime;
     double average = 0.0;
-    std::vector<DataSample> between; // at most kBetweenCapacity readings
+    std::vector<DataSample> between; // the readings from A to B, at most kBetweenCapacity
     int betweenCount = 0;
+
+    // What the drawing reports, settled by the update step: whether the whole
+    // line fits the dB range, and the time strip's texts.
+    bool printAllowed = true;
+    GraphMath::TimeLabels timeLabels;
 
     ZoomDrag drag;
 
@@ -74,9 +82,11 @@ struct TrafficGraphState {
 };
 
 // The real-time graph without its window: the readings it is handed, the
-// page, the dB range, zoom and scrolling, the cursors and the drag. It
-// reports to its owner and asks its canvas for repaints; the drawing
-// routines (TrafficGraphPainter.h) read its state.
+// page, the dB range, zoom and scrolling, the cursors and the drag. Every
+// change of state happens here, in the update step of a reading or a
+// command, which also reports to the owner (print allowed, time labels, a
+// wider time scale) and asks the canvas for a repaint; the drawing routines
+// (TrafficGraphPainter.h) only read the state.
 class CTrafficGraph {
 public:
     static constexpr int kBetweenCapacity = 3000;
@@ -128,9 +138,15 @@ private:
     void LoadPage(const DataSample* store, int start);
     void RefreshCursors();
     void PlaceA(int x, int slot);
+    void ReadA();
     void PlaceB(int x, int slot);
     void CollectBetween();
     void HideCursors();
+    int SlotUnder(int x) const;
+    void Changed();
+    void PlaceOverview();
+    bool PlaceTail();
+    void ScanPlaced();
 
     IGraphOwner& m_owner;
     IGraphCanvas* m_canvas;
@@ -140,4 +156,11 @@ private:
     // Leading valid readings at the last page load: the live data open a new
     // page only when this has grown.
     int m_pageReadings = -1;
+    // The time-placed readings seen so far (the first m_placedScanned of
+    // them): the latest and the last time among them.
+    int m_placedScanned = 0;
+    bool m_anyPlaced = false;
+    std::int64_t m_latestPlaced = 0;
+    std::int64_t m_lastPlaced = 0;
+    bool m_labelsShown = false;
 };

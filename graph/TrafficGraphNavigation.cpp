@@ -44,7 +44,7 @@ void CTrafficGraph::LeftButtonUp(GraphPoint p)
             ZoomInAt(start.x);
     }
     s.drag.Clear();
-    Repaint();
+    Changed();
 }
 
 void CTrafficGraph::ZoomInAt(int x0)
@@ -90,14 +90,20 @@ void CTrafficGraph::ZoomInAt(int x0)
     NewReading(s.overviewStore, s.overviewCount);
 }
 
+int CTrafficGraph::SlotUnder(int x) const
+{
+    const TrafficGraphState& s = m_state;
+    const int lastSlot = std::min(s.slotCount, static_cast<int>(s.page.size()) - 1);
+    return std::clamp((x - kLeftMargin) / std::max(s.slotWidth, 1), 0, std::max(lastSlot, 0));
+}
+
 void CTrafficGraph::DoubleClick(GraphPoint p)
 {
     TrafficGraphState& s = m_state;
-    if (!Inside(p) || s.overview || p.x < kLeftMargin)
+    if (!Inside(p) || s.overview || p.x < kLeftMargin || s.page.empty())
         return;
     s.clickPhase = (s.clickPhase + 1) % 3;
-    const int lastSlot = std::min(s.slotCount, static_cast<int>(s.page.size()) - 1);
-    const int slot = std::clamp((p.x - kLeftMargin) / s.slotWidth, 0, std::max(lastSlot, 0));
+    const int slot = SlotUnder(p.x);
     if (s.clickPhase == 1) {
         PlaceA(p.x, slot);
         m_owner.ClearBetweenReadouts();
@@ -114,56 +120,85 @@ void CTrafficGraph::DoubleClick(GraphPoint p)
 void CTrafficGraph::PlaceA(int x, int slot)
 {
     TrafficGraphState& s = m_state;
-    const DataSample& reading = s.page[static_cast<std::size_t>(slot)];
     s.aX = x;
     s.aSlot = slot;
     s.bShown = false;
-    s.aValue = reading.value;
-    s.aTime = reading.time;
+    s.aShown = true;
+    ReadA();
+    s.between.clear();
+    s.betweenCount = 0;
+    if (s.aOnReading) {
+        s.between.push_back(s.page[static_cast<std::size_t>(slot)]);
+        s.betweenCount = 1;
+    }
+}
+
+void CTrafficGraph::ReadA()
+{
+    // A cursor on an empty slot reads nothing: its readout stays empty.
+    TrafficGraphState& s = m_state;
+    const DataSample& reading = s.page[static_cast<std::size_t>(s.aSlot)];
+    s.aOnReading = reading.valid != 0;
+    s.aValue = s.aOnReading ? reading.value : 0.0;
+    s.aTime = s.aOnReading ? reading.time : std::string();
     s.maximum = s.minimum = s.average = s.aValue;
     s.maximumTime = s.minimumTime = s.aTime;
-    m_owner.ShowCursorA(s.aValue, s.aTime);
-    s.between.assign(kBetweenCapacity, DataSample{});
-    s.between[0].valid = 1;
-    s.between[0].value = s.aValue;
-    s.between[0].time = s.aTime;
-    s.betweenCount = 1;
-    s.aShown = true;
+    if (s.aOnReading)
+        m_owner.ShowCursorA(s.aValue, s.aTime);
+    else
+        m_owner.ShowNoReading(GraphReadout::CursorA);
 }
 
 void CTrafficGraph::PlaceB(int x, int slot)
 {
     TrafficGraphState& s = m_state;
-    const DataSample& reading = s.page[static_cast<std::size_t>(slot)];
     s.bShown = true;
     s.bX = x;
     s.bSlot = slot;
-    s.bValue = reading.value;
-    s.bTime = reading.time;
     CollectBetween();
 }
 
 void CTrafficGraph::CollectBetween()
 {
+    // The statistics cover the readings between the cursors; empty slots
+    // are no readings and count for nothing.
     TrafficGraphState& s = m_state;
-    s.between.resize(kBetweenCapacity);
+    const DataSample& b = s.page[static_cast<std::size_t>(s.bSlot)];
+    s.bOnReading = b.valid != 0;
+    s.bValue = s.bOnReading ? b.value : 0.0;
+    s.bTime = s.bOnReading ? b.time : std::string();
+    s.between.clear();
     s.betweenCount = 0;
     const int last = std::min(s.bSlot, static_cast<int>(s.page.size()) - 1);
     for (int i = s.aSlot; i <= last && s.betweenCount < kBetweenCapacity; ++i) {
         const DataSample& reading = s.page[static_cast<std::size_t>(i)];
-        s.between[static_cast<std::size_t>(s.betweenCount)] = reading;
-        if (reading.value > s.maximum) {
+        if (!reading.valid)
+            continue;
+        // The extremes keep the earliest of equal readings.
+        if (s.betweenCount == 0 || reading.value > s.maximum) {
             s.maximum = reading.value;
             s.maximumTime = reading.time;
         }
-        if (reading.value < s.minimum) {
+        if (s.betweenCount == 0 || reading.value < s.minimum) {
             s.minimum = reading.value;
             s.minimumTime = reading.time;
         }
-        s.average = (s.betweenCount * s.average + reading.value) / (s.betweenCount + 1);
+        s.average = s.betweenCount == 0 ? reading.value
+                                        : (s.betweenCount * s.average + reading.value) / (s.betweenCount + 1);
+        s.between.push_back(reading);
         ++s.betweenCount;
     }
-    m_owner.ShowCursorB(s.bValue, s.bTime);
+    if (s.bOnReading)
+        m_owner.ShowCursorB(s.bValue, s.bTime);
+    else
+        m_owner.ShowNoReading(GraphReadout::CursorB);
+    if (s.betweenCount == 0) {
+        s.maximum = s.minimum = s.average = 0.0;
+        s.maximumTime.clear();
+        s.minimumTime.clear();
+        m_owner.ShowNoReading(GraphReadout::Between);
+        return;
+    }
     m_owner.ShowMaxBetween(s.maximum, s.maximumTime);
     m_owner.ShowMinBetween(s.minimum, s.minimumTime);
     m_owner.ShowAvgBetween(s.average);
@@ -172,21 +207,17 @@ void CTrafficGraph::CollectBetween()
 void CTrafficGraph::RefreshCursors()
 {
     TrafficGraphState& s = m_state;
-    if (!s.aShown || s.aSlot >= static_cast<int>(s.page.size()))
+    if (!s.aShown || s.page.empty())
         return;
-    // The cursors keep their places and read what now lies under them.
-    const DataSample& a = s.page[static_cast<std::size_t>(s.aSlot)];
-    s.aValue = a.value;
-    s.aTime = a.time;
-    s.maximum = s.minimum = s.aValue;
-    s.maximumTime = s.minimumTime = s.aTime;
-    m_owner.ShowCursorA(s.aValue, s.aTime);
+    // The cursors keep their places and read what now lies under their
+    // lines, at the page's present slot width.
+    s.aSlot = SlotUnder(s.aX);
+    ReadA();
     m_owner.ClearBetweenReadouts();
-    if (s.bShown && s.aSlot <= s.bSlot && s.bSlot < static_cast<int>(s.page.size())) {
-        const DataSample& b = s.page[static_cast<std::size_t>(s.bSlot)];
-        s.bValue = b.value;
-        s.bTime = b.time;
-        CollectBetween();
+    if (s.bShown) {
+        s.bSlot = SlotUnder(s.bX);
+        if (s.aSlot <= s.bSlot)
+            CollectBetween();
     }
 }
 
@@ -209,4 +240,6 @@ void CTrafficGraph::HideCursors()
     m_owner.ShowMaxBetween(0.0, "");
     m_owner.ShowMinBetween(0.0, "");
     m_owner.ShowAvgBetween(0.0);
+    s.between.clear();
+    s.betweenCount = 0;
 }

@@ -1,6 +1,5 @@
 #include "TrafficGraphPainter.h"
 
-#include "GraphOwner.h"
 #include "OverviewWalk.h"
 #include "TraceSinks.h"
 #include "TrafficGraph.h"
@@ -9,54 +8,39 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
 
 using namespace GraphMath;
 
 namespace {
 
-// Where the overview's points fall on the screen. A point at or beyond the
-// right edge has the owner widen the time scale, which comes back to the
-// graph before the point is placed again.
+// Where the overview's points fall on the screen. The update step has
+// settled the time scale so that every time-placed point falls inside.
 class CScreenMapper {
 public:
-    CScreenMapper(CTrafficGraph& graph, double pixelsPerDb) : m_graph(graph), m_pixelsPerDb(pixelsPerDb) {}
+    CScreenMapper(const TrafficGraphState& state, double pixelsPerDb) : m_state(state), m_pixelsPerDb(pixelsPerDb) {}
 
-    int TimeX(std::int64_t t, bool rightEdgeRule, bool& rescaled)
+    int TimeX(std::int64_t t, bool, bool&) const
     {
-        const TrafficGraphState& s = m_graph.State();
-        int x = OverviewX(t, s.overviewOrigin, s.overviewScale);
-        if (rightEdgeRule && x >= s.width) {
-            m_graph.Owner().ExtendTimeScale();
-            x = OverviewX(t, s.overviewOrigin, s.overviewScale);
-            rescaled = true;
-        }
-        return x;
+        return OverviewX(t, m_state.overviewOrigin, m_state.overviewScale);
     }
-    int LevelY(double value) const
-    {
-        const TrafficGraphState& s = m_graph.State();
-        return GraphMath::LevelY(value, s.height, s.bottomDb, m_pixelsPerDb);
-    }
-    int TailX(int xLast, int k) const { return xLast + k * m_graph.State().slotWidth; }
-    bool TailStops(int x) const { return x >= m_graph.State().width; }
+    int LevelY(double value) const { return GraphMath::LevelY(value, m_state.height, m_state.bottomDb, m_pixelsPerDb); }
+    int TailX(int xLast, int k) const { return xLast + k * m_state.slotWidth; }
+    bool TailStops(int x) const { return x >= m_state.width; }
     static int StartX() { return kLeftMargin; }
 
 private:
-    CTrafficGraph& m_graph;
+    const TrafficGraphState& m_state;
     double m_pixelsPerDb;
 };
 
 template <class Sink>
-void WalkPageLine(CTrafficGraph& graph, double pixelsPerDb, Sink& sink)
+void WalkPageLine(const TrafficGraphState& s, double pixelsPerDb, Sink& sink)
 {
-    const TrafficGraphState& s = graph.State();
     const int h = s.height;
     const int last = std::min(s.pageFill, static_cast<int>(s.page.size()));
     for (int i = 0; i < last; ++i) {
         const int d = LevelHeight(s.page[static_cast<std::size_t>(i)].value, s.bottomDb, pixelsPerDb);
-        // A point outside the range is still drawn, but the page cannot be printed.
-        if (d < 0 || h - d < 0)
-            graph.Owner().SetPrintAllowed(0);
         const int x = SlotX(i, s.slotWidth);
         if (i == 0) {
             sink.Move(x, h - d);
@@ -122,9 +106,9 @@ const QImage& CTrafficGraphPainter::BarImage(int height)
     return m_bars;
 }
 
-void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering)
+void CTrafficGraphPainter::Draw(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering)
 {
-    TrafficGraphState& s = graph.State();
+    const TrafficGraphState& s = graph.State();
     if (!s.ready)
         return;
     const int w = s.width;
@@ -132,18 +116,15 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
     const QImage& bars = BarImage(h);
     painter.save();
     const double pixelsPerDb = PixelsPerDb(h, s.topDb, s.bottomDb);
+    if (s.overview && rendering == TraceRendering::Fast && DrawKeptOverview(painter, graph, pixelsPerDb)) {
+        DrawMarks(painter, s);
+        painter.restore();
+        return;
+    }
 
     painter.fillRect(0, 0, w, h, GraphColours::kPlot);
     painter.fillRect(0, 0, kLeftMargin, h, GraphColours::kLabelStrip);
     DrawGraphGrid(painter, w, h, s.gridPhaseX, s.gridPhaseY);
-    if (s.scrolling) {
-        s.gridPhaseX -= 2;
-        if (s.gridPhaseX < 0)
-            s.gridPhaseX = 10;
-        if (s.gridPhaseX > 10)
-            s.gridPhaseX = 0;
-    }
-    graph.Owner().SetPrintAllowed(1);
 
     painter.setPen(TracePen(GraphColours::kTrace));
     if (s.overview) {
@@ -151,10 +132,10 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
     } else if (s.style == 1 && s.pageFill >= 0) {
         if (rendering == TraceRendering::Reference) {
             CPainterSink sink(painter);
-            WalkPageLine(graph, pixelsPerDb, sink);
+            WalkPageLine(s, pixelsPerDb, sink);
         } else {
             CLineSink sink(m_lines, m_spans);
-            WalkPageLine(graph, pixelsPerDb, sink);
+            WalkPageLine(s, pixelsPerDb, sink);
             painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
         }
     } else {
@@ -173,9 +154,13 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
     }
 
     DrawDbLabels(painter, s);
-    const TimeLabels labels = PageTimeLabels(s.page.data(), s.slotCount, s.overview);
-    graph.Owner().SetTimeLabels(labels.left, labels.middle, labels.right);
+    DrawMarks(painter, s);
+    painter.restore();
+}
 
+void CTrafficGraphPainter::DrawMarks(QPainter& painter, const TrafficGraphState& s) const
+{
+    const int h = s.height;
     if (s.aShown && s.aX > kLeftMargin)
         painter.fillRect(s.aX, 0, 1, h, GraphColours::kCursorA);
     if (s.bShown)
@@ -184,18 +169,18 @@ void CTrafficGraphPainter::Draw(QPainter& painter, CTrafficGraph& graph, TraceRe
         FrameZoomRect(painter, s.drag.start.x, s.drag.start.y, s.drag.end.x, s.drag.end.y, GraphColours::kZoomFrame);
     // The control is drawn inside its rounded shape; the button face shows
     // at the corners.
-    for (const PixelRect& corner : RoundedCorners(w, h))
+    for (const PixelRect& corner : RoundedCorners(s.width, h))
         painter.fillRect(corner.x, corner.y, corner.width, corner.height, m_face);
-    painter.restore();
 }
 
-void CTrafficGraphPainter::DrawOverview(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering,
+void CTrafficGraphPainter::DrawOverview(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering,
                                         double pixelsPerDb)
 {
-    TrafficGraphState& s = graph.State();
-    const OverviewWalkInput input{s.overviewStore, s.overviewCount, s.timePlacedCount};
-    CScreenMapper map(graph, pixelsPerDb);
-    OverviewWalkResult result;
+    const TrafficGraphState& s = graph.State();
+    // Only the readings the update step has taken in are drawn.
+    const int count = std::min(s.overviewCount, graph.Readings().Count());
+    const OverviewWalkInput input{s.overviewStore, count, s.timePlacedCount};
+    CScreenMapper map(s, pixelsPerDb);
     if (rendering == TraceRendering::Reference) {
         const CReadingCache::Converter convert = graph.Converter();
         auto readingOf = [&](int i) {
@@ -204,19 +189,177 @@ void CTrafficGraphPainter::DrawOverview(QPainter& painter, CTrafficGraph& graph,
             return WalkReading{t.has_value(), t.value_or(0), reading.value};
         };
         CPainterSink sink(painter);
-        result = WalkOverview(input, readingOf, map, sink);
+        WalkOverview(input, readingOf, map, sink);
     } else {
-        graph.SyncTimes();
-        const CReadingCache& cache = graph.Readings();
-        auto readingOf = [&](int i) {
-            const std::int64_t t = cache.Time(i);
-            return WalkReading{t != CReadingCache::kNoTime, t, cache.Value(i)};
-        };
-        CLineSink lines(m_lines, m_spans);
-        CColumnReducer<CLineSink> reducer(lines);
-        result = WalkOverview(input, readingOf, map, reducer);
-        reducer.Flush();
-        DrawGathered(painter, m_lines, m_spans, GraphColours::kTrace);
+        UpdatePlaced(graph, count, pixelsPerDb);
+        DrawGathered(painter, m_placedLines, m_placedSpans, GraphColours::kTrace);
+        DrawGathered(painter, m_afterLines, m_afterSpans, GraphColours::kTrace);
+        DrawTail(painter, s, count, pixelsPerDb);
     }
-    s.timePlacedCount = result.timePlaced;
+}
+
+namespace {
+
+// Passes a path on and keeps its last and leftmost points. A path that goes
+// on from an earlier one (joined) has its first move drawn as a line.
+template <class Sink>
+struct CEndTracker {
+    Sink& out;
+    bool any = false;
+    QPoint end;
+    bool joined = false;
+    int leftmost = INT32_MAX;
+    void Move(int x, int y)
+    {
+        if (joined)
+            out.Line(x, y);
+        else
+            out.Move(x, y);
+        joined = true;
+        Passed(x, y);
+    }
+    void Line(int x, int y)
+    {
+        out.Line(x, y);
+        Passed(x, y);
+    }
+    void Passed(int x, int y)
+    {
+        any = true;
+        end = QPoint(x, y);
+        leftmost = std::min(leftmost, x);
+    }
+};
+
+} // namespace
+
+// The first reading of the last second among readings 0 .. placed - 1: the
+// walk up to it gives what the walk of all of them gives up to there, so it
+// can be kept while readings are placed after it.
+static int SecondStart(const CReadingCache& cache, int placed)
+{
+    int j = placed - 1;
+    while (j >= 0 && cache.Time(j) == CReadingCache::kNoTime)
+        --j;
+    if (j < 0)
+        return 0;
+    const std::int64_t last = cache.Time(j);
+    int k = j;
+    while (k > 0 && (cache.Time(k - 1) == CReadingCache::kNoTime || cache.Time(k - 1) == last))
+        --k;
+    return k;
+}
+
+void CTrafficGraphPainter::UpdatePlaced(const CTrafficGraph& graph, int count, double pixelsPerDb)
+{
+    // Readings placed since the kept part went on from where it ended; it is
+    // walked again only when the scene changes or they have become many.
+    constexpr int kMostAfterKept = 2000;
+    const TrafficGraphState& s = graph.State();
+    const CReadingCache& cache = graph.Readings();
+    const int placed = std::clamp(s.timePlacedCount, 0, count);
+    PlacedKey key{s.overviewStore, s.overviewGeneration, m_placedKey.placed, s.overviewOrigin, s.overviewScale,
+                  s.topDb, s.bottomDb, s.width, s.height};
+    auto readingOf = [&](int i) {
+        const std::int64_t t = cache.Time(i);
+        return WalkReading{t != CReadingCache::kNoTime, t, cache.Value(i)};
+    };
+    const CScreenMapper map(s, pixelsPerDb);
+    if (!(key == m_placedKey) || placed < key.placed || placed - key.placed > kMostAfterKept) {
+        key.placed = SecondStart(cache, placed);
+        CLineSink lines(m_placedLines, m_placedSpans);
+        CColumnReducer<CLineSink> reducer(lines);
+        CEndTracker<CColumnReducer<CLineSink>> tracker{reducer, false, QPoint(), false};
+        CScreenMapper walkMap = map;
+        WalkOverview(OverviewWalkInput{s.overviewStore, key.placed, key.placed}, readingOf, walkMap, tracker);
+        reducer.Flush();
+        m_keptAny = tracker.any;
+        m_keptEnd = tracker.end;
+        m_placedKey = key;
+    }
+    // The readings placed after the kept part, the path going on from its end.
+    CLineSink lines(m_afterLines, m_afterSpans);
+    CColumnReducer<CLineSink> reducer(lines);
+    CEndTracker<CColumnReducer<CLineSink>> tracker{reducer, false, QPoint(), m_keptAny};
+    if (m_keptAny)
+        reducer.Move(m_keptEnd.x(), m_keptEnd.y());
+    auto after = [&](int i) { return readingOf(key.placed + i); };
+    CScreenMapper walkMap = map;
+    const int n = placed - key.placed;
+    WalkOverview(OverviewWalkInput{s.overviewStore, n, n}, after, walkMap, tracker);
+    reducer.Flush();
+    m_afterLeftmost = tracker.leftmost;
+    m_placedAny = m_keptAny || tracker.any;
+    m_placedEnd = tracker.any ? tracker.end : m_keptEnd;
+}
+
+void CTrafficGraphPainter::DrawTail(QPainter& painter, const TrafficGraphState& s, int count, double pixelsPerDb)
+{
+    // The newest readings at slot-width steps from the pending point, as the walk goes on.
+    const CScreenMapper map(s, pixelsPerDb);
+    CLineSink lines(m_lines, m_spans);
+    CColumnReducer<CLineSink> reducer(lines);
+    const int xLast = m_placedAny ? m_placedEnd.x() : kLeftMargin;
+    bool started = m_placedAny;
+    if (m_placedAny)
+        reducer.Move(m_placedEnd.x(), m_placedEnd.y());
+    for (int i = std::max(s.timePlacedCount, 0), k = 0; i < count; ++i, ++k) {
+        const int x = map.TailX(xLast, k);
+        const int y = map.LevelY(s.overviewStore[i].value);
+        if (!started) {
+            reducer.Move(x, y);
+            started = true;
+            continue;
+        }
+        reducer.Line(x, y);
+        if (map.TailStops(x))
+            break;
+    }
+    reducer.Flush();
+    DrawGathered(painter, m_lines, m_spans, GraphColours::kTrace);
+}
+
+bool CTrafficGraphPainter::DrawKeptOverview(QPainter& painter, const CTrafficGraph& graph, double pixelsPerDb)
+{
+    // While recording, each reading moves the grid and adds to the tail: the
+    // frame of each grid phase with all but the newest readings is kept, so
+    // a reading costs one copy of it and the few lines of the newest.
+    const TrafficGraphState& s = graph.State();
+    const int count = std::min(s.overviewCount, graph.Readings().Count());
+    UpdatePlaced(graph, count, pixelsPerDb);
+    const KeptKey key{m_placedKey, s.fineLabels, painter.font()};
+    if (!(key == m_keptKey)) {
+        m_kept.clear();
+        m_keptKey = key;
+        // The tail is drawn after the dB labels here, before them on a frame
+        // drawn whole: the same pixels only while they stay apart.
+        const QFontMetrics metrics(painter.font());
+        int widest = 0;
+        for (const DbLabel& label : DbLabels(s.topDb, s.bottomDb, s.height, s.fineLabels))
+            widest = std::max(widest, metrics.boundingRect(QString::fromStdString(label.text)).right());
+        m_keptLabelsFit = widest < kLeftMargin - 2;
+    }
+    if (!m_keptLabelsFit || (m_placedAny && m_placedEnd.x() < kLeftMargin + 1) || m_afterLeftmost < kLeftMargin + 1)
+        return false;
+    const QPoint phase(s.gridPhaseX, s.gridPhaseY);
+    auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const KeptFrame& f) { return f.phase == phase; });
+    if (kept == m_kept.end()) {
+        KeptFrame frame{phase, QImage(s.width, s.height, QImage::Format_RGB32)};
+        QPainter p(&frame.image);
+        p.setFont(painter.font());
+        p.fillRect(0, 0, s.width, s.height, GraphColours::kPlot);
+        p.fillRect(0, 0, kLeftMargin, s.height, GraphColours::kLabelStrip);
+        DrawGraphGrid(p, s.width, s.height, phase.x(), phase.y());
+        p.setPen(TracePen(GraphColours::kTrace));
+        DrawGathered(p, m_placedLines, m_placedSpans, GraphColours::kTrace);
+        DrawDbLabels(p, s);
+        p.end();
+        m_kept.push_back(std::move(frame));
+        kept = m_kept.end() - 1;
+    }
+    painter.drawImage(0, 0, kept->image);
+    painter.setPen(TracePen(GraphColours::kTrace));
+    DrawGathered(painter, m_afterLines, m_afterSpans, GraphColours::kTrace);
+    DrawTail(painter, s, count, pixelsPerDb);
+    return true;
 }

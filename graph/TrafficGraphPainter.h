@@ -5,11 +5,16 @@
 // image, the tests, the benchmark and printing all draw with them.
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QLine>
+#include <QPoint>
 #include <QRect>
 
+#include <cstdint>
 #include <vector>
+
+struct DataSample;
 
 class CTrafficGraph;
 class QPainter;
@@ -32,19 +37,53 @@ inline const QColor kZoomFrame(255, 255, 255);
 // collapsed to first, lowest, highest and last. Both give the same pixels.
 enum class TraceRendering { Reference, Fast };
 
-// Draws one frame of the graph. The painter's coordinates are the control's;
-// what lies outside its device is simply not seen. A frame moves the grid
-// while scrolling, reports print allowed and the time labels to the owner and
-// may have the owner widen the time scale, as every draw of the graph does.
+// Draws one frame of the graph from its state, which it leaves as it is: the
+// same state draws the same frame, however often it is exposed. The
+// painter's coordinates are the control's; what lies outside its device is
+// simply not seen.
 class CTrafficGraphPainter {
 public:
-    void Draw(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering = TraceRendering::Fast);
+    void Draw(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering = TraceRendering::Fast);
 
     // The system's button face, under the control's rounded corners.
     void SetFaceColour(const QColor& colour) { m_face = colour; }
 
 private:
-    void DrawOverview(QPainter& painter, CTrafficGraph& graph, TraceRendering rendering, double pixelsPerDb);
+    // What the kept part of the time-placed readings (up to the first
+    // reading of a second, placed) was walked with: while it stays the same,
+    // its lines are drawn again as they were gathered and only the readings
+    // after it are walked.
+    struct PlacedKey {
+        const DataSample* store = nullptr;
+        int generation = -1;
+        int placed = -1;
+        std::int64_t origin = 0;
+        double scale = 0.0;
+        double topDb = 0.0;
+        double bottomDb = 0.0;
+        int width = 0;
+        int height = 0;
+        friend bool operator==(const PlacedKey&, const PlacedKey&) = default;
+    };
+
+    // A frame of the overview for each grid phase, with all but the newest readings.
+    struct KeptKey {
+        PlacedKey placed;
+        bool fineLabels = false;
+        QFont font;
+        friend bool operator==(const KeptKey&, const KeptKey&) = default;
+    };
+    struct KeptFrame {
+        QPoint phase;
+        QImage image;
+    };
+
+    void DrawOverview(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering, double pixelsPerDb);
+    void UpdatePlaced(const CTrafficGraph& graph, int count, double pixelsPerDb);
+    void DrawTail(QPainter& painter, const TrafficGraphState& state, int count, double pixelsPerDb);
+    bool DrawKeptOverview(QPainter& painter, const CTrafficGraph& graph, double pixelsPerDb);
+    // Cursor lines, the zoom rectangle and the rounded corners, over everything.
+    void DrawMarks(QPainter& painter, const TrafficGraphState& state) const;
     const QImage& BarImage(int height);
 
     QColor m_face = QColor(240, 240, 240);
@@ -52,6 +91,19 @@ private:
     // Reused from frame to frame.
     std::vector<QLine> m_lines;
     std::vector<QRect> m_spans;
+    PlacedKey m_placedKey;
+    std::vector<QLine> m_placedLines;
+    std::vector<QRect> m_placedSpans;
+    bool m_keptAny = false;   // the kept part of the placed readings has a point
+    QPoint m_keptEnd;         // its last point
+    std::vector<QLine> m_afterLines; // the placed readings after the kept part
+    std::vector<QRect> m_afterSpans;
+    int m_afterLeftmost = 0;
+    bool m_placedAny = false; // the placed readings have a point
+    QPoint m_placedEnd;       // their last point, where the newest readings start
+    KeptKey m_keptKey;
+    bool m_keptLabelsFit = false;
+    std::vector<KeptFrame> m_kept;
 };
 
 // Parts shared with printing and the data-logger graph.

@@ -3,6 +3,8 @@
 // horizontal scroll are in DataLoggerNavigation.cpp.
 #include "DataLoggerGraph.h"
 
+#include "DataLoggerTrace.h"
+
 #include "GraphOwner.h"
 #include "TimeText.h"
 
@@ -37,6 +39,10 @@ void CDataLoggerGraph::Attach(int width, int height)
     s.dbStep = 20.0;
     // A control with no plot area draws nothing.
     s.ready = width > kLeftMargin && height > 0;
+    // The owner may still be setting itself up: it hears from the graph at
+    // the first set or command.
+    if (m_canvas)
+        m_canvas->Repaint();
 }
 
 void CDataLoggerGraph::SetData(std::int64_t startTime, double pixelsPerSecond, const DataSample* samples, int count)
@@ -136,8 +142,42 @@ bool CDataLoggerGraph::Inside(GraphPoint p) const
     return p.x >= 0 && p.y >= 0 && p.x < m_state.width && p.y < m_state.height;
 }
 
+// The update step after every change of state: what a frame of this state
+// reports (print allowed, the time strip) goes to the owner here, so the
+// drawing only reads the state.
 void CDataLoggerGraph::Repaint()
 {
+    DataLoggerGraphState& s = m_state;
+    const DataLoggerView view = View();
+    s.printAllowed = true;
+    if (view.zoomed) {
+        // A point outside the dB window is still drawn, but the view cannot be printed.
+        struct FitCheck {
+            const DataLoggerGraphState& state;
+            double pixelsPerDb;
+            bool fits = true;
+            static int TimeX(std::int64_t) { return 0; }
+            int LevelY(double value)
+            {
+                const int d = LevelHeight(value, state.bottomDb, pixelsPerDb);
+                fits = fits && d >= 0 && state.height - d >= 0;
+                return 0;
+            }
+        } check{s, PixelsPerDb(s.height, s.topDb, s.bottomDb)};
+        struct NoSink {
+            static void Move(int, int) {}
+            static void Line(int, int) {}
+        } sink;
+        WalkDataLoggerTrace(*this, view, check, sink);
+        s.printAllowed = check.fits;
+    }
+    m_owner.SetPrintAllowed(s.printAllowed ? 1 : 0);
+    const TimeLabels labels = TimeStripTexts();
+    if (!m_labelsShown || !(labels == s.timeLabels)) {
+        s.timeLabels = labels;
+        m_labelsShown = true;
+        m_owner.SetTimeLabels(labels.left, labels.middle, labels.right);
+    }
     if (m_canvas)
         m_canvas->Repaint();
 }

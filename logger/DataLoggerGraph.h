@@ -56,6 +56,11 @@ struct DataLoggerGraphState {
     double avgBetween = 0.0;
     int betweenCount = 0;
 
+    // What the drawing reports, settled by the update step: whether every
+    // point fits the dB window, and the time strip's texts.
+    bool printAllowed = true;
+    GraphMath::TimeLabels timeLabels;
+
     ZoomDrag drag;
 
     int PlotWidth() const { return width - GraphMath::kLeftMargin; }
@@ -73,9 +78,11 @@ struct DataLoggerView {
 
 // The data-logger graph without its window: one record set against time,
 // the dB window, the drag zoom over dB and time together, the scroll bars'
-// panning, cursors A and B with the statistics between them. It reports to
-// its owner (the DataLogger window's graph-owner model) and asks its canvas
-// for repaints; the drawing routine (DataLoggerPainter.h) reads its state.
+// panning, cursors A and B with the statistics between them. Every change of
+// state happens here and is reported to its owner (the DataLogger window's
+// graph-owner model), print allowed and the time strip included, before the
+// canvas is asked for a repaint; the drawing routine (DataLoggerPainter.h)
+// only reads the state.
 //
 // The samples' calendar times are taken once, when the set is handed over:
 // the drawing, the zoom and the cursors all read them from the cache.
@@ -126,6 +133,9 @@ private:
     int SampleAtX(int x) const;
     int SampleAtCursor(int cursorX) const;
     void PlaceA(int x, int index);
+    void ReadA(int index, bool padded);
+    void ReadB(int index, bool padded);
+    void ShowBetween();
     void CollectBetween();
     void HideCursors();
 
@@ -133,6 +143,7 @@ private:
     IGraphCanvas* m_canvas;
     CReadingCache m_readings;
     DataLoggerGraphState m_state;
+    bool m_labelsShown = false;
 };
 
 // What the DataLogger window's scroll bars and UnDoZoom button ask of its

@@ -150,25 +150,13 @@ void CDataLoggerGraph::ApplyHScrollPos()
     // The cursors keep their places and read what now lies under them; the
     // times are shown as the samples hold them.
     if (s.cursorAShown) {
-        const int a = SampleAtCursor(s.cursorAX);
-        s.cursorAIndex = a;
-        s.cursorAValue = s.samples[a].value;
-        s.cursorATime = s.samples[a].time;
-        s.maxBetween = s.minBetween = s.cursorAValue;
-        s.maxBetweenTime = s.minBetweenTime = s.cursorATime;
-        m_owner.ShowCursorA(s.cursorAValue, s.cursorATime);
+        ReadA(SampleAtCursor(s.cursorAX), false);
         m_owner.ClearBetweenReadouts();
     }
     if (s.cursorBShown) {
-        const int b = SampleAtCursor(s.cursorBX);
-        s.cursorBIndex = b;
-        s.cursorBValue = s.samples[b].value;
-        s.cursorBTime = s.samples[b].time;
+        ReadB(SampleAtCursor(s.cursorBX), false);
         CollectBetween();
-        m_owner.ShowCursorB(s.cursorBValue, s.cursorBTime);
-        m_owner.ShowMaxBetween(s.maxBetween, s.maxBetweenTime);
-        m_owner.ShowMinBetween(s.minBetween, s.minBetweenTime);
-        m_owner.ShowAvgBetween(s.avgBetween);
+        ShowBetween();
     }
     Repaint();
 }
@@ -181,7 +169,8 @@ int CDataLoggerGraph::SampleAtCursor(int cursorX) const
         if (Placed(i) && seconds - (m_readings.Time(i) - view.origin) <= 1)
             return i;
     }
-    return 0;
+    // Past the last sample of the view the cursor reads nothing.
+    return -1;
 }
 
 // ---- cursors ----
@@ -197,7 +186,7 @@ int CDataLoggerGraph::SampleAtX(int x) const
         }
     }
     if (index < 0)
-        return 0;
+        return -1; // right of the last sample: no sample under the cursor
     // Within the run of samples at that time stamp, the value the trace shows there.
     const std::int64_t t = m_readings.Time(index);
     int best = index;
@@ -218,22 +207,16 @@ void CDataLoggerGraph::DoubleClick(GraphPoint p)
         PlaceA(p.x, SampleAtX(p.x));
     } else if (s.cursorState == 2) {
         const int index = SampleAtX(p.x);
-        s.cursorBIndex = index;
         s.cursorBShown = true;
         if (s.cursorAX > p.x) {
             PlaceA(p.x, index); // A moves left; B stays hidden
         } else {
             s.cursorBX = p.x;
-            s.cursorBValue = s.samples[index].value;
-            s.cursorBTime = s.samples[index].time;
+            ReadB(index, true);
             CollectBetween();
-            s.cursorBTime = PadTimeText(s.cursorBTime);
             s.maxBetweenTime = PadTimeText(s.maxBetweenTime);
             s.minBetweenTime = PadTimeText(s.minBetweenTime);
-            m_owner.ShowCursorB(s.cursorBValue, s.cursorBTime);
-            m_owner.ShowMaxBetween(s.maxBetween, s.maxBetweenTime);
-            m_owner.ShowMinBetween(s.minBetween, s.minBetweenTime);
-            m_owner.ShowAvgBetween(s.avgBetween);
+            ShowBetween();
         }
     }
     Repaint();
@@ -242,30 +225,72 @@ void CDataLoggerGraph::DoubleClick(GraphPoint p)
 void CDataLoggerGraph::PlaceA(int x, int index)
 {
     DataLoggerGraphState& s = m_state;
-    const DataSample& sample = s.samples[index];
-    s.cursorAIndex = index;
     s.cursorBShown = false;
     s.cursorAX = x;
-    s.cursorAValue = sample.value;
-    s.maxBetween = s.minBetween = s.avgBetween = sample.value;
-    s.maxBetweenTime = s.minBetweenTime = sample.time;
-    s.cursorATime = PadTimeText(sample.time);
-    m_owner.ShowCursorA(s.cursorAValue, s.cursorATime);
+    ReadA(index, true);
     m_owner.ClearBetweenReadouts();
     s.cursorAShown = true;
+}
+
+// The sample under a cursor, or none (index -1: right of the last sample).
+// A double click shows its time zero-filled, a scroll as stored.
+void CDataLoggerGraph::ReadA(int index, bool padded)
+{
+    DataLoggerGraphState& s = m_state;
+    s.cursorAIndex = index;
+    const bool any = index >= 0 && index < s.sampleCount;
+    s.cursorAValue = any ? s.samples[index].value : 0.0;
+    const std::string time = any ? s.samples[index].time : std::string();
+    s.maxBetween = s.minBetween = s.avgBetween = s.cursorAValue;
+    s.maxBetweenTime = s.minBetweenTime = time;
+    s.cursorATime = padded && any ? PadTimeText(time) : time;
+    if (any)
+        m_owner.ShowCursorA(s.cursorAValue, s.cursorATime);
+    else
+        m_owner.ShowNoReading(GraphReadout::CursorA);
+}
+
+void CDataLoggerGraph::ReadB(int index, bool padded)
+{
+    DataLoggerGraphState& s = m_state;
+    s.cursorBIndex = index;
+    const bool any = index >= 0 && index < s.sampleCount;
+    s.cursorBValue = any ? s.samples[index].value : 0.0;
+    const std::string time = any ? s.samples[index].time : std::string();
+    s.cursorBTime = padded && any ? PadTimeText(time) : time;
+}
+
+void CDataLoggerGraph::ShowBetween()
+{
+    const DataLoggerGraphState& s = m_state;
+    if (s.cursorBIndex >= 0)
+        m_owner.ShowCursorB(s.cursorBValue, s.cursorBTime);
+    else
+        m_owner.ShowNoReading(GraphReadout::CursorB);
+    if (s.betweenCount == 0) {
+        m_owner.ShowNoReading(GraphReadout::Between);
+        return;
+    }
+    m_owner.ShowMaxBetween(s.maxBetween, s.maxBetweenTime);
+    m_owner.ShowMinBetween(s.minBetween, s.minBetweenTime);
+    m_owner.ShowAvgBetween(s.avgBetween);
 }
 
 void CDataLoggerGraph::CollectBetween()
 {
     DataLoggerGraphState& s = m_state;
     s.avgBetween = 0.0;
-    if (s.cursorAIndex > s.cursorBIndex)
+    s.betweenCount = 0;
+    // A cursor right of the last sample of the view: the statistics run to
+    // that sample; an A there has no sample after it.
+    const int a = s.cursorAIndex;
+    const int b = s.cursorBIndex >= 0 ? s.cursorBIndex : View().last;
+    if (a < 0 || a > b)
         return;
     // The extremes start from the value at A; the earliest of equal ones stays.
     double sum = 0.0;
-    s.betweenCount = 0;
-    const int last = std::min({s.cursorBIndex, s.sampleCount - 1, kStatisticsLimit - 1});
-    for (int i = s.cursorAIndex; i <= last; ++i) {
+    const int last = std::min({b, s.sampleCount - 1, kStatisticsLimit - 1});
+    for (int i = a; i <= last; ++i) {
         const DataSample& sample = s.samples[i];
         if (sample.value > s.maxBetween) {
             s.maxBetween = sample.value;

@@ -2,7 +2,6 @@
 
 #include "DataLoggerGraph.h"
 #include "DataLoggerTrace.h"
-#include "GraphOwner.h"
 #include "TraceSinks.h"
 
 #include <QPainter>
@@ -11,33 +10,25 @@ using namespace GraphMath;
 
 namespace {
 
-// Where the trace's points fall on the screen. In a zoomed view a point
-// outside the dB window is still drawn, but the view cannot be printed.
+// Where the trace's points fall on the screen.
 class CScreenPlace {
 public:
-    CScreenPlace(CDataLoggerGraph& graph, const DataLoggerView& view, double pixelsPerDb)
-        : m_graph(graph), m_view(view), m_pixelsPerDb(pixelsPerDb)
+    CScreenPlace(const DataLoggerGraphState& state, const DataLoggerView& view, double pixelsPerDb)
+        : m_state(state), m_view(view), m_pixelsPerDb(pixelsPerDb)
     {
     }
     int TimeX(std::int64_t t) const { return OverviewX(t, m_view.origin, m_view.scale); }
-    int LevelY(double value)
-    {
-        const DataLoggerGraphState& s = m_graph.State();
-        const int d = LevelHeight(value, s.bottomDb, m_pixelsPerDb);
-        if (m_view.zoomed && (d < 0 || s.height - d < 0))
-            m_graph.Owner().SetPrintAllowed(0);
-        return s.height - d;
-    }
+    int LevelY(double value) const { return m_state.height - LevelHeight(value, m_state.bottomDb, m_pixelsPerDb); }
 
 private:
-    CDataLoggerGraph& m_graph;
+    const DataLoggerGraphState& m_state;
     const DataLoggerView& m_view;
     double m_pixelsPerDb;
 };
 
 } // namespace
 
-void CDataLoggerPainter::Draw(QPainter& painter, CDataLoggerGraph& graph, TraceRendering rendering)
+void CDataLoggerPainter::Draw(QPainter& painter, const CDataLoggerGraph& graph, TraceRendering rendering)
 {
     const DataLoggerGraphState& s = graph.State();
     if (!s.ready)
@@ -51,14 +42,11 @@ void CDataLoggerPainter::Draw(QPainter& painter, CDataLoggerGraph& graph, TraceR
     painter.fillRect(0, 0, kLeftMargin, h, GraphColours::kLabelStrip);
     // A fixed lattice: it does not follow the dB window.
     DrawGraphGrid(painter, w, h, 0, 0);
-    graph.Owner().SetPrintAllowed(1);
 
     painter.setPen(TracePen(GraphColours::kTrace));
     DrawTrace(painter, graph, rendering, pixelsPerDb);
 
     DrawDbLabels(painter, s.topDb, s.bottomDb, h, s.oneDecimal);
-    const TimeLabels labels = graph.TimeStripTexts();
-    graph.Owner().SetTimeLabels(labels.left, labels.middle, labels.right);
 
     if (s.cursorAShown && s.cursorAX > kLeftMargin)
         painter.fillRect(s.cursorAX, 0, 1, h, GraphColours::kCursorA);
@@ -71,11 +59,11 @@ void CDataLoggerPainter::Draw(QPainter& painter, CDataLoggerGraph& graph, TraceR
     painter.restore();
 }
 
-void CDataLoggerPainter::DrawTrace(QPainter& painter, CDataLoggerGraph& graph, TraceRendering rendering,
+void CDataLoggerPainter::DrawTrace(QPainter& painter, const CDataLoggerGraph& graph, TraceRendering rendering,
                                    double pixelsPerDb)
 {
     const DataLoggerView view = graph.View();
-    CScreenPlace place(graph, view, pixelsPerDb);
+    CScreenPlace place(graph.State(), view, pixelsPerDb);
     GraphPoint single;
     bool singlePoint = false;
     if (rendering == TraceRendering::Reference) {

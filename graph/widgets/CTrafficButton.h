@@ -1,13 +1,10 @@
 #pragma once
 
-#include "CPrintJob.h"
+#include "CGraphControl.h"
 #include "ChartPrinting.h"
-#include "OffscreenFrame.h"
 #include "RealTimeGraph.h"
 #include "TrafficGraph.h"
 #include "TrafficGraphPainter.h"
-
-#include <QWidget>
 
 #include <optional>
 #include <string>
@@ -15,18 +12,11 @@
 class IDialogSeam;
 class IGraphOwner;
 
-// The real-time graph as a control of the main form (1011): the widget
-// around CTrafficGraph. It draws each frame into an off-screen image of the
-// area to repaint and copies that to the screen in one block, passes the
-// mouse on, and has rounded corners. Its print job asks for the printer
-// through the dialog seam.
-class CTrafficButton final : public QWidget, public IRealTimeGraph, private IGraphCanvas {
+// The real-time graph as a control of the main form (1011): the graph
+// control around CTrafficGraph, and what the recorder asks of it.
+class CTrafficButton final : public CGraphControl<CTrafficGraph, CTrafficGraphPainter>, public IRealTimeGraph {
 public:
     CTrafficButton(IGraphOwner& owner, IDialogSeam& dialogs, QWidget* parent = nullptr);
-
-    // Takes the control's present size as its size for good: call once it
-    // stands in its place.
-    void Attach();
 
     // IRealTimeGraph
     void SetScrolling(int on) override { m_graph.SetScrolling(on); }
@@ -46,25 +36,4 @@ public:
 
     CTrafficGraph& Graph() { return m_graph; }
     const CTrafficGraph& Graph() const { return m_graph; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
-private:
-    // IGraphCanvas
-    void Repaint() override { update(); }
-    void RepaintRect(GraphPoint a, GraphPoint b) override;
-
-    IDialogSeam& m_dialogs;
-    CTrafficGraph m_graph;
-    CTrafficGraphPainter m_painter;
-    COffscreenFrame m_frame;
-    CPrintJob m_printJob;
 };
-
-// The control's shape: its rectangle with 5x5 rounded corners.
-QRegion RoundedControlRegion(int width, int height);

@@ -1,7 +1,10 @@
 #include "OwnerScrollBars.h"
 
+#include <QEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyleOptionSlider>
+#include <QStylePainter>
 
 #include <optional>
 
@@ -30,10 +33,41 @@ std::optional<ScrollCode> ScrollCodeOf(int action)
     }
 }
 
+// A disabled bar shows its arrows and its groove but no thumb, as the
+// platform's disabled bars do: a thumb would claim a position the bar
+// cannot be moved from.
+class CDisabledThumbHider final : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* bar = qobject_cast<QScrollBar*>(watched);
+        if (bar == nullptr || event->type() != QEvent::Paint || bar->isEnabled())
+            return false;
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = bar->orientation();
+        if (bar->orientation() == Qt::Horizontal)
+            option.state |= QStyle::State_Horizontal;
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = bar->sliderPosition();
+        option.sliderValue = bar->value();
+        option.singleStep = bar->singleStep();
+        option.pageStep = bar->pageStep();
+        option.subControls = QStyle::SubControls(QStyle::SC_All) & ~QStyle::SubControls(QStyle::SC_ScrollBarSlider);
+        QStylePainter painter(bar);
+        painter.drawComplexControl(QStyle::CC_ScrollBar, option);
+        return true;
+    }
+};
+
 } // namespace
 
 void ConnectOwnerScrollBar(QScrollBar* bar, QObject* context, const std::function<int(ScrollCode, int)>& scroll)
 {
+    bar->installEventFilter(new CDisabledThumbHider(bar));
     bar->setTracking(false);
     bar->setSingleStep(1);
     bar->setPageStep(1);

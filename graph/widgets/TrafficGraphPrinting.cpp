@@ -40,12 +40,11 @@ struct CPathSink {
     void Line(int x, int y) { points.emplace_back(x, y); }
 };
 
-void OverviewTrace(CTrafficGraph& graph, const PrintedFrame& frame, double pointsPerSlot, std::vector<QPoint>& trace)
+void OverviewTrace(const CTrafficGraph& graph, const PrintedFrame& frame, double pointsPerSlot, std::vector<QPoint>& trace)
 {
     const TrafficGraphState& s = graph.State();
     // The span of seconds the plot shows fills the axis.
     const double pointsPerSecond = PrintedPage::kAxisLength * s.overviewScale / s.PlotWidth();
-    graph.SyncTimes();
     const CReadingCache& cache = graph.Readings();
     auto readingOf = [&cache](int i) {
         const std::int64_t t = cache.Time(i);
@@ -67,7 +66,7 @@ std::string SlotTime(const TrafficGraphState& s, int slot)
 
 } // namespace
 
-PrintedChart TrafficGraphChart(CTrafficGraph& graph, const PrintedFrame& frame)
+PrintedChart TrafficGraphChart(const CTrafficGraph& graph, const PrintedFrame& frame)
 {
     const TrafficGraphState& s = graph.State();
     PrintedChart chart;

@@ -22,4 +22,4 @@ inline constexpr int kTrafficTracePen = 3; // device pixels
 //   when it holds a reading, cut as the time strip cuts them.
 // The graph takes the overview's new readings into its cache first, so a
 // reading without calendar time is left out as on screen.
-PrintedChart TrafficGraphChart(CTrafficGraph& graph, const PrintedFrame& frame);
+PrintedChart TrafficGraphChart(const CTrafficGraph& graph, const PrintedFrame& frame);

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "CPrintJob.h"
+#include "CGraphControl.h"
 #include "ChartPrinting.h"
 #include "DataLoggerGraph.h"
 #include "DataLoggerPainter.h"
-#include "OffscreenFrame.h"
-
-#include <QWidget>
 
 #include <cstdint>
 #include <functional>
@@ -17,17 +14,12 @@ class IDialogSeam;
 class IGraphOwner;
 
 // The data-logger graph as a control of the DataLogger window (1011): the
-// widget around CDataLoggerGraph. It draws off-screen, passes the mouse on
-// and has rounded corners. It reads the window's samples in place and never
-// frees them: the window calls SetData or ClearData before it lets them go.
-// Its print job asks for the printer through the dialog seam.
-class CDataLoggerButton final : public QWidget, private IGraphCanvas {
+// graph control around CDataLoggerGraph. It reads the window's samples in
+// place and never frees them: the window calls SetData or ClearData before
+// it lets them go.
+class CDataLoggerButton final : public CGraphControl<CDataLoggerGraph, CDataLoggerPainter> {
 public:
     CDataLoggerButton(IGraphOwner& owner, IDialogSeam& dialogs, QWidget* parent = nullptr);
-
-    // Takes the control's present size as its size for good: call once it
-    // stands in its place.
-    void Attach();
 
     void SetData(std::int64_t startTime, double pixelsPerSecond, const DataSample* samples, int count)
     {
@@ -47,22 +39,12 @@ public:
     CDataLoggerGraph& Graph() { return m_graph; }
     const CDataLoggerGraph& Graph() const { return m_graph; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
 private:
-    // IGraphCanvas
-    void Repaint() override { update(); }
-    void RepaintRect(GraphPoint a, GraphPoint b) override;
+    void FrameDrawn() override
+    {
+        if (m_frameDrawn)
+            m_frameDrawn();
+    }
 
-    IDialogSeam& m_dialogs;
-    CDataLoggerGraph m_graph;
-    CDataLoggerPainter m_painter;
-    COffscreenFrame m_frame;
-    CPrintJob m_printJob;
     std::function<void()> m_frameDrawn;
 };

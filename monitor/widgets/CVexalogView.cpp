@@ -206,7 +206,9 @@ void CVexalogView::ShowFieldTexts(std::span<const std::pair<int, const std::stri
 
 void CVexalogView::ShowTimeLabels(const std::string& left, const std::string& middle, const std::string& right)
 {
-    m_timeStrip->SetLabels(left, middle, right);
+    // The graph reports from its attachment on, before the strip stands.
+    if (m_timeStrip)
+        m_timeStrip->SetLabels(left, middle, right);
 }
 
 void CVexalogView::ShowStatusMessage(const std::string& text)

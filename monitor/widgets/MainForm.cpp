@@ -205,6 +205,11 @@ QWidget* CMainForm::Create(const FormControl& control)
         // Only the window and button colours are the form's: the edit keeps
         // the system's base and text colours.
         edit->setFrame(true);
+        // Every field of the form is a readout: it can be selected and
+        // copied, but takes no typing, and no focus the user did not give it
+        // (disabling the focused control after Run would move it there).
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::ClickFocus);
         widget = edit;
         break;
     }

@@ -137,16 +137,29 @@ TEST_F(GraphOwnerModelTest, ReadoutsAreZeroFilledAndPublished)
     EXPECT_EQ(views.last.cursorBTime, "12:00:07");
     EXPECT_EQ(views.last.maxBetween, "99.9");
     EXPECT_EQ(views.last.minBetweenTime, "01:02:03");
-    EXPECT_EQ(views.last.avgBetween, "85.3333333333333");
+    // Levels with one decimal, the average with two, in fields a few characters wide.
+    EXPECT_EQ(views.last.avgBetween, "85.33");
 
     owner.ClearBetweenReadouts();
     EXPECT_EQ(views.last.cursorA, "85.3");
-    EXPECT_EQ(views.last.cursorB, "0");
+    EXPECT_EQ(views.last.cursorB, "0.0");
     EXPECT_EQ(views.last.cursorBTime, "");
     EXPECT_EQ(views.last.maxBetweenTime, "");
-    EXPECT_EQ(views.last.minBetween, "0");
-    EXPECT_EQ(views.last.avgBetween, "0");
+    EXPECT_EQ(views.last.minBetween, "0.0");
+    EXPECT_EQ(views.last.avgBetween, "0.00");
     EXPECT_EQ(views.refreshes, 6);
+
+    // A cursor on no reading, or no reading between them: the fields stay empty
+    // until a reading is shown there again.
+    owner.ShowNoReading(GraphReadout::CursorB);
+    owner.ShowNoReading(GraphReadout::Between);
+    for (const std::string* text : {&views.last.cursorB, &views.last.cursorBTime, &views.last.maxBetween,
+                                    &views.last.minBetween, &views.last.avgBetween})
+        EXPECT_EQ(*text, "");
+    EXPECT_EQ(views.last.cursorA, "85.3");
+    owner.ShowCursorB(64.0, "1:02:03");
+    EXPECT_EQ(views.last.cursorB, "64.0");
+    EXPECT_EQ(views.refreshes, 9);
 
     // Each text lands in its own field.
     int found = 0;

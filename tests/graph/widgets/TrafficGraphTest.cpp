@@ -138,12 +138,13 @@ TEST_F(TrafficGraphTest, ALinePointOutsideTheRangeStopsPrintingUntilEveryPointFi
 TEST_F(TrafficGraphTest, TheOverviewPlotsEachSecondAtItsHighestReading)
 {
     // Two pixels a second; the readings first follow at slot steps, and once
-    // they reach the right edge they are placed by their time.
+    // they reach the right edge they are placed by their time. The 266
+    // readings handed over (of 267 stored) just fit.
     g.StartClock(36000);
     g.button.SetTimeScale(TestTime(36000), 2.0);
-    std::vector<double> values(300, 60.0);
+    std::vector<double> values(267, 60.0);
     values[10] = 80.0; // shares second 10 with reading 11 (60)
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 267; ++i)
         g.store.Add(values[static_cast<std::size_t>(i)], 36000 + (i <= 10 ? i : i - 1));
     g.Feed(g.store.count - 1);
     g.Grab();
@@ -183,22 +184,22 @@ TEST_F(TrafficGraphTest, CursorsSitOnSlotsAndReadTheReadingsBetweenThem)
     g.ZoomAt(31);
     // x = 30 + 2k places A on slot k; a second double-click there places B on it.
     graph.DoubleClick({30 + 2 * 10, 100});
-    EXPECT_EQ(g.view.readouts.cursorA, "51");
+    EXPECT_EQ(g.view.readouts.cursorA, "51.0");
     EXPECT_EQ(g.view.readouts.cursorATime, "10:00:10");
     graph.DoubleClick({30 + 2 * 10, 100});
     for (const std::string* text : {&g.view.readouts.maxBetween, &g.view.readouts.minBetween,
                                     &g.view.readouts.avgBetween, &g.view.readouts.cursorB})
-        EXPECT_EQ(*text, "51");
+        EXPECT_EQ(*text, text == &g.view.readouts.avgBetween ? "51.00" : "51.0");
     graph.DoubleClick({300, 100}); // the third only repaints
-    EXPECT_EQ(g.view.readouts.cursorB, "51");
+    EXPECT_EQ(g.view.readouts.cursorB, "51.0");
 
     graph.DoubleClick({30 + 2 * 20, 100});
-    EXPECT_EQ(g.view.readouts.cursorB, "0");
+    EXPECT_EQ(g.view.readouts.cursorB, "0.0");
     graph.DoubleClick({30 + 2 * 40, 100});
-    EXPECT_EQ(g.view.readouts.cursorB, "54");
-    EXPECT_EQ(g.view.readouts.maxBetween, "54");
+    EXPECT_EQ(g.view.readouts.cursorB, "54.0");
+    EXPECT_EQ(g.view.readouts.maxBetween, "54.0");
     EXPECT_EQ(g.view.readouts.maxBetweenTime, "10:00:40");
-    EXPECT_EQ(g.view.readouts.minBetween, "52");
+    EXPECT_EQ(g.view.readouts.minBetween, "52.0");
     EXPECT_EQ(g.view.readouts.minBetweenTime, "10:00:20");
     EXPECT_NEAR(std::atof(g.view.readouts.avgBetween.c_str()), 53.0, 1e-9);
     QImage frame = g.Grab();
@@ -209,7 +210,7 @@ TEST_F(TrafficGraphTest, CursorsSitOnSlotsAndReadTheReadingsBetweenThem)
     graph.DoubleClick({300, 100});
     graph.DoubleClick({130, 100});
     graph.DoubleClick({90, 100});
-    EXPECT_EQ(g.view.readouts.cursorA, "53");
+    EXPECT_EQ(g.view.readouts.cursorA, "53.0");
     frame = g.Grab();
     EXPECT_FALSE(RowsOf(frame, 90, kCursorA).empty());
     EXPECT_TRUE(RowsOf(frame, 130, kCursorA).empty());
@@ -217,9 +218,9 @@ TEST_F(TrafficGraphTest, CursorsSitOnSlotsAndReadTheReadingsBetweenThem)
 
     // Right-click in the label strip does nothing; on the plot it clears.
     graph.RightButtonDown({20, 100});
-    EXPECT_EQ(g.view.readouts.cursorA, "53");
+    EXPECT_EQ(g.view.readouts.cursorA, "53.0");
     graph.RightButtonDown({200, 100});
-    EXPECT_EQ(g.view.readouts.cursorA, "0");
+    EXPECT_EQ(g.view.readouts.cursorA, "0.0");
     EXPECT_EQ(g.view.readouts.cursorATime, "");
     EXPECT_EQ(CountColour(g.Grab(), kCursorA), 0);
 }

@@ -218,3 +218,30 @@ TEST(DataLoggerGraphDrawing, BothRenderingsGiveTheSamePixels)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DataLoggerDrawing, PaintingTwiceGivesTheSameFrameAndTellsTheOwnerNothing)
+{
+    LoggerGraph g;
+    TestSet set;
+    set.Every(1, {60, 95, 62, 97, 64, 99, 66, 101, 68, 70, 72, 74, 76, 78, 80});
+    g.Open(set);
+    // A narrow band across the middle: the trace leaves the window.
+    g.Drag({200, 120}, {400, 180});
+    g.graph.DoubleClick({250, 100});
+    g.graph.DoubleClick({350, 100});
+    // Known before any frame is drawn.
+    EXPECT_FALSE(g.owner.CanPrint());
+    EXPECT_FALSE(g.view.labels.empty());
+    const auto snapshot = [&] { return std::tuple{g.owner.CanPrint(), g.view.labels, g.view.readouts.avgBetween}; };
+    const auto before = snapshot();
+    const QImage first = g.Draw();
+    const QImage second = g.Draw();
+    EXPECT_TRUE(first == second);
+    EXPECT_TRUE(before == snapshot());
+    g.owner.UndoZoom();
+    EXPECT_TRUE(g.owner.CanPrint()) << "the overview always prints";
+}
+
+} // namespace

@@ -125,7 +125,7 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
     // Sample k lies at x = 30 + 26 k; a double click reads the first sample at or right of it.
     g.graph.DoubleClick({290, 100});
     EXPECT_EQ(g.graph.State().cursorAIndex, 10);
-    EXPECT_EQ(r.cursorA, "60");
+    EXPECT_EQ(r.cursorA, "60.0");
     EXPECT_EQ(r.cursorATime, "09:05:07");
     EXPECT_EQ(r.cursorBTime, "");
 
@@ -137,7 +137,7 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
     EXPECT_EQ(r.maxBetweenTime, "09:05:08");
     EXPECT_EQ(r.minBetween, "58.2");
     EXPECT_EQ(r.minBetweenTime, "09:05:09");
-    EXPECT_EQ(r.avgBetween, "64.5666666666667");
+    EXPECT_EQ(r.avgBetween, "64.57");
     QImage image = g.Draw();
     EXPECT_EQ(image.pixel(290, 10), GraphColours::kCursorA.rgb());
     EXPECT_EQ(image.pixel(340, 10), GraphColours::kCursorB.rgb());
@@ -157,7 +157,7 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
     EXPECT_EQ(g.graph.State().cursorAIndex, 5);
     EXPECT_FALSE(g.graph.State().cursorBShown);
     EXPECT_EQ(r.cursorATime, "09:05:02");
-    EXPECT_EQ(r.cursorB, "0");
+    EXPECT_EQ(r.cursorB, "0.0");
     image = g.Draw();
     EXPECT_EQ(image.pixel(160, 10), GraphColours::kCursorA.rgb());
     EXPECT_NE(image.pixel(420, 10), GraphColours::kCursorA.rgb());
@@ -174,7 +174,7 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
     EXPECT_TRUE(g.graph.State().cursorAShown);
     g.graph.RightButtonDown({300, 100});
     EXPECT_FALSE(g.graph.State().cursorAShown);
-    EXPECT_EQ(r.cursorA, "0");
+    EXPECT_EQ(r.cursorA, "0.0");
     EXPECT_EQ(r.cursorATime, "");
     EXPECT_TRUE(PixelsOf(g.Draw(), GraphColours::kCursorA).empty());
 }
@@ -191,7 +191,7 @@ TEST(DataLoggerNavigation, ACursorReadsTheHighestSampleOfItsTimeStampAndTiesKeep
     EXPECT_EQ(g.graph.State().cursorBIndex, 6);
     // 64 at 9:4:58, 9:4:59 and 9:5:0: the earliest stays.
     EXPECT_EQ(g.view.readouts.maxBetweenTime, "09:04:58");
-    EXPECT_EQ(g.view.readouts.minBetween, "63");
+    EXPECT_EQ(g.view.readouts.minBetween, "63.0");
 }
 
 TEST(DataLoggerNavigation, ScrollingAZoomedViewRereadsTheCursorsAndShowsTheirTimesAsStored)
@@ -215,7 +215,7 @@ TEST(DataLoggerNavigation, ScrollingAZoomedViewRereadsTheCursorsAndShowsTheirTim
     // 31.2 pixels a second: A on sample 10, B on 12.
     g.graph.DoubleClick({30, 100});
     g.graph.DoubleClick({92, 100});
-    ASSERT_EQ(g.view.readouts.avgBetween, "64.5666666666667");
+    ASSERT_EQ(g.view.readouts.avgBetween, "64.57");
     ASSERT_EQ(g.view.readouts.cursorATime, "09:05:07");
 
     g.owner.HorizontalScroll(ScrollCode::LineForward, 0);
@@ -226,10 +226,10 @@ TEST(DataLoggerNavigation, ScrollingAZoomedViewRereadsTheCursorsAndShowsTheirTim
     const GraphReadoutTexts& r = g.view.readouts;
     EXPECT_EQ(r.cursorATime, "9:5:9");
     EXPECT_EQ(r.cursorBTime, "9:5:10");
-    EXPECT_EQ(r.maxBetween, "61");
+    EXPECT_EQ(r.maxBetween, "61.0");
     EXPECT_EQ(r.maxBetweenTime, "9:5:10");
     EXPECT_EQ(r.minBetweenTime, "9:5:9");
-    EXPECT_EQ(r.avgBetween, "59.6");
+    EXPECT_EQ(r.avgBetween, "59.60");
     EXPECT_EQ(g.Draw().pixel(92, 10), GraphColours::kCursorB.rgb()) << "the lines keep their places";
 
     // The thumb's last position shows the set's last samples.

@@ -103,7 +103,7 @@ TEST_F(DataLoggerDlgTest, ADownloadedSetOpensIntoTheGraphWithItsFieldsTitleReado
     QScrollBar* vBar = window.Form()->VScroll();
     ASSERT_TRUE(hBar->isEnabled());
     EXPECT_TRUE(vBar->isEnabled());
-    EXPECT_EQ(Field(1013), "0") << "a zoom removes the cursors";
+    EXPECT_EQ(Field(1013), "0.0") << "a zoom removes the cursors";
     EXPECT_EQ(window.Graph()->Graph().State().zoomFirst, 0);
     EXPECT_EQ(window.Graph()->Graph().State().zoomLast, 2);
     hBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);

@@ -14,6 +14,7 @@
 #include "TempDir.h"
 #include "CTimeButtom.h"
 #include "GraphMath.h"
+#include "GraphReadouts.h"
 #include "TimeText.h"
 #include "TrafficGraphPainter.h"
 
@@ -334,7 +335,7 @@ TEST_F(VexalogViewTest, TheGraphPlotsTheRecordedLevelsWhereTheyBelongAndZoomsOnT
     EXPECT_EQ(m_view->TimeStrip()->Left(), store[0].time);
     // Cursor A on slot 5 reads reading 5.
     QTest::mouseDClick(graph, Qt::LeftButton, {}, QPoint(30 + 2 * 5, 100));
-    EXPECT_EQ(Field(1013), FormatGeneral(store[5].value));
+    EXPECT_EQ(Field(1013), LevelFieldText(store[5].value));
     EXPECT_EQ(Field(1015), PadTimeText(store[5].time));
     m_view->OnCommand(CommandId::Histogram);
     EXPECT_EQ(graph->Graph().State().style, 0);
@@ -342,7 +343,7 @@ TEST_F(VexalogViewTest, TheGraphPlotsTheRecordedLevelsWhereTheyBelongAndZoomsOnT
     // UnDo Zoom: the overview again, readouts cleared, no histogram.
     m_view->UndoZoomButton()->click();
     EXPECT_FALSE(m_view->IsCommandEnabled(CommandId::Histogram));
-    EXPECT_EQ(Field(1013), "0");
+    EXPECT_EQ(Field(1013), "0.0");
     EXPECT_EQ(Field(1015), "");
     graph->grab();
     EXPECT_EQ(m_view->TimeStrip()->Left(), " ");

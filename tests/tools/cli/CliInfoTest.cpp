@@ -32,7 +32,7 @@ std::string WriteStreet(const CTempDir& temp)
     }
     out << "7-3-2024, 12:05:00, 85.30, dBC\r\r\n7-3-2024, 12:05:01, 85.30, dBC\r\r\n"
            "7-3-2024, 12:05:02, 85.30, dBC\r\r\n";
-    out << ", , 70.00, dBA\r\r\n31-2-2024, 25:00:00, 70.00, dBA\r\r\n";
+    out << "7-13-2024, 10:00:00, 70.00, dBA\r\r\n31-2-2024, 25:00:00, 70.00, dBA\r\r\n";
     return path;
 }
 
