@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The receiver of menu and toolbar commands (the main view). The frame asks it
 // for each command's state whenever menus or the toolbar are brought up to date.
 class ICommandTarget {
@@ -12,4 +14,7 @@ public:
     // Radio mark of the port items (Com1..Com5); false for everything else.
     virtual bool IsCommandMarked(int id) const = 0;
     virtual void OnCommand(int id) = 0;
+    // A status-bar prompt that follows the target's state (the port items
+    // name their device); empty leaves the command table's prompt.
+    virtual std::string LivePrompt(int /*id*/) const { return {}; }
 };

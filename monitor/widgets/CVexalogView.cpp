@@ -11,6 +11,7 @@
 #include "DataFile.h"
 #include "DialogSeam.h"
 #include "OwnerScrollBars.h"
+#include "PortProbe.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -255,6 +256,19 @@ void CVexalogView::SaveAs()
 {
     const ReadingStore& store = m_controller.Store();
     SaveDataFile(m_dialogs, store.Data(), store.Count(), m_controller.SamplingPeriod());
+}
+
+std::string CVexalogView::LivePrompt(int id) const
+{
+    const CPortMap& map = m_link.PortMap();
+    if (id >= CommandId::Com1 && id <= CommandId::Com5)
+        return PortPrompt(map, id - CommandId::Com1 + 1);
+    if (id == CommandId::OtherPort) {
+        const std::string any = "Another port by number, 1 to 100";
+        const int port = m_link.Link().PortNumber();
+        return port == 0 ? any : any + "; now " + PortPrompt(map, port);
+    }
+    return {};
 }
 
 void CVexalogView::OnOtherPort()

@@ -73,6 +73,8 @@ public:
     bool IsCommandEnabled(int id) const override;
     bool IsCommandMarked(int id) const override;
     void OnCommand(int id) override;
+    // The port items name the device of their number and whether it is present.
+    std::string LivePrompt(int id) const override;
 
     CMeterLink& Link() { return m_link; }
     const CMeterLink& Link() const { return m_link; }
