@@ -42,7 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!error.empty());
         return 0;
     }
-    (void)options->Check({"port", "device", "ini", "interval", "count", "timeout", "out", "set"}, 2, &error);
+    // Every command checks its options first, as here, and stops when they are refused.
+    if (!options->Check({"port", "device", "ini", "interval", "count", "timeout", "out", "set"}, 2, &error)) {
+        Require(!error.empty());
+        return 0;
+    }
     if (const auto interval = options->Number("interval", 0.5, 0.1, 10.0, "an interval", &error))
         Require(std::isfinite(*interval) && *interval >= 0.1 && *interval <= 10.0);
     if (const auto timeout = options->Number("timeout", 10.0, 0.0, kLongestWait, "seconds", &error))
