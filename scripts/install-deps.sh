@@ -12,6 +12,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev libx11-dev \
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
-    libfreexl-dev python3-xlrd python3-xlwt poppler-utils locales xvfb >/dev/null
+    libfreexl-dev python3-xlrd python3-xlwt poppler-utils locales xvfb \
+    clang libclang-rt-dev >/dev/null
 $SUDO sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
 $SUDO locale-gen >/dev/null
