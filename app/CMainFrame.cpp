@@ -288,6 +288,19 @@ void CMainFrame::UpdateAction(QAction* action) const
     action->setEnabled(IsCommandEnabled(id));
     if (action->isCheckable())
         action->setChecked(IsCommandMarked(id));
+    const std::string live = LivePrompt(id);
+    const QString prompt = live.empty() ? CommandPrompt(id) : QString::fromStdString(live);
+    if (action->statusTip() != prompt)
+        action->setStatusTip(prompt);
+}
+
+std::string CMainFrame::LivePrompt(int id) const
+{
+    if (m_view && m_view->HandlesCommand(id))
+        return m_view->LivePrompt(id);
+    if (m_app && m_app->HandlesCommand(id))
+        return m_app->LivePrompt(id);
+    return {};
 }
 
 void CMainFrame::UpdateMenu(QMenu* menu)

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <string>
 #include <map>
 #include <optional>
 
@@ -45,6 +46,8 @@ public:
     bool RunCommand(int id);
     bool IsCommandEnabled(int id) const;
     bool IsCommandMarked(int id) const;
+    // The status-bar prompt the view or the application gives for a command now (empty: the table's).
+    std::string LivePrompt(int id) const;
 
     // The idle update: toolbar buttons, commands on the menu bar and the lock
     // indicators. Also run every kIdleUpdateMs by a timer.

@@ -29,7 +29,24 @@ std::string ProbeFailureText(const std::string& device, int errorNumber, const s
     return text;
 }
 
+std::string PortPrompt(const CPortMap& map, int port)
+{
+    const std::string name = "Port" + std::to_string(port);
+    const std::string device = map.DevicePath(port);
+    if (device.empty())
+        return name + ": no device";
+    return name + ": " + device + (DevicePresent(device) ? " (present)" : " (not present)");
+}
+
 #ifdef _WIN32
+
+bool DevicePresent(const std::string& device)
+{
+    // "\\.\COM12" names the same device as "COM12".
+    const std::string name = device.rfind("\\\\.\\", 0) == 0 ? device.substr(4) : device;
+    char target[512];
+    return !name.empty() && QueryDosDeviceA(name.c_str(), target, sizeof target) != 0;
+}
 
 std::string DeviceGroupName(const std::string&)
 {
@@ -53,6 +70,12 @@ bool CPortProbe::Probe(int port, std::string* reason)
 }
 
 #else
+
+bool DevicePresent(const std::string& device)
+{
+    struct stat info {};
+    return !device.empty() && ::stat(device.c_str(), &info) == 0;
+}
 
 std::string DeviceGroupName(const std::string& path)
 {

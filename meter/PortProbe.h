@@ -34,3 +34,11 @@ std::string ProbeFailureText(const std::string& device, int errorNumber, const s
 
 // The name of the group owning path, empty when it cannot be told.
 std::string DeviceGroupName(const std::string& path);
+
+// Whether the device is there at all (an adapter plugged in, a link that
+// exists), told without opening it: the menu asks whenever it opens.
+bool DevicePresent(const std::string& device);
+
+// The status-bar prompt of a port item: the number, the device it stands for
+// and whether that is present, "Port1: /dev/ttyUSB0 (not present)".
+std::string PortPrompt(const CPortMap& map, int port);

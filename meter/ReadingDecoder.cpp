@@ -28,7 +28,8 @@ constexpr std::uint8_t kReplyStart = 0xBB;
 } // namespace
 
 CReadingDecoder::CReadingDecoder(MeterState& state, IMeterLinkListener& events, const IClock& clock)
-    : m_state(state), m_events(events), m_clock(clock), m_lastReceiveTime(clock.Now())
+    : m_state(state), m_events(events), m_clock(clock), m_lastReceiveTime(clock.Now()),
+      m_lastReceiveTick(clock.TickCount())
 {
 }
 
@@ -41,6 +42,7 @@ void CReadingDecoder::ResetSync()
 void CReadingDecoder::Receive(const std::uint8_t* data, std::size_t n)
 {
     m_lastReceiveTime = m_clock.Now();
+    m_lastReceiveTick = m_clock.TickCount();
     if (!m_connected) {
         m_connected = true;
         m_events.InvalidatePanel(PanelArea::MeterFace); // the meter face switches to its "on" picture

@@ -45,6 +45,8 @@ public:
     bool Connected() const { return m_connected; }
     void SetConnected(bool connected) { m_connected = connected; }
     std::int64_t LastReceiveTime() const { return m_lastReceiveTime; }
+    // The tick count (milliseconds) of the last receive notification.
+    std::uint32_t LastReceiveTick() const { return m_lastReceiveTick; }
 
 private:
     // A chunk in step goes to the download or to the block assembly.
@@ -73,6 +75,7 @@ private:
     bool m_synced = false;
     bool m_connected = false;
     std::int64_t m_lastReceiveTime = 0;
+    std::uint32_t m_lastReceiveTick = 0;
 
     // Only used to put a sync pair split across two chunks back in front of its chunk.
     std::array<std::uint8_t, kChunkSize> m_chunk{};

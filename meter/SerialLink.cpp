@@ -95,7 +95,9 @@ long CSerialLink::OnPortAvailable()
 
 void CSerialLink::OnSupervisionTick()
 {
-    if (m_clock.Now() - m_decoder.LastReceiveTime() < m_timing.silenceSeconds)
+    // Unsigned difference: right across the tick count's wrap at 2^32.
+    const std::uint32_t quietMs = m_clock.TickCount() - m_decoder.LastReceiveTick();
+    if (std::chrono::milliseconds(quietMs) < m_timing.silence)
         return;
 
     m_listener.LinkLost();

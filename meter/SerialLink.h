@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 class CReadingDecoder;
@@ -24,7 +25,10 @@ public:
 // The link's periods; tests shorten them.
 struct LinkTiming {
     int supervisionPeriodMs = 1000; // timer 9
-    int silenceSeconds = 2;         // this much silence is a lost link
+    // This much silence is a lost link, measured on the millisecond tick
+    // count: whole seconds of the calendar clock would count a little over
+    // one second as two, and a clock set back would never count at all.
+    std::chrono::milliseconds silence{2000};
 };
 
 // The serial link: chooses, opens and supervises the COM port. Two or more

@@ -15,6 +15,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libfreexl-dev python3-xlrd python3-xlwt python3-olefile poppler-utils locales xvfb \
-    dpkg-dev file desktop-file-utils appstream >/dev/null
+    dpkg-dev file desktop-file-utils appstream clang libclang-rt-dev >/dev/null
 $SUDO sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
 $SUDO locale-gen >/dev/null

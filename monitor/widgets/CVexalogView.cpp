@@ -12,6 +12,7 @@
 #include "DialogSeam.h"
 #include "OwnerScrollBars.h"
 #include "TempFile.h"
+#include "PortProbe.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -348,6 +349,19 @@ bool CVexalogView::SaveReadings(const DataSample* samples, int count, double rat
         return false;
     ShowStatusMessage(WrittenReadingsText("Saved", count, path));
     return true;
+}
+
+std::string CVexalogView::LivePrompt(int id) const
+{
+    const CPortMap& map = m_link.PortMap();
+    if (id >= CommandId::Com1 && id <= CommandId::Com5)
+        return PortPrompt(map, id - CommandId::Com1 + 1);
+    if (id == CommandId::OtherPort) {
+        const std::string any = "Another port by number, 1 to 100";
+        const int port = m_link.Link().PortNumber();
+        return port == 0 ? any : any + "; now " + PortPrompt(map, port);
+    }
+    return {};
 }
 
 void CVexalogView::OnOtherPort()

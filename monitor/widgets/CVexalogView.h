@@ -76,6 +76,8 @@ public:
     // Unsaved readings ask first: save, discard or stay. Then the port number
     // is written back to the port file, and a failure said.
     bool QueryClose() override;
+    // The port items name the device of their number and whether it is present.
+    std::string LivePrompt(int id) const override;
 
     CMeterLink& Link() { return m_link; }
     const CMeterLink& Link() const { return m_link; }

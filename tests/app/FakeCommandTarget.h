@@ -4,6 +4,7 @@
 
 #include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 // A view stand-in: handles the ids it is given, with enable and mark states
@@ -16,6 +17,12 @@ public:
     bool IsCommandEnabled(int id) const override { return m_disabled.count(id) == 0; }
     bool IsCommandMarked(int id) const override { return m_marked.count(id) != 0; }
     void OnCommand(int id) override { m_received.push_back(id); }
+    std::string LivePrompt(int id) const override
+    {
+        const auto found = m_prompts.find(id);
+        return found == m_prompts.end() ? std::string() : found->second;
+    }
+    void SetPrompt(int id, std::string prompt) { m_prompts[id] = std::move(prompt); }
 
     void SetEnabled(int id, bool enabled)
     {
@@ -37,6 +44,7 @@ private:
     std::set<int> m_handled;
     std::set<int> m_disabled;
     std::set<int> m_marked;
+    std::map<int, std::string> m_prompts;
     std::vector<int> m_received;
 };
 

@@ -102,7 +102,7 @@ protected:
         m_host = std::make_unique<CViewStandIn>(*m_probe);
         m_decoder = std::make_unique<CReadingDecoder>(m_state, m_events, m_clock);
         m_link = std::make_unique<CSerialLink>(*m_comm, *m_probe, m_dialogs, m_clock, *m_decoder, *m_host, *m_host,
-                                               LinkTiming{100, 2});
+                                               LinkTiming{100, 4000ms});
         m_host->link = m_link.get();
         QObject::connect(m_comm.get(), &CMscomm::OnComm, [this] {
             if (m_comm->CommEvent() != ISerialControl::kEventReceive)
@@ -121,11 +121,16 @@ protected:
         m_sim.reset();
     }
 
-    bool DataFlows(int timeoutMs)
+    bool DataFlows(int timeoutMs, int blocks = 3)
     {
         const int before = m_events.displayed;
-        return QTest::qWaitFor([&] { return m_decoder->Connected() && m_events.displayed >= before + 3; }, timeoutMs);
+        return QTest::qWaitFor([&] { return m_decoder->Connected() && m_events.displayed >= before + blocks; },
+                               timeoutMs);
     }
+
+    // Two real seconds of readings, eight on the clock: twice the silence that
+    // would drop the link.
+    bool DataFlowsLongerThanTheSilence() { return DataFlows(20000, 20); }
 
     CTempDir m_temp{"vx_linkpty"};
     const std::filesystem::path m_dir = m_temp.Path();
@@ -148,13 +153,13 @@ TEST_F(LinkPtyTest, OpenReceiveLoseAndFindTheMeterAgain)
 {
     m_link->OnOtherPort(12);
     ASSERT_TRUE(m_link->PortOpen()) << testing::PrintToString(m_dialogs.MessageTexts());
-    ASSERT_TRUE(DataFlows(3000));
+    ASSERT_TRUE(DataFlows(10000));
     EXPECT_DOUBLE_EQ(m_events.last, 85.3);
     EXPECT_EQ(m_state.displayDigits[1], 8);
 
     // Unplugged: within the silence the link is lost and the port closed.
     ASSERT_TRUE(m_sim->Send("vanish 1000"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_link->PortOpen(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_link->PortOpen(); }, 10000));
     EXPECT_FALSE(m_decoder->Connected());
     EXPECT_GE(m_host->recordingStops, 1);
     EXPECT_TRUE(m_host->faceInvalidated);
@@ -171,15 +176,15 @@ TEST_F(LinkPtyTest, OpenReceiveLoseAndFindTheMeterAgain)
     // Plugged back: the watcher finds it, the port reopens and data flows again.
     const int displayedBefore = m_events.displayed;
     ASSERT_TRUE(m_sim->Send("appear"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->portsAvailable >= 1 && m_link->PortOpen(); }, 3000));
-    ASSERT_TRUE(DataFlows(3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->portsAvailable >= 1 && m_link->PortOpen(); }, 10000));
+    ASSERT_TRUE(DataFlows(10000));
     EXPECT_GT(m_events.displayed, displayedBefore);
     EXPECT_EQ(m_host->WatchersRunning(), 0u);
     EXPECT_EQ(m_link->PortNumber(), 12);
     EXPECT_TRUE(m_dialogs.Messages().empty()) << testing::PrintToString(m_dialogs.MessageTexts());
 
     // And it stays open while the meter keeps talking.
-    QTest::qWait(800);
+    ASSERT_TRUE(DataFlowsLongerThanTheSilence());
     EXPECT_TRUE(m_link->PortOpen());
     EXPECT_TRUE(m_decoder->Connected());
 }
@@ -187,21 +192,21 @@ TEST_F(LinkPtyTest, OpenReceiveLoseAndFindTheMeterAgain)
 TEST_F(LinkPtyTest, AMeterThatGoesSilentIsDroppedAndPickedUpWhenItTalks)
 {
     m_link->OnOtherPort(12);
-    ASSERT_TRUE(DataFlows(3000));
+    ASSERT_TRUE(DataFlows(10000));
 
     ASSERT_TRUE(m_sim->Send("silent"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->watchersStarted >= 1; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->watchersStarted >= 1; }, 10000));
     EXPECT_FALSE(m_decoder->Connected());
     // The device is still there, so the watcher finds it at once and the port
     // reopens; with the meter still silent it is dropped again.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->watchersStarted >= 2; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->watchersStarted >= 2; }, 10000));
     EXPECT_GE(m_host->portsAvailable, 1);
 
     ASSERT_TRUE(m_sim->Send("resume"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_link->PortOpen() && m_decoder->Connected(); }, 3000));
-    ASSERT_TRUE(DataFlows(3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_link->PortOpen() && m_decoder->Connected(); }, 10000));
+    ASSERT_TRUE(DataFlows(10000));
     const int started = m_host->watchersStarted;
-    QTest::qWait(800);
+    ASSERT_TRUE(DataFlowsLongerThanTheSilence());
     EXPECT_TRUE(m_link->PortOpen());
     EXPECT_EQ(m_host->watchersStarted, started);
 }
@@ -209,9 +214,9 @@ TEST_F(LinkPtyTest, AMeterThatGoesSilentIsDroppedAndPickedUpWhenItTalks)
 TEST_F(LinkPtyTest, QuittingWithAWatcherRunningIsClean)
 {
     m_link->OnOtherPort(12);
-    ASSERT_TRUE(DataFlows(3000));
+    ASSERT_TRUE(DataFlows(10000));
     ASSERT_TRUE(m_sim->Send("vanish 1000"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->WatchersRunning() == 1; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host->WatchersRunning() == 1; }, 10000));
     const auto started = std::chrono::steady_clock::now();
     m_host.reset(); // joins the watcher without waiting out its period
     EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);

@@ -194,6 +194,30 @@ TEST_F(PortProbeTest, ADeviceWithoutPermissionNamesItsGroup)
                           groupName + "\" that owns the device.");
 }
 
+TEST_F(PortProbeTest, APortItemsPromptNamesItsDeviceAndWhetherItIsThere)
+{
+    const std::string gone = (m_dir / "ttyGone").string();
+    MapPort(13, gone);
+    const CPortMap map(m_ini);
+    const struct {
+        int port;
+        std::string prompt;
+    } cases[] = {
+        {12, "Port12: " + m_pty.SlavePath() + " (present)"},
+        {13, "Port13: " + gone + " (not present)"},
+        {0, "Port0: no device"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PortPrompt(map, c.port), c.prompt);
+    // Without an override the number's own device, present or not.
+    EXPECT_EQ(PortPrompt(map, 3).rfind("Port3: /dev/ttyACM0 (", 0), 0u) << PortPrompt(map, 3);
+    // The port's device appears and goes.
+    { std::ofstream(gone).put('x'); }
+    EXPECT_EQ(PortPrompt(map, 13), "Port13: " + gone + " (present)");
+    std::filesystem::remove(gone);
+    EXPECT_EQ(PortPrompt(map, 13), "Port13: " + gone + " (not present)");
+}
+
 TEST(ProbeFailureText, NamesDeviceReasonAndWhatToDo)
 {
     EXPECT_EQ(ProbeFailureText("/dev/ttyUSB0", EACCES, "dialout"),

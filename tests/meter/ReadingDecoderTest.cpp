@@ -66,12 +66,16 @@ protected:
 TEST_F(ReadingDecoderTest, FirstDataConnectsAndRedrawsTheFaceOnce)
 {
     clock.SetNow(1234567);
+    clock.SetTick(4000);
     Feed({0x00});
     EXPECT_TRUE(decoder.Connected());
     EXPECT_EQ(decoder.LastReceiveTime(), 1234567);
+    EXPECT_EQ(decoder.LastReceiveTick(), 4000u);
     clock.AdvanceSeconds(5);
+    clock.AdvanceMs(5250);
     Feed({0x00});
     EXPECT_EQ(decoder.LastReceiveTime(), 1234572);
+    EXPECT_EQ(decoder.LastReceiveTick(), 9250u);
     EXPECT_EQ(events.Invalidations(kFace), 1);
 
     decoder.SetConnected(false); // link supervision saw the meter go quiet

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -113,6 +117,14 @@ protected:
         decoder.Receive(bytes, sizeof bytes);
     }
 
+    // Time passes: the tick count by ms, the calendar by the whole seconds gone by.
+    void Pass(std::chrono::milliseconds ms)
+    {
+        clock.AdvanceMs(static_cast<std::uint32_t>(ms.count()));
+        m_passedMs += ms.count();
+        clock.SetNow(kStart + m_passedMs / 1000);
+    }
+
     CallLog TakeLog()
     {
         CallLog taken;
@@ -120,8 +132,10 @@ protected:
         return taken;
     }
 
+    static constexpr std::int64_t kStart = 1'000'000;
+    std::int64_t m_passedMs = 0;
     CallLog log;
-    CManualClock clock{1'000'000};
+    CManualClock clock{kStart};
     CFakeControl control;
     CFakeProbe probe;
     CFakeHost host;
@@ -238,13 +252,13 @@ TEST_F(SerialLinkTest, ChoosingTheSamePortWhileConnectedStaysConnectedUntilSilen
     link.OnComPort(3);
     MeterSends();
     ASSERT_TRUE(decoder.Connected());
-    clock.AdvanceSeconds(1);
+    Pass(1s);
     link.OnComPort(3);
     EXPECT_TRUE(decoder.Connected());
     EXPECT_TRUE(link.PortOpen());
     link.OnSupervisionTick(); // one second of silence
     EXPECT_TRUE(decoder.Connected());
-    clock.AdvanceSeconds(1);
+    Pass(1s);
     link.OnSupervisionTick(); // two seconds
     EXPECT_FALSE(decoder.Connected());
     EXPECT_FALSE(link.PortOpen());
@@ -256,11 +270,11 @@ TEST_F(SerialLinkTest, SilenceLosesTheLinkOnceThenRepeatsOnlyTheQuietPart)
     MeterSends();
     TakeLog();
 
-    clock.AdvanceSeconds(1);
+    Pass(1s);
     link.OnSupervisionTick();
     EXPECT_TRUE(TakeLog().empty());
 
-    clock.AdvanceSeconds(1);
+    Pass(1s);
     link.OnSupervisionTick();
     EXPECT_EQ(TakeLog(), (CallLog{"StopRecording", "Invalidate 41,39,166,185", "PortOpen false", "StartWatcher 2"}));
     EXPECT_FALSE(decoder.Connected());
@@ -270,17 +284,49 @@ TEST_F(SerialLinkTest, SilenceLosesTheLinkOnceThenRepeatsOnlyTheQuietPart)
     EXPECT_EQ(link.PortNumber(), 2);
 
     // Later ticks: the timer runs on, the quiet part repeats, no more watchers.
-    clock.AdvanceSeconds(1);
+    Pass(1s);
     link.OnSupervisionTick();
     EXPECT_EQ(TakeLog(), (CallLog{"StopRecording", "Invalidate 41,39,166,185"}));
     EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(SerialLinkTest, SilenceIsMeasuredInMillisecondsOnTheTickCount)
+{
+    const struct {
+        const char* what;
+        std::uint32_t receivedTick;
+        std::int64_t receivedNow;
+        std::uint32_t tick;
+        std::int64_t now;
+        bool lost;
+    } cases[] = {
+        {"a little over one second across two calendar seconds", 5'999, 100, 7'001, 102, false},
+        {"just under two seconds", 10'000, 100, 11'999, 101, false},
+        {"two seconds", 10'000, 100, 12'000, 102, true},
+        {"over the tick count's wrap", 0xFFFF'FC18u, 100, 999, 101, false},
+        {"two seconds over the wrap", 0xFFFF'FC18u, 100, 1'000, 102, true},
+        {"the calendar set back an hour", 10'000, 5'000, 10'500, 1'400, false},
+        {"the calendar set forward an hour", 10'000, 5'000, 10'500, 8'600, false},
+    };
+    for (const auto& c : cases) {
+        link.OnComPort(1);
+        clock.SetTick(c.receivedTick);
+        clock.SetNow(c.receivedNow);
+        MeterSends();
+        ASSERT_TRUE(decoder.Connected()) << c.what;
+        clock.SetTick(c.tick);
+        clock.SetNow(c.now);
+        link.OnSupervisionTick();
+        EXPECT_EQ(!decoder.Connected(), c.lost) << c.what;
+        EXPECT_EQ(!link.PortOpen(), c.lost) << c.what;
+    }
 }
 
 TEST_F(SerialLinkTest, AWatcherThatCannotStartIsReported)
 {
     host.watcherStarts = false;
     link.OnComPort(1);
-    clock.AdvanceSeconds(5);
+    Pass(5s);
     link.OnSupervisionTick();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].caption, "Warming");
@@ -291,7 +337,7 @@ TEST_F(SerialLinkTest, AWatcherThatCannotStartIsReported)
 TEST_F(SerialLinkTest, ThePortComingBackReopensItAndMarksIt)
 {
     link.OnComPort(4);
-    clock.AdvanceSeconds(3);
+    Pass(3s);
     link.OnSupervisionTick();
     TakeLog();
     EXPECT_EQ(link.OnPortAvailable(), 1);
@@ -301,7 +347,7 @@ TEST_F(SerialLinkTest, ThePortComingBackReopensItAndMarksIt)
     EXPECT_TRUE(link.PortMark(4));
 
     // Nothing in the first second after reopening: the old silence still counts.
-    clock.AdvanceSeconds(1);
+    Pass(1s);
     link.OnSupervisionTick();
     EXPECT_FALSE(link.PortOpen());
     EXPECT_EQ(TakeLog().back(), "StartWatcher 4");

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -140,6 +141,12 @@ int CChildProcess::WaitExit(int timeoutMs)
             return -1;
         usleep(10000);
     }
+    // The reader may still be behind on what the child wrote before it ended:
+    // let it reach the end of the output before anyone looks at it (a busy
+    // machine can keep it waiting well after the exit).
+    std::unique_lock lock(m_mutex);
+    m_changed.wait_until(lock, std::max(deadline, std::chrono::steady_clock::now() + std::chrono::seconds(5)),
+                         [&] { return m_outputClosed; });
     return m_exitCode;
 }
 

@@ -61,7 +61,7 @@ protected:
         CVexalogView::Options options;
         options.iniPath = ini;
         options.clock = &clock;
-        options.timing.link = LinkTiming{100, 2};
+        options.timing.link = LinkTiming{100, 8000ms}; // two real seconds on the four-times clock
         options.timing.watcherPeriod = 100ms;
         view = std::make_unique<CVexalogView>(dialogs, options);
         view->SetStartupPort(12);
@@ -217,8 +217,7 @@ TEST_F(DataLoggerPtyTest, OpenImportsAFileIntoTheWindowItMakesOrRestores)
     EXPECT_EQ(Cell(0, 5), "40");
 
     window->close();
-    QTest::qWait(10);
-    EXPECT_EQ(view->DataLoggerWindow(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->DataLoggerWindow() == nullptr; }, 5000));
     dialogs.QueueOpenPath(path);
     view->OnCommand(CommandId::Open);
     ASSERT_NE(view->DataLoggerWindow(), nullptr);

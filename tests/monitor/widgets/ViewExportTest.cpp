@@ -31,7 +31,7 @@ TEST(ViewExportTest, ExportDataWritesTheReadingsRecordedSoFarWhileRecordingGoesO
     CVexalogView::Options options;
     options.iniPath = ini;
     options.clock = &clock;
-    options.timing.link = LinkTiming{100, 2};
+    options.timing.link = LinkTiming{100, 8000ms}; // two real seconds on the four-times clock
     options.timing.watcherPeriod = 100ms;
     CVexalogView view(dialogs, options);
     view.SetStartupPort(1);

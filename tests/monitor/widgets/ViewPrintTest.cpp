@@ -34,7 +34,7 @@ TEST(ViewPrintTest, PrintGoesThroughThePrintDialogWhileEveryPlottedReadingFits)
     CVexalogView::Options options;
     options.iniPath = ini;
     options.clock = &clock;
-    options.timing.link = LinkTiming{100, 2};
+    options.timing.link = LinkTiming{100, 8000ms}; // two real seconds on the four-times clock
     options.timing.watcherPeriod = 100ms;
     CVexalogView view(dialogs, options);
     view.SetStartupPort(1);
