@@ -39,7 +39,7 @@ protected:
     {
         CVexalogView::Options options;
         options.iniPath = m_ini;
-        options.timing.link = LinkTiming{100, 2};
+        options.timing.link = LinkTiming{100, 2000ms};
         options.timing.watcherPeriod = 100ms;
         m_view = std::make_unique<CVexalogView>(m_dialogs, options);
         m_view->SetStartupPort(port);
