@@ -18,7 +18,7 @@ namespace {
 // Options that stand alone, without a value.
 bool IsFlag(const std::string& name)
 {
-    return name == "json";
+    return name == "json" || name == "ha-discovery";
 }
 
 } // namespace

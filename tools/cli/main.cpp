@@ -40,7 +40,12 @@ void PrintUsage()
                "      (sheet \"Sheet\": Date, Time, Value, Unit) when OUT ends in .xls, else a text file\n"
                "  vexalog-cli print FILE --pdf OUT.pdf [--set N]\n"
                "      print record set N (default 1) of a data file as the DataLogger window's\n"
-               "      Print Data prints it once the set is opened: one page, to the PDF file\n",
+               "      Print Data prints it once the set is opened: one page, to the PDF file\n"
+               "  vexalog-cli log (--port N | --device PATH) [--db FILE] [--station NAME] [--interval S]\n"
+               "                  [--period S]\n"
+               "      log a reading every S seconds (default 1) into a SQLite database (default\n"
+               "      vexalog-STATION.sqlite) with the indicators of every period (default 60 s) until\n"
+               "      SIGINT or SIGTERM; a meter that goes away is waited for and the gap recorded\n",
                stderr);
 }
 
@@ -86,6 +91,8 @@ int main(int argc, char** argv)
         return RunDownload(*options);
     if (options->command == "print")
         return RunPrint(*options);
+    if (options->command == "log")
+        return RunLog(*options);
     if (options->command != "help" && options->command != "--help")
         std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage();
