@@ -7,6 +7,7 @@
 #include "MeterLink.h"
 
 #include "station/IsoTime.h"
+#include "station/MqttPublisher.h"
 #include "station/StationLogger.h"
 #include "station/StationSampler.h"
 
@@ -89,7 +90,13 @@ int RunLog(const CliOptions& options)
         std::fprintf(stderr, "vexalog-cli log: %s\n", error.c_str());
         return code;
     };
-    std::vector<std::string> names = {"port", "device", "ini", "db", "station", "interval", "period"};
+    if (options.Has("mqtt-password")) {
+        error = "a password is not taken on the command line, where ps shows it: give it in VEXALOG_MQTT_PASSWORD "
+                "or with --mqtt-password-file FILE";
+        return fail(kExitUsage);
+    }
+    std::vector<std::string> names = {"port", "device", "ini", "db", "station", "interval", "period", "ha-discovery"};
+    names.insert(names.end(), kMqttOptionNames.begin(), kMqttOptionNames.end());
     if (!options.Check(names, 0, &error))
         return fail(kExitUsage);
     const auto interval = options.Number("interval", 1.0, 0.1, 3600.0, "seconds", &error);
@@ -99,6 +106,14 @@ int RunLog(const CliOptions& options)
     const auto station = StationName(options, &error);
     if (!station)
         return fail(kExitUsage);
+    MqttSettings mqtt;
+    std::string prefix;
+    if (options.Has("mqtt") && !ReadMqttOptions(options, mqtt, prefix, &error))
+        return fail(kExitUsage);
+    if (!options.Has("mqtt") && (options.Has("topic") || options.Has("ha-discovery"))) {
+        error = "--topic and --ha-discovery go with --mqtt HOST[:PORT]";
+        return fail(kExitUsage);
+    }
     CliPort port;
     if (!ResolvePort(options, port, &error))
         return fail(kExitUsage);
@@ -107,7 +122,14 @@ int RunLog(const CliOptions& options)
     CStationDatabase database;
     if (!database.Open(dbPath, &error))
         return fail(kExitFailed);
-    CStationLogger logger(database, {*station, *interval, *period});
+    // An unreachable broker does not stop the station: intervals wait in the database.
+    std::unique_ptr<CMqttPublisher> publisher;
+    if (options.Has("mqtt")) {
+        publisher = std::make_unique<CMqttPublisher>(mqtt, prefix, *station, options.Has("ha-discovery"));
+        if (!publisher->Start(&error))
+            return fail(kExitFailed);
+    }
+    CStationLogger logger(database, {*station, *interval, *period}, publisher.get());
     if (!logger.Resume(UtcNowMs(), &error))
         return fail(kExitFailed);
 
@@ -154,7 +176,10 @@ int RunLog(const CliOptions& options)
     retry.stop();
     link.RemoveListener(sampler);
     link.RemoveListener(events);
-    if (!logger.Finish(UtcNowMs(), &error)) {
+    const bool finished = logger.Finish(UtcNowMs(), &error);
+    if (publisher)
+        publisher->Stop();
+    if (!finished) {
         std::fprintf(stderr, "vexalog-cli log: %s\n", error.c_str());
         return kExitFailed;
     }

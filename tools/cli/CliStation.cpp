@@ -1,21 +1,13 @@
 #include "CliStation.h"
 
+#include "station/MqttClient.h"
+#include "station/StationJson.h"
+
+#include <cstdlib>
+#include <fstream>
+
 #include <unistd.h>
 
-namespace {
-
-bool IsStationName(const std::string& name)
-{
-    if (name.empty() || name.size() > 64)
-        return false;
-    for (const char c : name)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
-              c == '-'))
-            return false;
-    return true;
-}
-
-} // namespace
 
 std::optional<std::string> StationName(const CliOptions& options, std::string* error)
 {
@@ -30,4 +22,37 @@ std::optional<std::string> StationName(const CliOptions& options, std::string* e
     if (::gethostname(host, sizeof host - 1) != 0 || !IsStationName(host))
         return std::string("station");
     return std::string(host);
+}
+
+bool ReadMqttOptions(const CliOptions& options, MqttSettings& settings, std::string& prefix, std::string* error)
+{
+    const auto address = ParseBrokerAddress(options.Value("mqtt").value_or(""));
+    if (!address) {
+        *error = "--mqtt wants HOST or HOST:PORT, not '" + options.Value("mqtt").value_or("") + "'";
+        return false;
+    }
+    settings.host = address->first;
+    settings.port = address->second;
+    prefix = options.Value("topic").value_or("vexalog");
+    if (prefix.empty() || prefix.size() > 128 || prefix.front() == '/' || prefix.back() == '/' ||
+        prefix.find_first_of("#+") != std::string::npos) {
+        *error = "--topic wants a topic prefix without '#', '+' or a '/' at either end, not '" + prefix + "'";
+        return false;
+    }
+    if (const char* user = std::getenv("VEXALOG_MQTT_USERNAME"))
+        settings.username = user;
+    settings.username = options.Value("mqtt-username").value_or(settings.username);
+    if (const char* password = std::getenv("VEXALOG_MQTT_PASSWORD"))
+        settings.password = password;
+    if (const auto file = options.Value("mqtt-password-file")) {
+        std::ifstream in(*file);
+        if (!in || !std::getline(in, settings.password)) {
+            *error = "cannot read the password from " + *file;
+            return false;
+        }
+        if (!settings.password.empty() && settings.password.back() == '\r')
+            settings.password.pop_back();
+    }
+    settings.caFile = options.Value("mqtt-cafile").value_or("");
+    return true;
 }

@@ -42,10 +42,12 @@ void PrintUsage()
                "      print record set N (default 1) of a data file as the DataLogger window's\n"
                "      Print Data prints it once the set is opened: one page, to the PDF file\n"
                "  vexalog-cli log (--port N | --device PATH) [--db FILE] [--station NAME] [--interval S]\n"
-               "                  [--period S]\n"
+               "                  [--period S] [--mqtt HOST[:PORT] [--topic PREFIX] [--ha-discovery]]\n"
                "      log a reading every S seconds (default 1) into a SQLite database (default\n"
                "      vexalog-STATION.sqlite) with the indicators of every period (default 60 s) until\n"
-               "      SIGINT or SIGTERM; a meter that goes away is waited for and the gap recorded\n",
+               "      SIGINT or SIGTERM; a meter that goes away is waited for and the gap recorded;\n"
+               "      with --mqtt it publishes to the broker (credentials: VEXALOG_MQTT_USERNAME,\n"
+               "      VEXALOG_MQTT_PASSWORD or --mqtt-password-file FILE; TLS: --mqtt-cafile FILE)\n",
                stderr);
 }
 
