@@ -114,7 +114,7 @@ void CMqttClient::Stop(const std::string& lastTopic, const std::string& lastPayl
 {
     if (!m_started)
         return;
-    if (m_connected) {
+    if (m_connected && !lastTopic.empty()) {
         const auto mid = Publish(lastTopic, lastPayload, 1, true);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         bool acknowledged = !mid.has_value();

@@ -47,7 +47,10 @@ void PrintUsage()
                "      vexalog-STATION.sqlite) with the indicators of every period (default 60 s) until\n"
                "      SIGINT or SIGTERM; a meter that goes away is waited for and the gap recorded;\n"
                "      with --mqtt it publishes to the broker (credentials: VEXALOG_MQTT_USERNAME,\n"
-               "      VEXALOG_MQTT_PASSWORD or --mqtt-password-file FILE; TLS: --mqtt-cafile FILE)\n",
+               "      VEXALOG_MQTT_PASSWORD or --mqtt-password-file FILE; TLS: --mqtt-cafile FILE)\n"
+               "  vexalog-cli collect --mqtt HOST[:PORT] (--db FILE | --pg CONNINFO) [--topic PREFIX]\n"
+               "      store every station's intervals and gaps in one SQLite or PostgreSQL database,\n"
+               "      one row per station and start; malformed messages are counted and skipped\n",
                stderr);
 }
 
@@ -95,6 +98,8 @@ int main(int argc, char** argv)
         return RunPrint(*options);
     if (options->command == "log")
         return RunLog(*options);
+    if (options->command == "collect")
+        return RunCollect(*options);
     if (options->command != "help" && options->command != "--help")
         std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage();
