@@ -194,6 +194,28 @@ bool CStationDatabase::Open(const std::string& path, std::string* error)
     return true;
 }
 
+bool CStationDatabase::OpenForReading(const std::string& path, std::string* error)
+{
+    Close();
+    m_path = path;
+    const int code = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr);
+    if (code != SQLITE_OK) {
+        *error = Explain(code);
+        Close();
+        return false;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 5000);
+    // A file without the station's tables is not a station database.
+    if (!Exec("SELECT station, t_utc, meter_time, level, unit, response, flags FROM readings LIMIT 0", error)) {
+        if (error->find("not a SQLite") == std::string::npos)
+            *error = path + " is not a station database";
+        Close();
+        return false;
+    }
+    return true;
+}
+
 bool CStationDatabase::Write(const Batch& batch, std::string* error)
 {
     if (batch.Empty())
@@ -297,8 +319,8 @@ struct Statement {
 
 } // namespace
 
-bool CStationDatabase::Readings(const std::string& station, std::int64_t from, std::int64_t to,
-                                std::vector<std::pair<std::string, StationReading>>& out, std::string* error)
+bool CStationDatabase::ForEachReading(const std::string& station, std::int64_t from, std::int64_t to,
+                                      const ReadingVisitor& each, std::string* error)
 {
     Statement query;
     const std::string sql = std::string("SELECT station, t_utc, meter_time, level, unit, response, flags FROM readings") +
@@ -313,21 +335,36 @@ bool CStationDatabase::Readings(const std::string& station, std::int64_t from, s
     BindText(query.handle, 2, FormatUtc(from));
     BindText(query.handle, 3, FormatUtc(to));
     int code = SQLITE_OK;
+    StationReading reading;
+    std::string name;
     while ((code = sqlite3_step(query.handle)) == SQLITE_ROW) {
-        StationReading reading;
+        name = Text(query.handle, 0);
         reading.tUtc = ParseUtc(Text(query.handle, 1)).value_or(0);
         reading.meterTime = Text(query.handle, 2);
         reading.level = sqlite3_column_double(query.handle, 3);
         reading.unit = Text(query.handle, 4);
         reading.response = Text(query.handle, 5);
         reading.flags = Text(query.handle, 6);
-        out.emplace_back(Text(query.handle, 0), std::move(reading));
+        if (!each(name, reading))
+            return true;
     }
     if (code != SQLITE_DONE) {
         *error = Explain(sqlite3_extended_errcode(m_db));
         return false;
     }
     return true;
+}
+
+bool CStationDatabase::Readings(const std::string& station, std::int64_t from, std::int64_t to,
+                                std::vector<std::pair<std::string, StationReading>>& out, std::string* error)
+{
+    return ForEachReading(
+        station, from, to,
+        [&out](const std::string& name, const StationReading& reading) {
+            out.emplace_back(name, reading);
+            return true;
+        },
+        error);
 }
 
 bool CStationDatabase::Intervals(const std::string& station, std::int64_t from, std::int64_t to,

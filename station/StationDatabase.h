@@ -3,6 +3,7 @@
 #include "station/StationRecords.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ public:
     // Opens or creates the file and its tables. False with *error saying why
     // in words for the user: not a SQLite database, read-only, disk full...
     bool Open(const std::string& path, std::string* error);
+    // An existing database, only read (queries): a read-only file will do.
+    bool OpenForReading(const std::string& path, std::string* error);
     bool IsOpen() const { return m_db != nullptr; }
     const std::string& Path() const { return m_path; }
 
@@ -46,7 +49,11 @@ public:
 
     // The latest reading of a station, if any.
     std::optional<StationReading> LastReading(const std::string& station, std::string* error = nullptr);
-    // Readings from..to (to excluded) in time order; an empty station means all.
+    // Readings from..to (to excluded) in time order; an empty station means
+    // all. each may stop the walk by returning false.
+    using ReadingVisitor = std::function<bool(const std::string& station, const StationReading& reading)>;
+    bool ForEachReading(const std::string& station, std::int64_t from, std::int64_t to, const ReadingVisitor& each,
+                        std::string* error);
     bool Readings(const std::string& station, std::int64_t from, std::int64_t to,
                   std::vector<std::pair<std::string, StationReading>>& out, std::string* error);
     bool Intervals(const std::string& station, std::int64_t from, std::int64_t to,

@@ -50,7 +50,10 @@ void PrintUsage()
                "      VEXALOG_MQTT_PASSWORD or --mqtt-password-file FILE; TLS: --mqtt-cafile FILE)\n"
                "  vexalog-cli collect --mqtt HOST[:PORT] (--db FILE | --pg CONNINFO) [--topic PREFIX]\n"
                "      store every station's intervals and gaps in one SQLite or PostgreSQL database,\n"
-               "      one row per station and start; malformed messages are counted and skipped\n",
+               "      one row per station and start; malformed messages are counted and skipped\n"
+               "  vexalog-cli query --db FILE [--station NAME] --from ISO --to ISO\n"
+               "                    (--txt OUT.txt | --csv OUT.csv | --json)\n"
+               "      the readings from..to (UTC) as a data file, CSV or JSON lines on standard output\n",
                stderr);
 }
 
@@ -100,6 +103,8 @@ int main(int argc, char** argv)
         return RunLog(*options);
     if (options->command == "collect")
         return RunCollect(*options);
+    if (options->command == "query")
+        return RunQuery(*options);
     if (options->command != "help" && options->command != "--help")
         std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage();
