@@ -59,10 +59,26 @@ std::string FormatUtc(std::int64_t milliseconds)
     unsigned m = 0;
     unsigned d = 0;
     CivilFromDays(days, y, m, d);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<long long>(y), m, d,
-                  static_cast<int>(rest / 3600000), static_cast<int>(rest / 60000 % 60),
-                  static_cast<int>(rest / 1000 % 60), static_cast<int>(rest % 1000));
+    if (y < 0 || y > 9999) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<long long>(y), m, d,
+                      static_cast<int>(rest / 3600000), static_cast<int>(rest / 60000 % 60),
+                      static_cast<int>(rest / 1000 % 60), static_cast<int>(rest % 1000));
+        return text;
+    }
+    // Written digit by digit: the station writes one for every reading.
+    std::string text = "0000-00-00T00:00:00.000Z";
+    const auto put = [&text](std::size_t at, std::size_t width, std::int64_t value) {
+        for (std::size_t i = 0; i < width; ++i, value /= 10)
+            text[at + width - 1 - i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, 4, y);
+    put(5, 2, m);
+    put(8, 2, d);
+    put(11, 2, rest / 3600000);
+    put(14, 2, rest / 60000 % 60);
+    put(17, 2, rest / 1000 % 60);
+    put(20, 3, rest % 1000);
     return text;
 }
 

@@ -182,6 +182,7 @@ bool CStationDatabase::Open(const std::string& path, std::string* error)
     // WAL lets queries read while the station writes; FULL makes each commit
     // durable, so a power cut loses at most the batch being written.
     if (!Exec("PRAGMA journal_mode=WAL", error) || !Exec("PRAGMA synchronous=FULL", error) ||
+        !Exec("PRAGMA cache_size=-16384", error) ||
         !Exec(kSchema, error)) {
         Close();
         return false;
@@ -232,18 +233,25 @@ bool CStationDatabase::Write(const Batch& batch, std::string* error)
         sqlite3_stmt* insert = Prepare(kInsertReading, kInsertReadingSql, error);
         if (insert == nullptr)
             return fail();
+        // The texts stay put until the row is written: SQLite need not copy them.
+        const auto bind = [insert](int index, const std::string& text) {
+            sqlite3_bind_text(insert, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+        };
+        bind(1, batch.station);
         for (const StationReading& reading : batch.readings) {
-            sqlite3_reset(insert);
-            BindText(insert, 1, batch.station);
-            BindText(insert, 2, FormatUtc(reading.tUtc));
-            BindText(insert, 3, reading.meterTime);
+            const std::string time = FormatUtc(reading.tUtc);
+            bind(2, time);
+            bind(3, reading.meterTime);
             sqlite3_bind_double(insert, 4, reading.level);
-            BindText(insert, 5, reading.unit);
-            BindText(insert, 6, reading.response);
-            BindText(insert, 7, reading.flags);
-            if (sqlite3_step(insert) != SQLITE_DONE)
+            bind(5, reading.unit);
+            bind(6, reading.response);
+            bind(7, reading.flags);
+            const int code = sqlite3_step(insert);
+            sqlite3_reset(insert);
+            if (code != SQLITE_DONE)
                 return fail();
         }
+        sqlite3_clear_bindings(insert);
     }
     for (const StationInterval& interval : batch.intervals) {
         sqlite3_stmt* upsert = Prepare(kUpsertInterval, kUpsertIntervalSql, error);
