@@ -6,6 +6,7 @@ bool CCollector::Handle(const std::vector<CMqttClient::Message>& messages, std::
 {
     std::vector<StationInterval> intervals;
     std::vector<StationGap> gaps;
+    std::int64_t malformed = 0;
     for (const CMqttClient::Message& message : messages) {
         // PREFIX/STATION/interval or PREFIX/STATION/gap, the station as in the message.
         const std::string head = m_prefix + "/";
@@ -25,10 +26,11 @@ bool CCollector::Handle(const std::vector<CMqttClient::Message>& messages, std::
                 continue;
             }
         }
-        ++m_malformed;
+        ++malformed;
     }
     if (!m_store.Store(intervals, gaps, error))
         return false;
+    m_malformed += malformed;
     m_intervals += static_cast<std::int64_t>(intervals.size());
     m_gaps += static_cast<std::int64_t>(gaps.size());
     return true;

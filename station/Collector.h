@@ -17,7 +17,9 @@ public:
 
     // The topics to subscribe to.
     std::vector<std::string> Topics() const { return {m_prefix + "/+/interval", m_prefix + "/+/gap"}; }
-    // Stores the messages in one transaction; false with *error when the store failed.
+    // Stores the messages in one transaction; false with *error when the
+    // store failed, and then nothing of them is counted: they may be handed
+    // in again.
     bool Handle(const std::vector<CMqttClient::Message>& messages, std::string* error);
 
     std::int64_t Intervals() const { return m_intervals; }

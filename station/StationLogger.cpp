@@ -38,8 +38,8 @@ void CStationLogger::StartGap(std::int64_t start, const char* reason)
 
 void CStationLogger::Reading(const StationReading& reading)
 {
-    // A clock set back would write readings out of order: they are kept, but
-    // never under the key of one already taken.
+    // A clock set back would give readings the keys of readings already
+    // taken: they are left out until the clock has passed the last one again.
     if (m_haveReading && reading.tUtc <= m_lastReading)
         return;
     if (m_gap) {

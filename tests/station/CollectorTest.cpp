@@ -124,7 +124,7 @@ TEST(Collector, TwoCollectorsOnOneDatabaseLeaveOneRowPerStationAndInterval)
                 << collector->Output();
             collector->Signal(SIGINT);
             EXPECT_EQ(collector->WaitExit(20000), 0) << collector->Output();
-            EXPECT_NE(collector->Output().find("stored 60 intervals and 1 gaps, skipped 5 malformed"), std::string::npos)
+            EXPECT_FALSE(collector->WaitForLineWith("stored 60 intervals and 1 gaps, skipped 5 malformed", 20000).empty())
                 << collector->Output();
         }
         // Each interval twice from the broker, once in the database: the sum of

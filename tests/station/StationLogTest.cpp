@@ -53,7 +53,7 @@ TEST_F(StationLogTest, AMeterThatVanishesAndReturnsLeavesAGapAndTheLoggingGoesOn
     ASSERT_TRUE(WaitUntil([&] { return Readings() >= before + 3; }, 20000)) << log->Output();
     log->Signal(SIGTERM);
     EXPECT_EQ(log->WaitExit(20000), 0) << log->Output();
-    EXPECT_NE(log->Output().find("stopped after " + std::to_string(Readings()) + " readings"), std::string::npos)
+    EXPECT_FALSE(log->WaitForLineWith("stopped after " + std::to_string(Readings()) + " readings", 20000).empty())
         << log->Output();
 
     // One gap, from the last reading before the loss to the first one after it.

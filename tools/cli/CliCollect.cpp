@@ -7,11 +7,20 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include <unistd.h>
+
+namespace {
+
+// Messages kept while the database does not take them, before giving up.
+constexpr std::size_t kMostPending = 1000000;
+
+} // namespace
 
 int RunCollect(const CliOptions& options)
 {
@@ -33,6 +42,8 @@ int RunCollect(const CliOptions& options)
     if (!ReadMqttOptions(options, mqtt, prefix, &error))
         return fail(kExitUsage);
 
+    // An unreachable PostgreSQL server is waited for (said once, tried again
+    // 1 s to 30 s apart); a SQLite file that cannot be used is refused at once.
     std::unique_ptr<ICollectorStore> store;
     if (const auto db = options.Value("db")) {
         auto sqlite = std::make_unique<CSqliteCollectorStore>();
@@ -40,10 +51,23 @@ int RunCollect(const CliOptions& options)
             return fail(kExitFailed);
         store = std::move(sqlite);
     } else {
-        auto pg = std::make_unique<CPostgresCollectorStore>();
-        if (!pg->Open(*options.Value("pg"), &error))
-            return fail(kExitFailed);
-        store = std::move(pg);
+        auto& app = *QCoreApplication::instance();
+        QuitOnSignals(app);
+        int delay = 1000;
+        for (bool said = false;;) {
+            auto pg = std::make_unique<CPostgresCollectorStore>();
+            if (pg->Open(*options.Value("pg"), &error)) {
+                store = std::move(pg);
+                break;
+            }
+            if (!said)
+                std::fprintf(stderr, "vexalog-cli collect: %s; trying again\n", error.c_str());
+            said = true;
+            QTimer::singleShot(delay, &app, [] { QCoreApplication::exit(0); });
+            if (app.exec() != 0)
+                return 0; // a signal ended the wait
+            delay = std::min(delay * 2, 30000);
+        }
     }
     CCollector collector(*store, prefix);
     char host[128] = {};
@@ -63,6 +87,10 @@ int RunCollect(const CliOptions& options)
     int disconnectedDrains = 0;
     bool saidUnreachable = false;
     std::int64_t malformedSaid = 0;
+    std::vector<CMqttClient::Message> pending;
+    bool saidStoreFailed = false;
+    int retryDrains = 2; // drains of 200 ms between tries of a failing database
+    int waitDrains = 0;
     QObject::connect(&drain, &QTimer::timeout, &app, [&] {
         CMqttClient::Events events = client.Take();
         if (events.connected && !wasConnected) {
@@ -76,13 +104,32 @@ int RunCollect(const CliOptions& options)
             saidUnreachable = true;
         }
         wasConnected = events.connected;
-        if (events.messages.empty())
+        // Messages the database did not take wait for the next try: the
+        // broker has been told they arrived.
+        pending.insert(pending.end(), std::make_move_iterator(events.messages.begin()),
+                       std::make_move_iterator(events.messages.end()));
+        if (pending.empty() || --waitDrains > 0)
             return;
-        if (!collector.Handle(events.messages, &error)) {
-            std::fprintf(stderr, "vexalog-cli collect: %s\n", error.c_str());
-            QCoreApplication::exit(kExitFailed);
+        if (!collector.Handle(pending, &error)) {
+            if (!saidStoreFailed)
+                std::fprintf(stderr, "vexalog-cli collect: %s; keeping the messages and trying again\n",
+                             error.c_str());
+            saidStoreFailed = true;
+            retryDrains = std::min(retryDrains * 2, 150);
+            waitDrains = retryDrains;
+            if (pending.size() > kMostPending) {
+                std::fprintf(stderr, "vexalog-cli collect: %zu messages wait for the database: giving up\n",
+                             pending.size());
+                QCoreApplication::exit(kExitFailed);
+            }
             return;
         }
+        if (saidStoreFailed)
+            std::fprintf(stderr, "vexalog-cli collect: the database takes messages again\n");
+        saidStoreFailed = false;
+        retryDrains = 2;
+        waitDrains = 0;
+        pending.clear();
         if (collector.Malformed() != malformedSaid) {
             malformedSaid = collector.Malformed();
             std::fprintf(stderr, "vexalog-cli collect: %lld malformed messages skipped so far\n",
@@ -90,14 +137,16 @@ int RunCollect(const CliOptions& options)
         }
     });
     drain.start(200);
-    QuitOnSignals(app);
+    if (!options.Has("pg"))
+        QuitOnSignals(app);
     IgnoreBrokenPipe();
     const int code = app.exec();
     drain.stop();
     client.Stop({}, {}, 0);
     // What came in the last moments.
-    const CMqttClient::Events last = client.Take();
-    if (!last.messages.empty() && !collector.Handle(last.messages, &error)) {
+    CMqttClient::Events last = client.Take();
+    pending.insert(pending.end(), last.messages.begin(), last.messages.end());
+    if (!pending.empty() && !collector.Handle(pending, &error)) {
         std::fprintf(stderr, "vexalog-cli collect: %s\n", error.c_str());
         return kExitFailed;
     }
