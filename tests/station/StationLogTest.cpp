@@ -135,6 +135,10 @@ TEST_F(StationLogTest, ADatabaseItCannotWriteIsRefusedBeforeLogging)
         {{cli, "log", "--device", m_device, "--db", readOnly}, readOnly + " is read-only"},
         {{cli, "log", "--device", m_device, "--station", "no/slash"}, "--station wants a name"},
         {{cli, "log", "--device", m_device, "--period", "0"}, "--period wants seconds from 1 to 86400"},
+        {{cli, "log", "--device", m_device, "--mqtt", "broker", "--mqtt-password", "secret"},
+         "a password is not taken on the command line"},
+        {{cli, "log", "--device", m_device, "--mqtt", "broker:99999"}, "--mqtt wants HOST or HOST:PORT"},
+        {{cli, "log", "--device", m_device, "--ha-discovery"}, "--topic and --ha-discovery go with --mqtt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
