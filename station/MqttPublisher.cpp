@@ -70,8 +70,19 @@ void CMqttPublisher::Level(const StationReading& reading)
 
 void CMqttPublisher::Gap(const StationGap& gap)
 {
-    if (m_client.Connected())
-        m_client.Publish(m_prefix + "/" + m_station + "/gap", GapJson(gap), 1, false);
+    m_gaps.push_back({gap, -1});
+    SendGaps();
+}
+
+// Gaps wait in memory until the broker has them; one recorded while the
+// broker is away goes out when it is back.
+void CMqttPublisher::SendGaps()
+{
+    if (!m_client.Connected())
+        return;
+    for (PendingGap& pending : m_gaps)
+        if (pending.mid < 0)
+            pending.mid = m_client.Publish(m_prefix + "/" + m_station + "/gap", GapJson(pending.gap), 1, false).value_or(-1);
 }
 
 void CMqttPublisher::TakeEvents()
@@ -82,7 +93,10 @@ void CMqttPublisher::TakeEvents()
         m_connections = events.connections;
         m_inFlight.clear();
         m_sent.clear();
+        for (PendingGap& pending : m_gaps)
+            pending.mid = -1;
         Announce();
+        SendGaps();
         if (m_saidUnreachable)
             std::fprintf(stderr, "vexalog-cli log: the broker %s:%d is back\n", m_client.Settings().host.c_str(),
                          m_client.Settings().port);
@@ -94,6 +108,7 @@ void CMqttPublisher::TakeEvents()
         m_saidUnreachable = true;
     }
     for (const int mid : events.acknowledged) {
+        std::erase_if(m_gaps, [mid](const PendingGap& pending) { return pending.mid == mid; });
         const auto found = m_inFlight.find(mid);
         if (found == m_inFlight.end())
             continue;

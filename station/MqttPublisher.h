@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <vector>
 #include <string>
 
 // A station's messages to the broker: every reading on PREFIX/STATION/level
 // (QoS 0, only while connected), every interval on PREFIX/STATION/interval
-// (QoS 1) and every gap on PREFIX/STATION/gap (QoS 1), "online" retained on
+// (QoS 1) and every gap on PREFIX/STATION/gap (QoS 1, kept in memory until
+// the broker has it), "online" retained on
 // PREFIX/STATION/status with "offline" as the last will, and with
 // haDiscovery the Home Assistant sensors of the level and the LAeq.
 //
@@ -35,6 +37,12 @@ public:
 private:
     void Announce();
     void TakeEvents();
+    void SendGaps();
+
+    struct PendingGap {
+        StationGap gap;
+        int mid = -1; // the message id it went out with, -1 before
+    };
 
     CMqttClient m_client;
     std::string m_prefix;
@@ -45,6 +53,7 @@ private:
     std::map<int, std::int64_t> m_inFlight; // message id -> interval start
     std::set<std::int64_t> m_sent;          // interval starts waiting for their acknowledgement
     std::vector<std::int64_t> m_acknowledged;
+    std::vector<PendingGap> m_gaps; // until acknowledged
     bool m_saidUnreachable = false;
     int m_disconnectedPumps = 0; // in a row: the broker is said unreachable after a few
 };

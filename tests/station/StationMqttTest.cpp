@@ -32,7 +32,7 @@ std::vector<std::string> FirstArrivals(const CChildProcess& subscriber, std::siz
     for (const std::string& line : subscriber.Lines()) {
         const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
         const std::string start = object.value("start_utc").toString().toStdString();
-        if (start.empty())
+        if (start.empty() || object.contains("reason"))
             continue;
         ++all;
         if (seen.insert(start).second)
@@ -58,7 +58,8 @@ TEST(StationMqtt, AStoppedBrokerLosesNoIntervalAndTheyArriveInOrder)
     ASSERT_TRUE(broker.Start()) << broker.Error();
     // A subscriber whose session the broker keeps across its restart.
     CChildProcess subscriber(SubscriberProgram(), {"-h", "127.0.0.1", "-p", std::to_string(broker.Port()), "-q", "1",
-                                                   "-c", "-i", "vx-test-subscriber", "-t", "vexalog/roof/interval"});
+                                                   "-c", "-i", "vx-test-subscriber", "-t", "vexalog/roof/interval",
+                                                   "-t", "vexalog/roof/gap"});
     auto log = StartCli({"log", "--device", device, "--db", db, "--station", "roof", "--period", "1", "--mqtt",
                          broker.Address()});
     const auto unpublished = [&] { return SqlCount(db, "SELECT count(*) FROM intervals WHERE published = 0"); };
@@ -68,6 +69,12 @@ TEST(StationMqtt, AStoppedBrokerLosesNoIntervalAndTheyArriveInOrder)
 
     broker.Stop();
     ASSERT_FALSE(log->WaitForLineWith("cannot be reached", 30000).empty()) << log->Output();
+    log->SkipSeenLines();
+    // The meter goes away and comes back meanwhile: the gap waits for the broker too.
+    ASSERT_TRUE(sim.Send("vanish"));
+    ASSERT_FALSE(log->WaitFor("link lost", 30000).empty()) << log->Output();
+    ASSERT_TRUE(sim.Send("appear"));
+    ASSERT_FALSE(log->WaitFor("connected", 30000).empty()) << log->Output();
     ASSERT_TRUE(WaitUntil([&] { return unpublished() >= 4; }, 40000)) << log->Output();
     ASSERT_TRUE(broker.Start()) << broker.Error();
     ASSERT_FALSE(log->WaitForLineWith("is back", 40000).empty()) << log->Output();
@@ -84,6 +91,15 @@ TEST(StationMqtt, AStoppedBrokerLosesNoIntervalAndTheyArriveInOrder)
     arrived.resize(std::min(arrived.size(), stored.size()));
     EXPECT_EQ(arrived, stored);
     EXPECT_TRUE(std::is_sorted(arrived.begin(), arrived.end()));
+    const auto gap = SqlRows(db, "SELECT start_utc, end_utc FROM gaps WHERE reason = 'meter lost'");
+    ASSERT_EQ(gap.size(), 1u);
+    EXPECT_TRUE(WaitUntil([&] {
+        for (const std::string& line : subscriber.Lines())
+            if (line.find("\"reason\":\"meter lost\"") != std::string::npos &&
+                line.find(gap.front().substr(0, gap.front().find('|'))) != std::string::npos)
+                return true;
+        return false;
+    }, 20000)) << subscriber.Output();
 }
 
 TEST(StationMqtt, HomeAssistantConfigsNameTheStationsTopics)
