@@ -2,6 +2,7 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -46,7 +47,7 @@ CMqttClient::~CMqttClient()
 {
     if (m_mosq == nullptr)
         return;
-    if (m_started) {
+    if (m_looping) {
         mosquitto_disconnect(m_mosq);
         mosquitto_loop_stop(m_mosq, true);
     }
@@ -81,13 +82,30 @@ bool CMqttClient::Start(std::string* error)
         *error = "the MQTT last will is refused";
         return false;
     }
-    // A broker that is not there yet is tried again by the library's thread.
-    mosquitto_connect_async(m_mosq, m_settings.host.c_str(), m_settings.port, 30);
-    if (mosquitto_loop_start(m_mosq) != MOSQ_ERR_SUCCESS) {
+    m_started = true;
+    if (!TryConnect()) {
         *error = "the MQTT library could not start its thread";
         return false;
     }
-    m_started = true;
+    return true;
+}
+
+// Once a connection has been started, the library's thread keeps it up and
+// reconnects after a loss. A first attempt that fails at once (a broker
+// refusing on its port) leaves no thread running: it is tried again from
+// Take, 1 s to 30 s apart.
+bool CMqttClient::TryConnect()
+{
+    if (mosquitto_connect_async(m_mosq, m_settings.host.c_str(), m_settings.port, 30) != MOSQ_ERR_SUCCESS) {
+        m_retryDelay = m_retryDelay == std::chrono::milliseconds(0)
+                           ? std::chrono::milliseconds(1000)
+                           : std::min(m_retryDelay * 2, std::chrono::milliseconds(30000));
+        m_retryAt = std::chrono::steady_clock::now() + m_retryDelay;
+        return true;
+    }
+    if (mosquitto_loop_start(m_mosq) != MOSQ_ERR_SUCCESS)
+        return false;
+    m_looping = true;
     return true;
 }
 
@@ -102,6 +120,8 @@ std::optional<int> CMqttClient::Publish(const std::string& topic, const std::str
 
 CMqttClient::Events CMqttClient::Take()
 {
+    if (m_started && !m_looping && std::chrono::steady_clock::now() >= m_retryAt)
+        TryConnect();
     std::lock_guard lock(m_mutex);
     Events events = std::move(m_events);
     m_events = {};
@@ -126,7 +146,9 @@ void CMqttClient::Stop(const std::string& lastTopic, const std::string& lastPayl
         }
     }
     mosquitto_disconnect(m_mosq);
-    mosquitto_loop_stop(m_mosq, false);
+    if (m_looping)
+        mosquitto_loop_stop(m_mosq, false);
+    m_looping = false;
     m_started = false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -65,6 +66,7 @@ public:
     void Stop(const std::string& lastTopic, const std::string& lastPayload, int timeoutMs);
 
 private:
+    bool TryConnect();
     static void OnConnect(mosquitto*, void* self, int code);
     static void OnDisconnect(mosquitto*, void* self, int code);
     static void OnPublish(mosquitto*, void* self, int mid);
@@ -73,6 +75,9 @@ private:
     MqttSettings m_settings;
     mosquitto* m_mosq = nullptr;
     bool m_started = false;
+    bool m_looping = false; // the library's thread runs
+    std::chrono::milliseconds m_retryDelay{0};
+    std::chrono::steady_clock::time_point m_retryAt;
     std::vector<std::string> m_topics;
     std::atomic<bool> m_connected{false};
     std::mutex m_mutex;

@@ -122,3 +122,30 @@ TEST(StationMqtt, HomeAssistantConfigsNameTheStationsTopics)
         EXPECT_EQ(config.value("availability_topic").toString(), "noise/roof/status");
     }
 }
+
+TEST(StationMqtt, ABrokerThatIsNotThereAtTheStartIsWaitedForAndGetsWhatWaited)
+{
+    if (CBroker::Program().empty())
+        GTEST_SKIP() << "mosquitto is not installed (scripts/install-deps.sh installs it)";
+    CTempDir temp("vx_station_mqtt_late");
+    const std::string device = temp.File("ttyLX47");
+    const std::string db = temp.File("roof.sqlite");
+    CSimulatedMeter sim({"--level", "const:64.0", "--link", device, "--exit-with-parent"});
+    ASSERT_TRUE(sim.Started()) << sim.Error();
+    CBroker broker; // not started yet: its port refuses connections
+    auto log = StartCli({"log", "--device", device, "--db", db, "--station", "roof", "--period", "1", "--mqtt",
+                         broker.Address()});
+    ASSERT_FALSE(log->WaitForLineWith("cannot be reached: logging locally", 30000).empty()) << log->Output();
+    const auto count = [&](const char* published) {
+        return SqlCount(db, std::string("SELECT count(*) FROM intervals WHERE published = ") + published);
+    };
+    ASSERT_TRUE(WaitUntil([&] { return count("0") >= 2; }, 40000)) << log->Output();
+    const long waited = count("0");
+    ASSERT_TRUE(broker.Start()) << broker.Error();
+    ASSERT_FALSE(log->WaitForLineWith("is back", 60000).empty()) << log->Output();
+    ASSERT_TRUE(WaitUntil([&] { return count("1") >= waited && count("0") <= 1; }, 60000)) << log->Output();
+    log->Signal(SIGTERM);
+    EXPECT_EQ(log->WaitExit(20000), 0) << log->Output();
+    // Said once, not once a try.
+    EXPECT_EQ(log->Output().find("cannot be reached"), log->Output().rfind("cannot be reached")) << log->Output();
+}
