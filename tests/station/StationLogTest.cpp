@@ -147,7 +147,8 @@ TEST_F(StationLogTest, ADatabaseItCannotWriteIsRefusedBeforeLogging)
             command.insert(command.begin(), asUser.begin(), asUser.end());
         CChildProcess run(command.front(), {command.begin() + 1, command.end()}, {}, true);
         EXPECT_NE(run.WaitExit(20000), 0);
-        EXPECT_NE(run.Output().find(c.message), std::string::npos) << run.Output();
+        const std::string output = FinalOutput(run);
+        EXPECT_NE(output.find(c.message), std::string::npos) << output;
     }
     std::ifstream file(notSqlite);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), text);

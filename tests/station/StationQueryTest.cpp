@@ -65,7 +65,7 @@ int RunToEnd(std::vector<std::string> arguments, std::string* output)
     arguments.insert(arguments.begin(), "query");
     auto run = StartCli(arguments);
     const int code = run->WaitExit(30000);
-    *output = run->Output();
+    *output = FinalOutput(*run);
     return code;
 }
 

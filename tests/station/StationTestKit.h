@@ -20,6 +20,14 @@ inline std::unique_ptr<CChildProcess> StartCli(const std::vector<std::string>& a
     return std::make_unique<CChildProcess>(cli != nullptr ? cli : "", arguments, environment, true);
 }
 
+// Everything the program printed, once it has closed its output (after it
+// ended: the lines are read on a thread of their own and may still come).
+inline std::string FinalOutput(CChildProcess& process)
+{
+    process.WaitForLineWith("\x1f no line holds this \x1f", 20000);
+    return process.Output();
+}
+
 template <typename Condition>
 bool WaitUntil(Condition condition, int timeoutMs)
 {
