@@ -219,9 +219,13 @@ NoiseIndicators CLevelAccumulator::Result(Weighting weighting) const
     out.readings = m_timed + m_leftOut;
     out.readingsLeftOut = m_leftOut;
     // Summed here rather than reading by reading: the bins hold every second.
+    // Only the bins from Lmin to Lmax can hold any (a short period's sums
+    // need not walk all of them).
+    const std::size_t lowBin = m_timed > 0 ? static_cast<std::size_t>(m_minTenths - kLowestTenths) : 0;
+    const std::size_t highBin = m_timed > 0 ? static_cast<std::size_t>(m_maxTenths - kLowestTenths) + 1 : 0;
     double measured = 0.0;
-    for (const double seconds : m_seconds)
-        measured += seconds;
+    for (std::size_t i = lowBin; i < highBin; ++i)
+        measured += m_seconds[i];
     if (m_timed < 2 || m_latest <= m_earliest || !(measured > 0.0))
         return out;
     out.enough = true;
@@ -232,7 +236,7 @@ NoiseIndicators CLevelAccumulator::Result(Weighting weighting) const
     out.minimum = {TenthsLevel(m_minTenths), m_minTime};
 
     double energy = 0.0;
-    for (std::size_t i = 0; i < m_seconds.size(); ++i)
+    for (std::size_t i = lowBin; i < highBin; ++i)
         energy += m_seconds[i] * m_energies[i];
     out.leq = LevelOf(energy, measured);
     out.sel = out.leq + 10.0 * std::log10(measured);

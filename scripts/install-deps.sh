@@ -15,6 +15,12 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libfreexl-dev python3-xlrd python3-xlwt python3-olefile poppler-utils locales xvfb \
-    dpkg-dev file desktop-file-utils appstream clang libclang-rt-dev >/dev/null
+    dpkg-dev file desktop-file-utils appstream clang libclang-rt-dev \
+    libsqlite3-dev sqlite3 libmosquitto-dev mosquitto mosquitto-clients libpq-dev postgresql >/dev/null
 $SUDO sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
 $SUDO locale-gen >/dev/null
+# The station tests start a PostgreSQL cluster of their own; initdb and
+# postgres refuse to run as root, so they run as this unprivileged user.
+if ! id vexalog-test >/dev/null 2>&1; then
+    $SUDO useradd --system --no-create-home --shell /usr/sbin/nologin vexalog-test
+fi

@@ -18,7 +18,7 @@ namespace {
 // Options that stand alone, without a value.
 bool IsFlag(const std::string& name)
 {
-    return name == "json" || name == "help";
+    return name == "json" || name == "help" || name == "ha-discovery";
 }
 
 } // namespace

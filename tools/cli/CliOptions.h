@@ -65,3 +65,6 @@ int RunInfo(const CliOptions& options);
 int RunExport(const CliOptions& options);
 int RunDownload(const CliOptions& options);
 int RunPrint(const CliOptions& options);
+int RunLog(const CliOptions& options);
+int RunCollect(const CliOptions& options);
+int RunQuery(const CliOptions& options);

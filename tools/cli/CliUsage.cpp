@@ -55,6 +55,22 @@ constexpr CommandHelp kCommands[] = {
      "  vexalog-cli print FILE --pdf OUT.pdf [--set N]\n"
      "      print record set N (default 1) of a data file as the DataLogger window's\n"
      "      Print Data prints it once the set is opened: one page, to the PDF file\n"},
+    {"log",
+     "  vexalog-cli log (--port N | --device PATH) [--db FILE] [--station NAME] [--interval S]\n"
+     "                  [--period S] [--mqtt HOST[:PORT] [--topic PREFIX] [--ha-discovery]]\n"
+     "      log a reading every S seconds (default 1) into a SQLite database (default\n"
+     "      vexalog-STATION.sqlite) with the indicators of every period (default 60 s) until\n"
+     "      SIGINT or SIGTERM; a meter that goes away is waited for and the gap recorded;\n"
+     "      with --mqtt it publishes to the broker (credentials: VEXALOG_MQTT_USERNAME,\n"
+     "      VEXALOG_MQTT_PASSWORD or --mqtt-password-file FILE; TLS: --mqtt-cafile FILE)\n"},
+    {"collect",
+     "  vexalog-cli collect --mqtt HOST[:PORT] (--db FILE | --pg CONNINFO) [--topic PREFIX]\n"
+     "      store every station's intervals and gaps in one SQLite or PostgreSQL database,\n"
+     "      one row per station and start; malformed messages are counted and skipped\n"},
+    {"query",
+     "  vexalog-cli query --db FILE [--station NAME] --from ISO --to ISO\n"
+     "                    (--txt OUT.txt | --csv OUT.csv | --json)\n"
+     "      the readings from..to (UTC) as a data file, CSV or JSON lines on standard output\n"},
 };
 
 constexpr const char* kPortOptions =
@@ -69,7 +85,7 @@ constexpr const char* kExitCodes =
 bool TakesPort(const char* name)
 {
     return std::strcmp(name, "watch") == 0 || std::strcmp(name, "record") == 0 ||
-           std::strcmp(name, "download") == 0;
+           std::strcmp(name, "download") == 0 || std::strcmp(name, "log") == 0;
 }
 
 } // namespace

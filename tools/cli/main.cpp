@@ -80,6 +80,12 @@ int main(int argc, char** argv)
         return RunDownload(*options);
     if (options->command == "print")
         return RunPrint(*options);
+    if (options->command == "log")
+        return RunLog(*options);
+    if (options->command == "collect")
+        return RunCollect(*options);
+    if (options->command == "query")
+        return RunQuery(*options);
     std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage(stderr);
     return 2;

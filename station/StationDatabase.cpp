@@ -1,0 +1,432 @@
+#include "station/StationDatabase.h"
+
+#include "station/IsoTime.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS readings(station TEXT NOT NULL, t_utc TEXT NOT NULL, meter_time TEXT,"
+    " level REAL NOT NULL, unit TEXT NOT NULL, response TEXT, flags TEXT NOT NULL DEFAULT '',"
+    " PRIMARY KEY(station, t_utc)) WITHOUT ROWID;"
+    "CREATE TABLE IF NOT EXISTS intervals(station TEXT NOT NULL, start_utc TEXT NOT NULL, end_utc TEXT NOT NULL,"
+    " unit TEXT NOT NULL, count INTEGER NOT NULL, coverage REAL NOT NULL, leq REAL, lmax REAL, lmin REAL,"
+    " l10 REAL, l50 REAL, l90 REAL, published INTEGER NOT NULL DEFAULT 0,"
+    " PRIMARY KEY(station, start_utc)) WITHOUT ROWID;"
+    "CREATE TABLE IF NOT EXISTS gaps(station TEXT NOT NULL, start_utc TEXT NOT NULL, end_utc TEXT NOT NULL,"
+    " reason TEXT NOT NULL, PRIMARY KEY(station, start_utc)) WITHOUT ROWID;"
+    "CREATE INDEX IF NOT EXISTS intervals_unpublished ON intervals(station, published, start_utc);";
+
+enum Slot { kInsertReading, kUpsertInterval, kUpsertGap, kMarkPublished, kLastReading, kBegin, kCommit, kRollback };
+
+constexpr const char* kInsertReadingSql =
+    "INSERT OR IGNORE INTO readings(station, t_utc, meter_time, level, unit, response, flags)"
+    " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+constexpr const char* kUpsertIntervalSql =
+    "INSERT INTO intervals(station, start_utc, end_utc, unit, count, coverage, leq, lmax, lmin, l10, l50, l90,"
+    " published) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)"
+    " ON CONFLICT(station, start_utc) DO UPDATE SET end_utc = excluded.end_utc, unit = excluded.unit,"
+    " count = excluded.count, coverage = excluded.coverage, leq = excluded.leq, lmax = excluded.lmax,"
+    " lmin = excluded.lmin, l10 = excluded.l10, l50 = excluded.l50, l90 = excluded.l90,"
+    " published = excluded.published";
+constexpr const char* kUpsertGapSql =
+    "INSERT INTO gaps(station, start_utc, end_utc, reason) VALUES(?1, ?2, ?3, ?4)"
+    " ON CONFLICT(station, start_utc) DO UPDATE SET end_utc = excluded.end_utc, reason = excluded.reason";
+constexpr const char* kMarkPublishedSql = "UPDATE intervals SET published = 1 WHERE station = ?1 AND start_utc = ?2";
+constexpr const char* kLastReadingSql =
+    "SELECT t_utc, meter_time, level, unit, response, flags FROM readings WHERE station = ?1"
+    " ORDER BY t_utc DESC LIMIT 1";
+
+void BindText(sqlite3_stmt* statement, int index, const std::string& text)
+{
+    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void BindOptional(sqlite3_stmt* statement, int index, const std::optional<double>& value)
+{
+    if (value)
+        sqlite3_bind_double(statement, index, *value);
+    else
+        sqlite3_bind_null(statement, index);
+}
+
+std::string Text(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text != nullptr ? std::string(text) : std::string();
+}
+
+std::optional<double> OptionalDouble(sqlite3_stmt* statement, int column)
+{
+    if (sqlite3_column_type(statement, column) == SQLITE_NULL)
+        return std::nullopt;
+    return sqlite3_column_double(statement, column);
+}
+
+StationInterval IntervalOfRow(sqlite3_stmt* row)
+{
+    StationInterval interval;
+    interval.station = Text(row, 0);
+    interval.startUtc = ParseUtc(Text(row, 1)).value_or(0);
+    interval.endUtc = ParseUtc(Text(row, 2)).value_or(0);
+    interval.unit = Text(row, 3);
+    interval.count = sqlite3_column_int64(row, 4);
+    interval.coverage = sqlite3_column_double(row, 5);
+    interval.leq = OptionalDouble(row, 6);
+    interval.lmax = OptionalDouble(row, 7);
+    interval.lmin = OptionalDouble(row, 8);
+    interval.l10 = OptionalDouble(row, 9);
+    interval.l50 = OptionalDouble(row, 10);
+    interval.l90 = OptionalDouble(row, 11);
+    interval.published = sqlite3_column_int(row, 12) != 0;
+    return interval;
+}
+
+constexpr const char* kIntervalColumns =
+    "SELECT station, start_utc, end_utc, unit, count, coverage, leq, lmax, lmin, l10, l50, l90, published"
+    " FROM intervals ";
+
+} // namespace
+
+CStationDatabase::~CStationDatabase()
+{
+    Close();
+}
+
+void CStationDatabase::Close()
+{
+    for (auto*& statement : m_statements) {
+        sqlite3_finalize(statement);
+        statement = nullptr;
+    }
+    if (m_db != nullptr)
+        sqlite3_close(m_db);
+    m_db = nullptr;
+}
+
+std::string CStationDatabase::Explain(int code) const
+{
+    switch (code & 0xff) {
+    case SQLITE_NOTADB:
+        return m_path + " is not a SQLite database";
+    case SQLITE_READONLY:
+        return m_path + " is read-only";
+    case SQLITE_FULL:
+        return "the disk holding " + m_path + " is full";
+    case SQLITE_CANTOPEN:
+        return "cannot open " + m_path;
+    case SQLITE_CORRUPT:
+        return m_path + " is damaged";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return m_path + " is locked by another program";
+    default:
+        break;
+    }
+    const char* detail = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
+    return m_path + ": " + detail;
+}
+
+bool CStationDatabase::Exec(const char* sql, std::string* error)
+{
+    char* message = nullptr;
+    const int code = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (code != SQLITE_OK) {
+        if (error != nullptr)
+            *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return true;
+}
+
+sqlite3_stmt* CStationDatabase::Prepare(int slot, const char* sql, std::string* error)
+{
+    sqlite3_stmt*& statement = m_statements[slot];
+    if (statement == nullptr && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+        if (error != nullptr)
+            *error = Explain(sqlite3_extended_errcode(m_db));
+        statement = nullptr;
+        return nullptr;
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    return statement;
+}
+
+bool CStationDatabase::Open(const std::string& path, std::string* error)
+{
+    Close();
+    m_path = path;
+    // SQLite opens a file it may not write read-only without a word; a
+    // station must be able to write, so that is said before anything else.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+        *error = path + " is read-only";
+        return false;
+    }
+    const int code = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (code != SQLITE_OK) {
+        *error = Explain(code);
+        Close();
+        return false;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 5000);
+    // WAL lets queries read while the station writes; FULL makes each commit
+    // durable, so a power cut loses at most the batch being written.
+    if (!Exec("PRAGMA journal_mode=WAL", error) || !Exec("PRAGMA synchronous=FULL", error) ||
+        !Exec("PRAGMA cache_size=-16384", error) ||
+        !Exec(kSchema, error)) {
+        Close();
+        return false;
+    }
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        *error = path + " is read-only";
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool CStationDatabase::OpenForReading(const std::string& path, std::string* error)
+{
+    Close();
+    m_path = path;
+    const int code = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr);
+    if (code != SQLITE_OK) {
+        *error = Explain(code);
+        Close();
+        return false;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 5000);
+    // A file without the station's tables is not a station database.
+    if (!Exec("SELECT station, t_utc, meter_time, level, unit, response, flags FROM readings LIMIT 0", error)) {
+        if (error->find("not a SQLite") == std::string::npos)
+            *error = path + " is not a station database";
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool CStationDatabase::Write(const Batch& batch, std::string* error)
+{
+    if (batch.Empty())
+        return true;
+    if (!Exec("BEGIN IMMEDIATE", error))
+        return false;
+    const auto fail = [&]() {
+        if (error != nullptr)
+            *error = Explain(sqlite3_extended_errcode(m_db));
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    };
+    if (!batch.readings.empty()) {
+        sqlite3_stmt* insert = Prepare(kInsertReading, kInsertReadingSql, error);
+        if (insert == nullptr)
+            return fail();
+        // The texts stay put until the row is written: SQLite need not copy them.
+        const auto bind = [insert](int index, const std::string& text) {
+            sqlite3_bind_text(insert, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+        };
+        bind(1, batch.station);
+        for (const StationReading& reading : batch.readings) {
+            const std::string time = FormatUtc(reading.tUtc);
+            bind(2, time);
+            bind(3, reading.meterTime);
+            sqlite3_bind_double(insert, 4, reading.level);
+            bind(5, reading.unit);
+            bind(6, reading.response);
+            bind(7, reading.flags);
+            const int code = sqlite3_step(insert);
+            sqlite3_reset(insert);
+            if (code != SQLITE_DONE)
+                return fail();
+        }
+        sqlite3_clear_bindings(insert);
+    }
+    for (const StationInterval& interval : batch.intervals) {
+        sqlite3_stmt* upsert = Prepare(kUpsertInterval, kUpsertIntervalSql, error);
+        if (upsert == nullptr)
+            return fail();
+        BindText(upsert, 1, interval.station);
+        BindText(upsert, 2, FormatUtc(interval.startUtc));
+        BindText(upsert, 3, FormatUtc(interval.endUtc));
+        BindText(upsert, 4, interval.unit);
+        sqlite3_bind_int64(upsert, 5, interval.count);
+        sqlite3_bind_double(upsert, 6, interval.coverage);
+        BindOptional(upsert, 7, interval.leq);
+        BindOptional(upsert, 8, interval.lmax);
+        BindOptional(upsert, 9, interval.lmin);
+        BindOptional(upsert, 10, interval.l10);
+        BindOptional(upsert, 11, interval.l50);
+        BindOptional(upsert, 12, interval.l90);
+        sqlite3_bind_int(upsert, 13, interval.published ? 1 : 0);
+        if (sqlite3_step(upsert) != SQLITE_DONE)
+            return fail();
+    }
+    for (const StationGap& gap : batch.gaps) {
+        sqlite3_stmt* upsert = Prepare(kUpsertGap, kUpsertGapSql, error);
+        if (upsert == nullptr)
+            return fail();
+        BindText(upsert, 1, gap.station);
+        BindText(upsert, 2, FormatUtc(gap.startUtc));
+        BindText(upsert, 3, FormatUtc(gap.endUtc));
+        BindText(upsert, 4, gap.reason);
+        if (sqlite3_step(upsert) != SQLITE_DONE)
+            return fail();
+    }
+    for (const std::int64_t start : batch.publishedStarts) {
+        sqlite3_stmt* mark = Prepare(kMarkPublished, kMarkPublishedSql, error);
+        if (mark == nullptr)
+            return fail();
+        BindText(mark, 1, batch.station);
+        BindText(mark, 2, FormatUtc(start));
+        if (sqlite3_step(mark) != SQLITE_DONE)
+            return fail();
+    }
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail();
+    return true;
+}
+
+std::optional<StationReading> CStationDatabase::LastReading(const std::string& station, std::string* error)
+{
+    sqlite3_stmt* query = Prepare(kLastReading, kLastReadingSql, error);
+    if (query == nullptr)
+        return std::nullopt;
+    BindText(query, 1, station);
+    if (sqlite3_step(query) != SQLITE_ROW)
+        return std::nullopt;
+    StationReading reading;
+    reading.tUtc = ParseUtc(Text(query, 0)).value_or(0);
+    reading.meterTime = Text(query, 1);
+    reading.level = sqlite3_column_double(query, 2);
+    reading.unit = Text(query, 3);
+    reading.response = Text(query, 4);
+    reading.flags = Text(query, 5);
+    sqlite3_reset(query);
+    return reading;
+}
+
+namespace {
+
+// A statement run once, finalized however it ends.
+struct Statement {
+    sqlite3_stmt* handle = nullptr;
+    ~Statement() { sqlite3_finalize(handle); }
+};
+
+} // namespace
+
+bool CStationDatabase::ForEachReading(const std::string& station, std::int64_t from, std::int64_t to,
+                                      const ReadingVisitor& each, std::string* error)
+{
+    Statement query;
+    const std::string sql = std::string("SELECT station, t_utc, meter_time, level, unit, response, flags FROM readings") +
+                            (station.empty() ? " WHERE t_utc >= ?2 AND t_utc < ?3 ORDER BY t_utc, station"
+                                             : " WHERE station = ?1 AND t_utc >= ?2 AND t_utc < ?3 ORDER BY t_utc");
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query.handle, nullptr) != SQLITE_OK) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    if (!station.empty())
+        BindText(query.handle, 1, station);
+    BindText(query.handle, 2, FormatUtc(from));
+    BindText(query.handle, 3, FormatUtc(to));
+    int code = SQLITE_OK;
+    StationReading reading;
+    std::string name;
+    while ((code = sqlite3_step(query.handle)) == SQLITE_ROW) {
+        name = Text(query.handle, 0);
+        reading.tUtc = ParseUtc(Text(query.handle, 1)).value_or(0);
+        reading.meterTime = Text(query.handle, 2);
+        reading.level = sqlite3_column_double(query.handle, 3);
+        reading.unit = Text(query.handle, 4);
+        reading.response = Text(query.handle, 5);
+        reading.flags = Text(query.handle, 6);
+        if (!each(name, reading))
+            return true;
+    }
+    if (code != SQLITE_DONE) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return true;
+}
+
+bool CStationDatabase::Readings(const std::string& station, std::int64_t from, std::int64_t to,
+                                std::vector<std::pair<std::string, StationReading>>& out, std::string* error)
+{
+    return ForEachReading(
+        station, from, to,
+        [&out](const std::string& name, const StationReading& reading) {
+            out.emplace_back(name, reading);
+            return true;
+        },
+        error);
+}
+
+bool CStationDatabase::Intervals(const std::string& station, std::int64_t from, std::int64_t to,
+                                 std::vector<StationInterval>& out, std::string* error)
+{
+    Statement query;
+    const std::string sql = std::string(kIntervalColumns) +
+                            (station.empty() ? "WHERE start_utc >= ?2 AND start_utc < ?3 ORDER BY station, start_utc"
+                                             : "WHERE station = ?1 AND start_utc >= ?2 AND start_utc < ?3 ORDER BY start_utc");
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query.handle, nullptr) != SQLITE_OK) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    if (!station.empty())
+        BindText(query.handle, 1, station);
+    BindText(query.handle, 2, FormatUtc(from));
+    BindText(query.handle, 3, FormatUtc(to));
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(query.handle)) == SQLITE_ROW)
+        out.push_back(IntervalOfRow(query.handle));
+    if (code != SQLITE_DONE) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return true;
+}
+
+bool CStationDatabase::Gaps(const std::string& station, std::vector<StationGap>& out, std::string* error)
+{
+    Statement query;
+    if (sqlite3_prepare_v2(m_db, "SELECT station, start_utc, end_utc, reason FROM gaps WHERE station = ?1 ORDER BY start_utc",
+                           -1, &query.handle, nullptr) != SQLITE_OK) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    BindText(query.handle, 1, station);
+    while (sqlite3_step(query.handle) == SQLITE_ROW)
+        out.push_back({Text(query.handle, 0), ParseUtc(Text(query.handle, 1)).value_or(0),
+                       ParseUtc(Text(query.handle, 2)).value_or(0), Text(query.handle, 3)});
+    return true;
+}
+
+bool CStationDatabase::Unpublished(const std::string& station, std::size_t limit, std::vector<StationInterval>& out,
+                                   std::string* error)
+{
+    Statement query;
+    const std::string sql = std::string(kIntervalColumns) + "WHERE station = ?1 AND published = 0 ORDER BY start_utc LIMIT ?2";
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query.handle, nullptr) != SQLITE_OK) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    BindText(query.handle, 1, station);
+    sqlite3_bind_int64(query.handle, 2, static_cast<sqlite3_int64>(limit));
+    while (sqlite3_step(query.handle) == SQLITE_ROW)
+        out.push_back(IntervalOfRow(query.handle));
+    return true;
+}
