@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -184,3 +185,47 @@ TEST_F(DataLoggerDlgTest, ClosingOrEscapeAsksTheOwnerToDestroyIt)
 }
 
 } // namespace
+
+TEST(DataLoggerWindowPlace, OpensInsideTheAvailableAreaAndShowsTheWholeFormThroughScrollBars)
+{
+    CManualClock clock{MakeLocalTime(2024, 5, 6, 7, 8, 9)};
+    CScriptedDialogs dialogs;
+    const QSize form = CDataLoggerForm::FormSize();
+    const struct {
+        QRect available;
+        bool scrolls;
+    } cases[] = {
+        {QRect(0, 0, 800, 570), true},
+        {QRect(0, 0, 1920, 1050), false},
+        {QRect(1920, 24, 1280, 1000), false},
+    };
+    for (const auto& c : cases) {
+        CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+        window.PlaceInside(c.available);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(c.available.contains(window.frameGeometry()))
+            << window.frameGeometry().x() << "," << window.frameGeometry().y() << " "
+            << window.frameGeometry().width() << "x" << window.frameGeometry().height();
+        // Resizable, and never larger than the whole form.
+        EXPECT_LT(window.minimumWidth(), 800);
+        EXPECT_LT(window.minimumHeight(), 570);
+        EXPECT_EQ(window.maximumSize(), window.NaturalSize());
+        // The form keeps its size and pixels whatever the window's size.
+        EXPECT_EQ(window.Form()->size(), form);
+        QScrollBar* across = window.ScrollArea()->horizontalScrollBar();
+        QScrollBar* down = window.ScrollArea()->verticalScrollBar();
+        EXPECT_EQ(across->maximum() > 0, c.scrolls);
+        EXPECT_EQ(down->maximum() > 0, c.scrolls);
+        if (!c.scrolls) {
+            EXPECT_EQ(window.size(), window.NaturalSize());
+            continue;
+        }
+        // Scrolled to the end, the form's bottom right corner is in view.
+        across->setValue(across->maximum());
+        down->setValue(down->maximum());
+        QWidget* viewport = window.ScrollArea()->viewport();
+        const QPoint corner = window.Form()->mapTo(viewport, QPoint(form.width() - 1, form.height() - 1));
+        EXPECT_TRUE(viewport->rect().contains(corner)) << corner.x() << "," << corner.y();
+    }
+}
