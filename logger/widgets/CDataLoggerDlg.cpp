@@ -70,6 +70,9 @@ CDataLoggerDlg::CDataLoggerDlg(IDialogSeam& dialogs, const IClock& clock, const 
 
 CDataLoggerDlg::~CDataLoggerDlg()
 {
+    // Closed by the user or going with the program: the place is kept either way.
+    if (m_placed)
+        RememberPlace(*this, QString::fromLatin1(kPlaceKey));
     // The graph reads the model's samples: it lets go of them first, and the
     // controls go while the models they report to are still there.
     m_graph->ClearData();
@@ -159,7 +162,6 @@ void CDataLoggerDlg::showEvent(QShowEvent* event)
 
 void CDataLoggerDlg::closeEvent(QCloseEvent* event)
 {
-    RememberPlace(*this, QString::fromLatin1(kPlaceKey));
     event->accept();
     emit Closed();
 }

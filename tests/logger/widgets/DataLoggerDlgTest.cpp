@@ -14,11 +14,13 @@
 #include "TrafficGraphPainter.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
@@ -228,4 +230,37 @@ TEST(DataLoggerWindowPlace, OpensInsideTheAvailableAreaAndShowsTheWholeFormThrou
         const QPoint corner = window.Form()->mapTo(viewport, QPoint(form.width() - 1, form.height() - 1));
         EXPECT_TRUE(viewport->rect().contains(corner)) << corner.x() << "," << corner.y();
     }
+}
+
+TEST(DataLoggerWindowPlace, OpensWhereItWasLeftAsFarAsTheScreenStillHoldsIt)
+{
+    CTempDir temp{"vx_dlplace"};
+    ASSERT_TRUE(temp.IsValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(temp.Path().string()));
+    QCoreApplication::setOrganizationName(QStringLiteral("LX47 Application"));
+    QCoreApplication::setApplicationName(QStringLiteral("LX47"));
+    CManualClock clock{MakeLocalTime(2024, 5, 6, 7, 8, 9)};
+    CScriptedDialogs dialogs;
+    const QRect large(0, 0, 1920, 1050);
+    const QRect left(100, 200, 700, 500);
+    {
+        CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+        window.PlaceInside(large);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.setGeometry(left);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.geometry() == left; }, 5000));
+    }
+    {
+        CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+        window.PlaceInside(large);
+        EXPECT_EQ(window.geometry(), left);
+    }
+    // On a screen too small for the place left, the window is moved and shrunk into it.
+    const QRect small(0, 0, 640, 450);
+    CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+    window.PlaceInside(small);
+    EXPECT_TRUE(small.contains(window.geometry())) << window.geometry().x() << "," << window.geometry().y();
+    EXPECT_LE(window.width(), 640);
+    QCoreApplication::setOrganizationName(QString());
 }
