@@ -3,6 +3,7 @@
 #include "CommandTable.h"
 #include "CommandTarget.h"
 #include "ToolbarStrip.h"
+#include "WindowPlace.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -22,6 +24,9 @@ namespace {
 
 // The idle text of the message pane.
 const char* const kIdleText = "Ready";
+
+// The window's place in the program's settings.
+const char* const kPlaceKey = "Main";
 
 int CommandOf(const QAction* action)
 {
@@ -44,6 +49,9 @@ CMainFrame::CMainFrame(QWidget* parent)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         ApplyInitialSize(screen->size(), screen->availableGeometry().size());
+    // Inside the screen's available area, title bar and all, or where the
+    // user left it last time.
+    PlaceOnScreen(*this, QSize(kFixedWidth, kFixedHeight), QString::fromLatin1(kPlaceKey));
 
     m_idleTimer = new QTimer(this);
     m_idleTimer->setInterval(kIdleUpdateMs);
@@ -181,7 +189,11 @@ void CMainFrame::SetView(QWidget* view, ICommandTarget* target)
 {
     m_view = target;
     if (view) {
-        setCentralWidget(view);
+        auto* scroll = new QScrollArea(this);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(view);
+        setCentralWidget(scroll);
         // A view that goes away takes its commands with it.
         QObject::disconnect(m_viewDestroyed);
         m_viewDestroyed = connect(view, &QObject::destroyed, this, [this, target] {
@@ -190,6 +202,12 @@ void CMainFrame::SetView(QWidget* view, ICommandTarget* target)
         });
     }
     UpdateCommandUi();
+}
+
+QWidget* CMainFrame::View() const
+{
+    const auto* scroll = qobject_cast<QScrollArea*>(centralWidget());
+    return scroll ? scroll->widget() : nullptr;
 }
 
 void CMainFrame::SetAppCommands(ICommandTarget* app)
@@ -368,6 +386,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    RememberPlace(*this, QString::fromLatin1(kPlaceKey));
     emit Closing();
     QMainWindow::closeEvent(event);
 }

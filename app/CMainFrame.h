@@ -30,9 +30,12 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // The view becomes the central widget (the frame owns it); target receives
+    // The view fills the frame's scroll area (the frame owns it); target receives
     // its commands. Either may be null.
     void SetView(QWidget* view, ICommandTarget* target);
+    // The view inside the frame's scroll area: a window smaller than the
+    // view's least size shows it through scroll bars.
+    QWidget* View() const;
     // Application-level commands, asked after the view and the frame.
     void SetAppCommands(ICommandTarget* app);
     // The frame opens at 820x620, never larger than the room the screen has

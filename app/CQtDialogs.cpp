@@ -1,5 +1,6 @@
 #include "CQtDialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QPageLayout>
 #include <QPrintDialog>
@@ -14,6 +15,12 @@ CQtDialogs::CQtDialogs(QWidget* parent)
 }
 
 CQtDialogs::~CQtDialogs() = default;
+
+QWidget* CQtDialogs::DialogParent() const
+{
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : m_parent.data();
+}
 
 QMessageBox::Icon CQtDialogs::QtIcon(MsgIcon icon)
 {
@@ -38,7 +45,7 @@ MsgAnswer CQtDialogs::MessageBox(const std::string& caption, const std::string& 
     const QMessageBox::StandardButtons shown =
         buttons == MsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
     QMessageBox box(QtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text), shown,
-                    m_parent.data());
+                    DialogParent());
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Ok);
     if (buttons == MsgButtons::OkCancel)
@@ -54,7 +61,7 @@ int CQtDialogs::AskChoice(const std::string& caption, const std::string& text,
                           const std::vector<std::string>& choices)
 {
     QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, m_parent.data());
+                    QMessageBox::NoButton, DialogParent());
     box.setTextFormat(Qt::PlainText);
     std::vector<QPushButton*> buttons;
     for (const std::string& choice : choices)
@@ -88,7 +95,7 @@ void CQtDialogs::ConfigureFileDialog(QFileDialog& dialog, const FileDialogReques
 
 std::optional<std::string> CQtDialogs::RunFileDialog(const FileDialogRequest& request, bool save)
 {
-    QFileDialog dialog(m_parent.data());
+    QFileDialog dialog(DialogParent());
     ConfigureFileDialog(dialog, request, save);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
@@ -110,7 +117,7 @@ std::optional<PrinterChoice> CQtDialogs::ChoosePrinter(int copies)
     if (!m_printer)
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     m_printer->setCopyCount(copies);
-    QPrintDialog dialog(m_printer.get(), m_parent.data());
+    QPrintDialog dialog(m_printer.get(), DialogParent());
     // A desktop on Linux has no PDF printer of its own: the dialog's file
     // target is how a printout is kept, so it stays on offer.
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);

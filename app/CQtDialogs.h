@@ -18,8 +18,13 @@ public:
     explicit CQtDialogs(QWidget* parent = nullptr);
     ~CQtDialogs() override;
 
-    // The window the dialogs are centred on (the main frame once it exists).
+    // The window the dialogs belong to when the user works in none of the
+    // program's windows (the main frame once it exists).
     void SetParentWindow(QWidget* parent) { m_parent = parent; }
+    // A dialog belongs to the window the user is working in, so it opens in
+    // front of that window and leaves it in front when it closes; else to the
+    // parent window.
+    QWidget* DialogParent() const;
 
     MsgAnswer MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
                          MsgIcon icon) override;

@@ -12,7 +12,7 @@ start_display 97 1280x1024x24
 # The simulated meter with four sets of 300 readings 2 seconds apart.
 start_meter --level street --logger 4x300@2
 start_program
-main=$(find_window LX47)
+main=$(main_window)
 sleep 3                                   # connected, the display mirrored
 xdotool mousemove 150 8 click 1           # DataLogger on the main window's menu bar
 logger=$(find_window DataLogger)

@@ -19,7 +19,7 @@ start_display 92 1024x768x24
 
 start_meter --level street
 start_program >/dev/null 2>&1
-find_window LX47 >/dev/null
+main_window >/dev/null
 sleep 3
 # Sampling Rate 0.1 (the box's first item), then Run on the toolbar.
 xdotool mousemove 545 114 click 1 sleep 0.5 key Home sleep 0.2 key Return sleep 0.5

@@ -16,7 +16,7 @@ start_meter --level street
 # The print dialog offers print.pdf in the working folder when that lies in
 # the home folder.
 start_program HOME="$work"
-main=$(find_window LX47)
+main=$(main_window)
 sleep 3
 xdotool mousemove 107 34 click 1          # Run on the toolbar
 sleep 150                                 # 300 readings, more than a page

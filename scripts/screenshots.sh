@@ -12,7 +12,7 @@ mkdir -p "$out"
 start_display 97 1024x768x24
 
 shoot() { # name
-    find_window LX47 >/dev/null
+    main_window >/dev/null
     sleep "${SETTLE:-2}"
     import -window root -crop 820x620+0+0 "$out/$1.png"
 }

@@ -5,15 +5,15 @@
 #include "DataLoggerForm.h"
 #include "DialogSeam.h"
 #include "OwnerScrollBars.h"
+#include "WindowPlace.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -21,6 +21,9 @@
 namespace {
 
 const QColor kBackground(170, 175, 195);
+
+// The window's place in the program's settings.
+const char* const kPlaceKey = "DataLogger";
 
 } // namespace
 
@@ -41,15 +44,23 @@ CDataLoggerDlg::CDataLoggerDlg(IDialogSeam& dialogs, const IClock& clock, const 
     setPalette(palette);
     setAutoFillBackground(true);
 
-    m_form = new CDataLoggerForm(this);
+    // The form keeps its size and its controls their pixels; a window made
+    // smaller than the form shows it through scroll bars.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(false);
+    m_form = new CDataLoggerForm(m_scroll);
+    m_form->setFixedSize(CDataLoggerForm::FormSize());
+    m_scroll->setWidget(m_form);
     BuildMenu();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(m_menu);
-    layout->addWidget(m_form);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    m_form->setFixedSize(CDataLoggerForm::FormSize());
+    layout->addWidget(m_scroll);
+    // No larger than the whole form, so no empty band grows beside it.
+    setMaximumSize(NaturalSize());
+    resize(NaturalSize());
 
     InstallGraphControls();
     ConnectControls();
@@ -59,6 +70,9 @@ CDataLoggerDlg::CDataLoggerDlg(IDialogSeam& dialogs, const IClock& clock, const 
 
 CDataLoggerDlg::~CDataLoggerDlg()
 {
+    // Closed by the user or going with the program: the place is kept either way.
+    if (m_placed)
+        RememberPlace(*this, QString::fromLatin1(kPlaceKey));
     // The graph reads the model's samples: it lets go of them first, and the
     // controls go while the models they report to are still there.
     m_graph->ClearData();
@@ -124,15 +138,26 @@ void CDataLoggerDlg::ConnectControls()
     });
 }
 
+QSize CDataLoggerDlg::NaturalSize() const
+{
+    return CDataLoggerForm::FormSize() + QSize(0, m_menu->sizeHint().height());
+}
+
+void CDataLoggerDlg::PlaceInside(const QRect& available)
+{
+    m_placed = true;
+    ::PlaceInside(*this, available, NaturalSize(), QString::fromLatin1(kPlaceKey));
+}
+
 void CDataLoggerDlg::showEvent(QShowEvent* event)
 {
+    // Inside the screen's available area when it first appears: centred, or
+    // where the user left it last time.
+    if (!m_placed) {
+        m_placed = true;
+        PlaceOnScreen(*this, NaturalSize(), QString::fromLatin1(kPlaceKey));
+    }
     QDialog::showEvent(event);
-    // Centred on the screen when it first appears.
-    if (m_placed)
-        return;
-    m_placed = true;
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void CDataLoggerDlg::closeEvent(QCloseEvent* event)

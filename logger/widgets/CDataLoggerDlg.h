@@ -18,6 +18,7 @@ class IClock;
 class IDialogSeam;
 class QAction;
 class QMenuBar;
+class QScrollArea;
 
 // The "DataLogger" window (template 168, menu 169): the list of downloaded or
 // imported record sets, the set opened by a double click in its graph with
@@ -67,6 +68,11 @@ public:
     CDataLoggerForm* Form() const { return m_form; }
     QMenuBar* MenuBar() const { return m_menu; }
     QAction* Command(int id) const;
+    QScrollArea* ScrollArea() const { return m_scroll; }
+    // The window with the whole form showing: menu bar and form.
+    QSize NaturalSize() const;
+    // Places the window inside an available screen area (before it is shown).
+    void PlaceInside(const QRect& available);
     // What the graph last said about a sample it left out, empty when nothing.
     const std::string& StatusText() const { return m_status; }
 
@@ -105,6 +111,7 @@ private:
     CDataLoggerFeed m_feed;
     CGraphOwnerModel m_graphOwner;
     QMenuBar* m_menu = nullptr;
+    QScrollArea* m_scroll = nullptr;
     CDataLoggerForm* m_form = nullptr;
     // Children of the form, which owns them.
     CDataLoggerButton* m_graph = nullptr;

@@ -388,7 +388,8 @@ CDataLoggerDlg* CVexalogView::ShowDataLoggerWindow()
         m_dataLogger->activateWindow();
         return m_dataLogger;
     }
-    m_dataLogger = new CDataLoggerDlg(m_dialogs, m_clock, ShellDialogFont(8));
+    // The window belongs to the main window: it stays in front of it.
+    m_dataLogger = new CDataLoggerDlg(m_dialogs, m_clock, ShellDialogFont(8), window());
     connect(m_dataLogger, &CDataLoggerDlg::Closed, this, &CVexalogView::DestroyDataLoggerWindow);
     connect(m_dataLogger, &CDataLoggerDlg::StatusMessage, this,
             [this](const QString& text) { ShowStatusMessage(text.toStdString()); });
@@ -423,8 +424,13 @@ void CVexalogView::OnDownloadFinished(const LoggerDownloadResult& result)
     // shown from inside its receive path.
     if (m_waitDialog)
         m_waitDialog->Finish();
-    if (result.outcome == DownloadOutcome::Finished && m_dataLogger)
+    if (result.outcome == DownloadOutcome::Finished && m_dataLogger) {
         m_dataLogger->LoadRecordSets(result.data, result.sets);
+        // The wait dialog belonged to the main window: the sets' window,
+        // not the main window, is the one the user goes on working in.
+        m_dataLogger->raise();
+        m_dataLogger->activateWindow();
+    }
     if (result.outcome == DownloadOutcome::Finished || result.outcome == DownloadOutcome::Cancelled)
         m_controller.Stop();
     if (const std::string message = result.Message(); !message.empty())

@@ -175,6 +175,12 @@ CMainForm::CMainForm(QWidget* parent)
     setPalette(palette);
     setAutoFillBackground(true);
     resize(FormSize());
+    // Never squeezed below its controls and their margin: a smaller window
+    // scrolls over the form instead.
+    QRect used;
+    for (const FormControl& control : Table())
+        used |= PixelRect(control);
+    setMinimumSize(used.right() + 1 + DialogUnitsToPixelsX(7), used.bottom() + 1 + DialogUnitsToPixelsY(7));
 
     for (const FormControl& control : Table())
         m_ordered.push_back(Create(control));

@@ -33,6 +33,15 @@ find_window() { # title: waits for a shown window of that title and prints its i
     echo "$id"
 }
 
+main_window() { # waits for the main window, moves it to the screen's top left corner, prints its id
+    # The program centres its window on the screen; the scripts' coordinates
+    # are measured from the corner.
+    local id
+    id=$(find_window LX47)
+    [ -n "$id" ] && xdotool windowmove --sync "$id" 0 0 >/dev/null 2>&1 || true
+    echo "$id"
+}
+
 start_meter() { # lx47sim options: the simulated meter, and Com1 pointed at it
     "$build/tools/lx47sim" --link "$work/tty" "$@" --exit-with-parent <&- >"$work/sim.out" 2>&1 &
     sim=$!

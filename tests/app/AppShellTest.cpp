@@ -14,6 +14,7 @@
 #include "ScriptedDialogs.h"
 #include "StartupOptions.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -247,7 +249,7 @@ TEST_F(AppTest, StartUpMakesTheFrameWithTheViewTitledLX47)
     CMainFrame* frame = app.MainFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(seenSeam, &dialogs);
-    EXPECT_EQ(frame->centralWidget(), viewWidget);
+    EXPECT_EQ(frame->View(), viewWidget);
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("LX47"));
 
@@ -335,3 +337,32 @@ TEST(QtDialogs, FileRequestsBecomeDialogSettings)
 }
 
 } // namespace
+
+TEST(QtDialogs, AMessageBoxBelongsToTheWindowTheUserWorksInElseToTheMainWindow)
+{
+    QWidget main;
+    QWidget other;
+    CQtDialogs seam(&main);
+    // What the box belongs to, read while it is up, then it is answered.
+    const auto ownerOfNextBox = [&] {
+        QWidget* owner = nullptr;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                owner = box->parentWidget();
+                box->close();
+            }
+        });
+        poll.start(20);
+        ShowMessage(seam, "Written.", MsgIcon::Information);
+        return owner;
+    };
+    EXPECT_EQ(ownerOfNextBox(), &main) << "no window of the program is active";
+    for (QWidget* window : {&main, &other}) {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        EXPECT_EQ(seam.DialogParent(), window);
+        EXPECT_EQ(ownerOfNextBox(), window);
+    }
+}

@@ -55,7 +55,7 @@ TEST_F(ProgramTest, ShowingTheFrameLaysTheViewOutAndItsEnableRulesReachMenuAndTo
     CVexalogApp app(&dialogs);
     ASSERT_TRUE(Start(app));
     CMainFrame* frame = app.MainFrame();
-    ASSERT_EQ(frame->centralWidget(), view);
+    ASSERT_EQ(frame->View(), view);
     // Shown, the view had its first layout: the rate box is filled.
     EXPECT_EQ(view->RateBox()->count(), 10);
     EXPECT_EQ(view->RateBox()->currentText(), QStringLiteral("0.5"));

@@ -14,10 +14,13 @@
 #include "TrafficGraphPainter.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
@@ -184,3 +187,80 @@ TEST_F(DataLoggerDlgTest, ClosingOrEscapeAsksTheOwnerToDestroyIt)
 }
 
 } // namespace
+
+TEST(DataLoggerWindowPlace, OpensInsideTheAvailableAreaAndShowsTheWholeFormThroughScrollBars)
+{
+    CManualClock clock{MakeLocalTime(2024, 5, 6, 7, 8, 9)};
+    CScriptedDialogs dialogs;
+    const QSize form = CDataLoggerForm::FormSize();
+    const struct {
+        QRect available;
+        bool scrolls;
+    } cases[] = {
+        {QRect(0, 0, 800, 570), true},
+        {QRect(0, 0, 1920, 1050), false},
+        {QRect(1920, 24, 1280, 1000), false},
+    };
+    for (const auto& c : cases) {
+        CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+        window.PlaceInside(c.available);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(c.available.contains(window.frameGeometry()))
+            << window.frameGeometry().x() << "," << window.frameGeometry().y() << " "
+            << window.frameGeometry().width() << "x" << window.frameGeometry().height();
+        // Resizable, and never larger than the whole form.
+        EXPECT_LT(window.minimumWidth(), 800);
+        EXPECT_LT(window.minimumHeight(), 570);
+        EXPECT_EQ(window.maximumSize(), window.NaturalSize());
+        // The form keeps its size and pixels whatever the window's size.
+        EXPECT_EQ(window.Form()->size(), form);
+        QScrollBar* across = window.ScrollArea()->horizontalScrollBar();
+        QScrollBar* down = window.ScrollArea()->verticalScrollBar();
+        EXPECT_EQ(across->maximum() > 0, c.scrolls);
+        EXPECT_EQ(down->maximum() > 0, c.scrolls);
+        if (!c.scrolls) {
+            EXPECT_EQ(window.size(), window.NaturalSize());
+            continue;
+        }
+        // Scrolled to the end, the form's bottom right corner is in view.
+        across->setValue(across->maximum());
+        down->setValue(down->maximum());
+        QWidget* viewport = window.ScrollArea()->viewport();
+        const QPoint corner = window.Form()->mapTo(viewport, QPoint(form.width() - 1, form.height() - 1));
+        EXPECT_TRUE(viewport->rect().contains(corner)) << corner.x() << "," << corner.y();
+    }
+}
+
+TEST(DataLoggerWindowPlace, OpensWhereItWasLeftAsFarAsTheScreenStillHoldsIt)
+{
+    CTempDir temp{"vx_dlplace"};
+    ASSERT_TRUE(temp.IsValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(temp.Path().string()));
+    QCoreApplication::setOrganizationName(QStringLiteral("LX47 Application"));
+    QCoreApplication::setApplicationName(QStringLiteral("LX47"));
+    CManualClock clock{MakeLocalTime(2024, 5, 6, 7, 8, 9)};
+    CScriptedDialogs dialogs;
+    const QRect large(0, 0, 1920, 1050);
+    const QRect left(100, 200, 700, 500);
+    {
+        CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+        window.PlaceInside(large);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.setGeometry(left);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.geometry() == left; }, 5000));
+    }
+    {
+        CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+        window.PlaceInside(large);
+        EXPECT_EQ(window.geometry(), left);
+    }
+    // On a screen too small for the place left, the window is moved and shrunk into it.
+    const QRect small(0, 0, 640, 450);
+    CDataLoggerDlg window{dialogs, clock, QFont(QStringLiteral("DejaVu Sans"), 8)};
+    window.PlaceInside(small);
+    EXPECT_TRUE(small.contains(window.geometry())) << window.geometry().x() << "," << window.geometry().y();
+    EXPECT_LE(window.width(), 640);
+    QCoreApplication::setOrganizationName(QString());
+}

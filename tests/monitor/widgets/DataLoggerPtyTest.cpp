@@ -15,6 +15,7 @@
 #include "TrafficGraphPainter.h"
 #include "SimWire.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -113,6 +114,9 @@ TEST_F(DataLoggerPtyTest, DownloadListsTheMetersSetsAndADoubleClickOpensOne)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view->WaitDialog()->isVisible(); }, 2000));
     EXPECT_FALSE(view->Controller().Running()) << "a download stops recording";
     EXPECT_TRUE(dialogs.MessageTexts().empty());
+    // The window belongs to the main window and is the one in front after the download.
+    EXPECT_EQ(view->DataLoggerWindow()->parentWidget(), view->window());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == view->DataLoggerWindow(); }, 5000));
 
     // Every set as the meter holds it.
     const int listed = static_cast<int>(sets.size());

@@ -1,0 +1,84 @@
+#include "WindowPlace.h"
+
+#include "WindowPlacement.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QWidget>
+
+#include <optional>
+
+namespace {
+
+const char* const kGroup = "Window Places";
+
+bool HasProfile()
+{
+    return !QCoreApplication::organizationName().isEmpty();
+}
+
+std::optional<QRect> Remembered(const QString& key)
+{
+    if (!HasProfile() || key.isEmpty())
+        return std::nullopt;
+    QSettings settings;
+    const QRect place = settings.value(QString::fromLatin1(kGroup) + QLatin1Char('/') + key).toRect();
+    if (!place.isValid())
+        return std::nullopt;
+    return place;
+}
+
+// What the window manager adds around the client area. Once the window is up
+// its own frame tells; before that, a usual title bar and border are assumed.
+FrameMargins FrameOf(const QWidget& window)
+{
+    if (window.isVisible() && window.frameGeometry() != window.geometry()) {
+        const QRect outer = window.frameGeometry();
+        const QRect inner = window.geometry();
+        return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                outer.bottom() - inner.bottom()};
+    }
+    return {4, 30, 4, 4};
+}
+
+WindowRect ToRect(const QRect& rect)
+{
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+} // namespace
+
+void PlaceInside(QWidget& window, const QRect& available, QSize wanted, const QString& key)
+{
+    std::optional<WindowRect> remembered;
+    if (const std::optional<QRect> place = Remembered(key))
+        remembered = ToRect(*place);
+    const QSize least = window.minimumSize();
+    const WindowRect place = PlaceWindow(ToRect(available), wanted.width(), wanted.height(), FrameOf(window),
+                                         remembered, std::max(160, least.width()), std::max(120, least.height()));
+    window.setGeometry(place.x, place.y, place.width, place.height);
+}
+
+void PlaceOnScreen(QWidget& window, QSize wanted, const QString& key)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (const std::optional<QRect> place = Remembered(key)) {
+        if (const QScreen* holding = QGuiApplication::screenAt(place->center()))
+            screen = holding;
+    }
+    if (!screen) {
+        window.resize(wanted);
+        return;
+    }
+    PlaceInside(window, screen->availableGeometry(), wanted, key);
+}
+
+void RememberPlace(const QWidget& window, const QString& key)
+{
+    if (!HasProfile() || key.isEmpty())
+        return;
+    QSettings settings;
+    settings.setValue(QString::fromLatin1(kGroup) + QLatin1Char('/') + key, window.normalGeometry());
+}
