@@ -8,6 +8,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 #include <cstdint>
 
 using namespace GraphMath;
@@ -322,14 +324,15 @@ void CTrafficGraphPainter::DrawTail(QPainter& painter, const TrafficGraphState& 
 bool CTrafficGraphPainter::DrawKeptOverview(QPainter& painter, const CTrafficGraph& graph, double pixelsPerDb)
 {
     // While recording, each reading moves the grid and adds to the tail: the
-    // frame of each grid phase with all but the newest readings is kept, so
-    // a reading costs one copy of it and the few lines of the newest.
+    // frame with all but the newest readings and without the grid's moving
+    // lines is kept, so a reading costs one copy of it, the grid's vertical
+    // lines and the few lines of the newest.
     const TrafficGraphState& s = graph.State();
     const int count = std::min(s.overviewCount, graph.Readings().Count());
     UpdatePlaced(graph, count, pixelsPerDb);
-    const KeptKey key{m_placedKey, s.fineLabels, painter.font()};
+    const KeptKey key{m_placedKey, s.fineLabels, painter.font(), s.gridPhaseY};
     if (!(key == m_keptKey)) {
-        m_kept.clear();
+        m_keptDrawn = false;
         m_keptKey = key;
         // The tail is drawn after the dB labels here, before them on a frame
         // drawn whole: the same pixels only while they stay apart.
@@ -341,25 +344,84 @@ bool CTrafficGraphPainter::DrawKeptOverview(QPainter& painter, const CTrafficGra
     }
     if (!m_keptLabelsFit || (m_placedAny && m_placedEnd.x() < kLeftMargin + 1) || m_afterLeftmost < kLeftMargin + 1)
         return false;
-    const QPoint phase(s.gridPhaseX, s.gridPhaseY);
-    auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const KeptFrame& f) { return f.phase == phase; });
-    if (kept == m_kept.end()) {
-        KeptFrame frame{phase, QImage(s.width, s.height, QImage::Format_RGB32)};
-        QPainter p(&frame.image);
+    if (!m_keptDrawn) {
+        m_kept = QImage(s.width, s.height, QImage::Format_RGB32);
+        QPainter p(&m_kept);
         p.setFont(painter.font());
         p.fillRect(0, 0, s.width, s.height, GraphColours::kPlot);
         p.fillRect(0, 0, kLeftMargin, s.height, GraphColours::kLabelStrip);
-        DrawGraphGrid(p, s.width, s.height, phase.x(), phase.y());
+        // The horizontal lines only: a width of 0 leaves no vertical line in the plot.
+        for (int j = 0; j <= s.height / 10; ++j)
+            p.fillRect(kLeftMargin, s.height - 2 + s.gridPhaseY - 10 * j, s.width - kLeftMargin, 1, GraphColours::kGrid);
         p.setPen(TracePen(GraphColours::kTrace));
         DrawGathered(p, m_placedLines, m_placedSpans, GraphColours::kTrace);
         DrawDbLabels(p, s);
         p.end();
-        m_kept.push_back(std::move(frame));
-        kept = m_kept.end() - 1;
+        m_keptDrawn = true;
+        m_columns.clear();
     }
-    painter.drawImage(0, 0, kept->image);
+    DrawKeptFrame(painter, s.gridPhaseX);
     painter.setPen(TracePen(GraphColours::kTrace));
     DrawGathered(painter, m_afterLines, m_afterSpans, GraphColours::kTrace);
     DrawTail(painter, s, count, pixelsPerDb);
     return true;
+}
+
+void CTrafficGraphPainter::DrawKeptFrame(QPainter& painter, int phaseX)
+{
+    // A frame drawn whole lays the vertical lines first and the rest over
+    // them: a line shows wherever the kept frame has the plot's colour.
+    const QRgb plot = GraphColours::kPlot.rgb();
+    const QRgb grid = GraphColours::kGrid.rgb();
+    const int w = m_kept.width();
+    const int h = m_kept.height();
+    auto columns = std::find_if(m_columns.begin(), m_columns.end(), [&](const GridColumns& c) { return c.phaseX == phaseX; });
+    if (columns == m_columns.end()) {
+        GridColumns c{phaseX, {0}, {}};
+        for (int y = 0; y < h; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(m_kept.constScanLine(y));
+            for (int x = kLeftMargin + phaseX; x < w; x += 10)
+                if (row[x] == plot)
+                    c.x.push_back(x);
+            c.start.push_back(static_cast<int>(c.x.size()));
+        }
+        m_columns.push_back(std::move(c));
+        columns = m_columns.end() - 1;
+    }
+    const QTransform& t = painter.transform();
+    QPaintDevice* device = painter.device();
+    const bool direct = device && device->devType() == QInternal::Image && !painter.hasClipping() &&
+                        t.type() <= QTransform::TxTranslate && t.dx() == 0.0 && t.dy() == 0.0 &&
+                        static_cast<QImage*>(device)->format() == QImage::Format_RGB32 &&
+                        static_cast<QImage*>(device)->width() >= w && static_cast<QImage*>(device)->height() >= h;
+    if (direct) {
+        // Copied row by row straight into the image the painter draws on
+        // (its raster engine has drawn all it was given), each row's lines
+        // set while the row is at hand.
+        QImage& image = *static_cast<QImage*>(device);
+        auto* bits = const_cast<uchar*>(std::as_const(image).constBits());
+        const qsizetype stride = image.bytesPerLine();
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+            std::memcpy(row, m_kept.constScanLine(y), static_cast<std::size_t>(w) * sizeof(QRgb));
+            const auto ys = static_cast<std::size_t>(y);
+            for (int i = columns->start[ys]; i < columns->start[ys + 1]; ++i)
+                row[columns->x[static_cast<std::size_t>(i)]] = grid;
+        }
+        return;
+    }
+    // Any other device or a part of the control: the frame, then each line in runs.
+    painter.drawImage(0, 0, m_kept);
+    for (int x = kLeftMargin + phaseX; x < w; x += 10) {
+        int y = 0;
+        while (y < h) {
+            while (y < h && reinterpret_cast<const QRgb*>(m_kept.constScanLine(y))[x] != plot)
+                ++y;
+            const int top = y;
+            while (y < h && reinterpret_cast<const QRgb*>(m_kept.constScanLine(y))[x] == plot)
+                ++y;
+            if (y > top)
+                painter.fillRect(x, top, 1, y - top, GraphColours::kGrid);
+        }
+    }
 }

@@ -66,22 +66,23 @@ private:
         friend bool operator==(const PlacedKey&, const PlacedKey&) = default;
     };
 
-    // A frame of the overview for each grid phase, with all but the newest readings.
+    // The overview with all but the newest readings and without the grid's
+    // vertical lines, which move with every reading.
     struct KeptKey {
         PlacedKey placed;
         bool fineLabels = false;
         QFont font;
+        int phaseY = 0;
         friend bool operator==(const KeptKey&, const KeptKey&) = default;
-    };
-    struct KeptFrame {
-        QPoint phase;
-        QImage image;
     };
 
     void DrawOverview(QPainter& painter, const CTrafficGraph& graph, TraceRendering rendering, double pixelsPerDb);
     void UpdatePlaced(const CTrafficGraph& graph, int count, double pixelsPerDb);
     void DrawTail(QPainter& painter, const TrafficGraphState& state, int count, double pixelsPerDb);
     bool DrawKeptOverview(QPainter& painter, const CTrafficGraph& graph, double pixelsPerDb);
+    // The kept frame with the grid's vertical lines where it still shows
+    // the plot's colour (the trace and the horizontal lines lie over them).
+    void DrawKeptFrame(QPainter& painter, int phaseX);
     // Cursor lines, the zoom rectangle and the rounded corners, over everything.
     void DrawMarks(QPainter& painter, const TrafficGraphState& state) const;
     const QImage& BarImage(int height);
@@ -103,7 +104,16 @@ private:
     QPoint m_placedEnd;       // their last point, where the newest readings start
     KeptKey m_keptKey;
     bool m_keptLabelsFit = false;
-    std::vector<KeptFrame> m_kept;
+    bool m_keptDrawn = false; // m_kept holds the frame of m_keptKey
+    QImage m_kept;
+    // Where the vertical lines of each grid phase met so far show on m_kept:
+    // the columns of row y are x[start[y] .. start[y + 1]).
+    struct GridColumns {
+        int phaseX = 0;
+        std::vector<int> start;
+        std::vector<int> x;
+    };
+    std::vector<GridColumns> m_columns;
 };
 
 // Parts shared with printing and the data-logger graph.

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DataFile.h"
 #include "DownloadedSet.h"
+#include "GraphReadouts.h"
 #include "TimeText.h"
 
 #include <algorithm>
@@ -41,11 +42,11 @@ std::array<std::pair<int, std::string>, 8> DataLoggerFieldTexts(const DataLogger
 {
     return {{{1005, Decimal(fields.dataNo)},
              {1014, fields.startTime},
-             {1007, FormatGeneral(fields.maximum)},
+             {1007, LevelFieldText(fields.maximum)},
              {1008, fields.maximumTime},
-             {1044, FormatGeneral(fields.minimum)},
+             {1044, LevelFieldText(fields.minimum)},
              {1010, fields.minimumTime},
-             {1006, FormatGeneral(fields.avg)},
+             {1006, AverageFieldText(fields.avg)},
              {1045, fields.unit}}};
 }
 

@@ -41,7 +41,8 @@ struct DataLoggerFields {
 };
 
 // (control id, text) of each field as its edit shows it: "%d" for DataNo.,
-// numbers in general notation with up to 15 significant digits.
+// levels with one decimal, the average with two. The full values stay in
+// DataLoggerFields.
 std::array<std::pair<int, std::string>, 8> DataLoggerFieldTexts(const DataLoggerFields& fields);
 
 // What the data-logger graph gets for the set just opened (SetData): the

@@ -1,6 +1,7 @@
 #include "RealTimeStatistics.h"
 
 #include "ControlIds.h"
+#include "GraphReadouts.h"
 #include "TimeText.h"
 
 std::array<std::pair<int, const std::string*>, 7> RealTimeStatisticsTexts::ByControlId() const
@@ -19,10 +20,10 @@ RealTimeStatisticsTexts MakeStatisticsTexts(const RealTimeStatistics& s)
     RealTimeStatisticsTexts t;
     t.startTime = s.startTime;
     t.dataNo = std::to_string(s.dataNo);
-    t.avg = FormatGeneral(s.avg);
-    t.maximum = FormatGeneral(s.maximum);
+    t.avg = AverageFieldText(s.avg);
+    t.maximum = LevelFieldText(s.maximum);
     t.maximumTime = s.maximumTime;
-    t.minimum = FormatGeneral(s.minimum);
+    t.minimum = LevelFieldText(s.minimum);
     t.minimumTime = s.minimumTime;
     return t;
 }

@@ -17,8 +17,9 @@ struct RealTimeStatistics {
     std::string minimumTime;     // 1010
 };
 
-// The same fields as the texts their controls show: numbers in general
-// notation (up to 15 significant digits), DataNo. as "%d".
+// The same fields as the texts their controls show: levels with one decimal,
+// the average with two, DataNo. as "%d". The full values stay in
+// RealTimeStatistics for the saved file and the export.
 struct RealTimeStatisticsTexts {
     std::string startTime;       // 1014
     std::string dataNo;          // 1005

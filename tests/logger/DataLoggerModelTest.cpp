@@ -159,7 +159,7 @@ TEST_F(DataLoggerModelTest, OpenedDownloadedSetGivesStatisticsTitleAndGraphData)
     EXPECT_EQ(model.Title(), "Real-Time From:2007-12-31 23:59:50 To:2008-01-01 00:00:05");
     const auto texts = DataLoggerFieldTexts(f);
     EXPECT_EQ(texts[0], std::make_pair(1005, std::string("4")));
-    EXPECT_EQ(texts[6], std::make_pair(1006, std::string("66.375")));
+    EXPECT_EQ(texts[6], std::make_pair(1006, std::string("66.38")));
 
     EXPECT_EQ(opened.start, MakeLocalTime(2007, 12, 31, 23, 59, 50));
     EXPECT_DOUBLE_EQ(opened.scale, 530.0 / 15.0);

@@ -172,11 +172,11 @@ TEST_F(Controls, StatisticsTextsByControlId)
     int found = 0;
     for (const auto& [id, text] : texts.ByControlId()) {
         if (id == 1007) {
-            EXPECT_EQ(*text, "30");
+            EXPECT_EQ(*text, "30.0");
             ++found;
         }
         if (id == 1009) {
-            EXPECT_EQ(*text, "130");
+            EXPECT_EQ(*text, "130.0");
             ++found;
         }
     }

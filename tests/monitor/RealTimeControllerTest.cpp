@@ -40,7 +40,7 @@ TEST_F(Recording, DefaultPeriodRecordsEveryDisplayValueAndStartsTheScaleAtTheFir
     controller.RefreshStatistics();
     EXPECT_EQ(views.last.startTime, "10:00:00");
     EXPECT_EQ(views.last.dataNo, "3");
-    EXPECT_EQ(views.last.avg, FormatGeneral((85.3 + 86.1 + 90.0) / 3));
+    EXPECT_EQ(views.last.avg, "87.13");
     EXPECT_DOUBLE_EQ(controller.Sum(), 85.3 + 86.1 + 90.0);
 }
 
@@ -295,10 +295,10 @@ TEST_F(Recording, CleanResetsTheStoreAndTheExtremes)
     EXPECT_EQ(Count(), 0);
     EXPECT_EQ(graph.clears, 1);
     EXPECT_EQ(views.refreshes, refreshesBefore + 1);
-    EXPECT_EQ(views.last.maximum, "30");
-    EXPECT_EQ(views.last.minimum, "130");
+    EXPECT_EQ(views.last.maximum, "30.0");
+    EXPECT_EQ(views.last.minimum, "130.0");
     EXPECT_EQ(views.last.dataNo, "0");
-    EXPECT_EQ(views.last.avg, "0");
+    EXPECT_EQ(views.last.avg, "0.00");
     // Texts of times are kept, as are the date and unit of the emptied slots.
     EXPECT_EQ(views.last.startTime, "10:00:00");
     EXPECT_EQ(views.last.maximumTime, "10:00:00");

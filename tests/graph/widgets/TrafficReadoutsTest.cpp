@@ -265,8 +265,20 @@ TEST(TrafficDrawing, TheKeptOverviewFramesDrawWhatAWholeFrameDrawsWhileRecording
         g.Feed(g.store.count - 1);
         placings += g.State().timePlacedCount != placed;
         CTrafficGraphPainter whole;
-        if (!(draw(kept, TraceRendering::Fast) == draw(whole, TraceRendering::Reference)))
+        const QImage expected = draw(whole, TraceRendering::Reference);
+        if (!(draw(kept, TraceRendering::Fast) == expected))
             ++differing;
+        if (i % 7 == 0) {
+            // Drawn at an offset into a larger image, as a part of a window is.
+            QImage shifted(kGraphWidth + 9, kGraphHeight + 5, QImage::Format_RGB32);
+            QPainter p(&shifted);
+            p.setFont(font);
+            p.translate(9, 5);
+            kept.Draw(p, g.button.Graph(), TraceRendering::Fast);
+            p.end();
+            if (!(shifted.copy(9, 5, kGraphWidth, kGraphHeight) == expected))
+                ++differing;
+        }
     }
     EXPECT_GT(placings, 3);
     EXPECT_EQ(differing, 0);

@@ -7,6 +7,8 @@
 #include "Clock.h"
 #include "DataFile.h"
 #include "DataLoggerForm.h"
+#include "FieldRoom.h"
+#include "GraphReadouts.h"
 #include "LoggerBytesKit.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
@@ -66,8 +68,8 @@ protected:
 TEST_F(DataLoggerDlgTest, ADownloadedSetOpensIntoTheGraphWithItsFieldsTitleReadoutsAndBars)
 {
     EXPECT_EQ(window.Form()->Title()->text(), QStringLiteral("2024-05-06 07:08:09"));
-    EXPECT_EQ(Field(1007), "30");
-    EXPECT_EQ(Field(1044), "130");
+    EXPECT_EQ(Field(1007), "30.0");
+    EXPECT_EQ(Field(1044), "130.0");
     EXPECT_FALSE(window.Form()->HScroll()->isEnabled());
     EXPECT_FALSE(window.Command(CDataLoggerDlg::kPrintDataId)->isEnabled());
 
@@ -87,7 +89,7 @@ TEST_F(DataLoggerDlgTest, ADownloadedSetOpensIntoTheGraphWithItsFieldsTitleReado
     EXPECT_EQ(Field(1008), "23:59:55");
     EXPECT_EQ(Field(1044), "29.9");
     EXPECT_EQ(Field(1010), "00:00:00");
-    EXPECT_EQ(Field(1006), "66.375");
+    EXPECT_EQ(Field(1006), "66.38");
     EXPECT_EQ(Field(1045), "dBA");
     EXPECT_EQ(window.Form()->Title()->text(), QStringLiteral("Real-Time From:2007-12-31 23:59:50 To:2008-01-01 00:00:05"));
 
@@ -169,10 +171,37 @@ TEST_F(DataLoggerDlgTest, ImportedSetsListTheFilesRateAndOpenAlikeTwice)
 
     window.OpenRow(0);
     const std::vector<std::string> first = {Field(1006), Field(1007), Field(1008), Field(1044), Field(1010)};
-    EXPECT_EQ(first, (std::vector<std::string>{"65", "70", "09:05:02", "60", "09:05:03"}));
+    EXPECT_EQ(first, (std::vector<std::string>{"65.00", "70.0", "09:05:02", "60.0", "09:05:03"}));
     window.OpenRow(0);
     EXPECT_EQ((std::vector<std::string>{Field(1006), Field(1007), Field(1008), Field(1044), Field(1010)}), first);
     EXPECT_EQ(GraphImage().pixel(30, 302 - 90), GraphColours::kTrace.rgb()) << "60 dB at 9:05:00";
+}
+
+TEST_F(DataLoggerDlgTest, StatisticsAndReadoutFieldsShowTheirWidestTextsWhole)
+{
+    window.show();
+    Download d;
+    d.Add(kNewYear, {130.0, 129.9, 130.0});
+    window.LoadRecordSets(d.bytes, d.table);
+    window.OpenRow(0);
+    EXPECT_EQ(Field(1006), "129.97");
+    for (const int id : {1005, 1006, 1007, 1008, 1044, 1010, 1014}) {
+        const QLineEdit* edit = window.Form()->Edit(id);
+        EXPECT_TRUE(TextFits(*edit)) << id << ": " << edit->text().toStdString() << " in " << TextRoom(*edit) << " px";
+    }
+    // The readouts' widest texts: 130 dB levels and an average with more
+    // digits than the field has room for.
+    GraphReadouts readouts;
+    readouts.cursorA = readouts.cursorB = readouts.maxBetween = readouts.minBetween = 130.0;
+    readouts.cursorATime = readouts.cursorBTime = readouts.maxBetweenTime = readouts.minBetweenTime = "00:00:00";
+    readouts.avgBetween = 389.9 / 3;
+    const GraphReadoutTexts texts = MakeReadoutTexts(readouts);
+    for (const auto& [id, text] : texts.ByControlId()) {
+        QLineEdit* edit = window.Form()->Edit(id);
+        ASSERT_NE(edit, nullptr) << id;
+        edit->setText(QString::fromStdString(*text));
+        EXPECT_TRUE(TextFits(*edit)) << id << ": " << *text << " in " << TextRoom(*edit) << " px";
+    }
 }
 
 TEST_F(DataLoggerDlgTest, ClosingOrEscapeAsksTheOwnerToDestroyIt)

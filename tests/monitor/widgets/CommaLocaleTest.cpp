@@ -75,7 +75,7 @@ TEST_F(CommaLocaleTest, RateItemsStatisticsAndTheSetupDialogKeepThePoint)
     statistics.avg = 256.0 / 3.0;
     statistics.maximum = 85.3;
     const RealTimeStatisticsTexts texts = MakeStatisticsTexts(statistics);
-    EXPECT_EQ(texts.avg, "85.3333333333333");
+    EXPECT_EQ(texts.avg, "85.33");
     EXPECT_EQ(texts.maximum, "85.3");
 
     CScriptedDialogs dialogs;

@@ -146,7 +146,7 @@ TEST_F(DataLoggerPtyTest, DownloadListsTheMetersSetsAndADoubleClickOpensOne)
     EXPECT_EQ(Field(1045), set.cWeighted ? "dBC" : "dBA");
     const auto highest = std::max_element(set.readings.begin(), set.readings.end());
     char maximum[16];
-    std::snprintf(maximum, sizeof maximum, "%g", *highest);
+    std::snprintf(maximum, sizeof maximum, "%.1f", *highest);
     EXPECT_EQ(Field(1007), maximum);
     const int at = set.second + 2 * static_cast<int>(highest - set.readings.begin());
     EXPECT_EQ(Field(1008), ListTime(set.hour, set.minute + at / 60, at % 60));

@@ -7,6 +7,7 @@
 #include "CVexalogView.h"
 #include "CommandIds.h"
 #include "FastClock.h"
+#include "FieldRoom.h"
 #include "PanelBitmaps.h"
 #include "PrivateProfile.h"
 #include "ScriptedDialogs.h"
@@ -128,8 +129,8 @@ TEST_F(VexalogViewTest, FirstLayoutFillsTheRateBoxPlacesTheKeysAndHostsTheGraph)
 
     // Statistics start at their cleaned values; the scroll bars are off.
     EXPECT_EQ(Field(1005), "0");
-    EXPECT_EQ(Field(1007), "30");
-    EXPECT_EQ(Field(1009), "130");
+    EXPECT_EQ(Field(1007), "30.0");
+    EXPECT_EQ(Field(1009), "130.0");
     EXPECT_FALSE(m_view->HScroll()->isEnabled());
     EXPECT_FALSE(m_view->VScroll()->isEnabled());
 
@@ -137,6 +138,39 @@ TEST_F(VexalogViewTest, FirstLayoutFillsTheRateBoxPlacesTheKeysAndHostsTheGraph)
     m_view->OnInitialUpdate();
     EXPECT_EQ(rates->count(), 10);
     EXPECT_EQ(m_view->Keys().size(), kMeterKeys.size() + 1);
+}
+
+TEST_F(VexalogViewTest, StatisticsAndReadoutFieldsShowTheirWidestTextsWhole)
+{
+    MakeView();
+    m_view->show();
+    // The widest texts a field can get: levels up to 130 dB, averages with
+    // more digits than the field has room for, the longest times.
+    RealTimeStatistics statistics;
+    statistics.startTime = statistics.maximumTime = statistics.minimumTime = "00:00:00";
+    statistics.dataNo = 40000;
+    statistics.avg = 389.9 / 3;
+    statistics.maximum = 130.0;
+    statistics.minimum = 129.9;
+    const RealTimeStatisticsTexts fields = MakeStatisticsTexts(statistics);
+    EXPECT_EQ(fields.avg, "129.97");
+    GraphReadouts readouts;
+    readouts.cursorA = readouts.cursorB = readouts.maxBetween = readouts.minBetween = 130.0;
+    readouts.cursorATime = readouts.cursorBTime = readouts.maxBetweenTime = readouts.minBetweenTime = "00:00:00";
+    readouts.avgBetween = 389.9 / 3;
+    const GraphReadoutTexts readoutFields = MakeReadoutTexts(readouts);
+
+    std::vector<std::pair<int, const std::string*>> all;
+    for (const auto& field : fields.ByControlId())
+        all.push_back(field);
+    for (const auto& field : readoutFields.ByControlId())
+        all.push_back(field);
+    for (const auto& [id, text] : all) {
+        QLineEdit* edit = m_view->Edit(id);
+        ASSERT_NE(edit, nullptr) << id;
+        edit->setText(QString::fromStdString(*text));
+        EXPECT_TRUE(TextFits(*edit)) << id << ": " << *text << " in " << TextRoom(*edit) << " px";
+    }
 }
 
 TEST_F(VexalogViewTest, ScrollBarsGoThroughTheGraphOwnerAndShowWhatItDecided)
@@ -261,7 +295,7 @@ TEST_F(VexalogViewTest, RecordingFillsTheFieldsFollowsTheEnableRulesAndSavesAsAD
     m_view->OnCommand(CommandId::Stop);
     const int count = m_view->Controller().Store().Count();
     EXPECT_EQ(Field(1005), std::to_string(count));
-    EXPECT_EQ(Field(1006), "85.3");
+    EXPECT_EQ(Field(1006), "85.30");
     EXPECT_EQ(Field(1007), "85.3");
     EXPECT_EQ(Field(1009), "85.3");
     EXPECT_EQ(Field(1014).size(), 8u); // HH:MM:SS
@@ -295,8 +329,8 @@ TEST_F(VexalogViewTest, RecordingFillsTheFieldsFollowsTheEnableRulesAndSavesAsAD
     // Clean puts the statistics back and the store empties.
     m_view->OnCommand(CommandId::CleanData);
     EXPECT_EQ(Field(1005), "0");
-    EXPECT_EQ(Field(1007), "30");
-    EXPECT_EQ(Field(1009), "130");
+    EXPECT_EQ(Field(1007), "30.0");
+    EXPECT_EQ(Field(1009), "130.0");
     EXPECT_EQ(m_view->Controller().Store().Count(), 0);
 }
 
