@@ -65,3 +65,4 @@ int RunInfo(const CliOptions& options);
 int RunExport(const CliOptions& options);
 int RunDownload(const CliOptions& options);
 int RunPrint(const CliOptions& options);
+int RunReport(const CliOptions& options);
