@@ -13,6 +13,7 @@ const std::vector<TopMenu>& MainMenuTable()
              {ExportData, "Export Data", "Export Data"},
              {SaveAs, "Save as \tCtrl+S(&S)", "Save Data"},
              {Print, "Print(&P)", "Print Real-Time Graph"},
+             {Report, "Report\u2026", "Print a Measurement Report of the Recording"},
              {},
              {},
              {Exit, "Exit(&X)", "Exit Application"},
@@ -100,7 +101,7 @@ QString CommandPrompt(int id)
 ResourceMenuText SplitResourceText(const char* text)
 {
     ResourceMenuText result;
-    QString rest = QString::fromLatin1(text ? text : "");
+    QString rest = QString::fromUtf8(text ? text : "");
     static const QRegularExpression mnemonic(QStringLiteral("\\(&(.)\\)"));
     const QRegularExpressionMatch match = mnemonic.match(rest);
     if (match.hasMatch()) {

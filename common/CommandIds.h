@@ -10,6 +10,7 @@ inline constexpr int Open = 32792;
 inline constexpr int ExportData = 32778;
 inline constexpr int SaveAs = 1033;
 inline constexpr int Print = 32797;
+inline constexpr int Report = 32800;
 inline constexpr int Exit = 57665;
 inline constexpr int Run = 32780;
 inline constexpr int Stop = 32781;

@@ -254,6 +254,7 @@ DataFileReadResult ReadSamples(CLineFile& file, const std::string& path, double 
     DataFileReadResult result;
     DataFileImport& data = result.data;
     data.rate = rate;
+    data.path = path;
     data.store.resize(kImportStoreSize);
     data.sets.reserve(16);
 

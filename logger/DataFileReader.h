@@ -31,6 +31,7 @@ enum class DataFileLimit { None, Samples, RecordSets };
 // What reading a data file produces; the DataLogger window takes it over whole.
 struct DataFileImport {
     double rate = 0.0;              // from the header
+    std::string path;               // the file read
     std::vector<DataSample> store;  // kImportStoreSize slots; samples in 0 .. count-1
     int count = 0;                  // samples read
     std::vector<LoggerRecordSet> sets; // record sets 0 .. J in file order, at most kRecordSetTableSize;

@@ -117,6 +117,8 @@ public:
     const std::string& Title() const { return m_title; } // 1046
     bool Downloaded() const { return m_downloaded; }
     const std::vector<DataSample>& OpenedSamples() const { return m_opened; }
+    // The data file the sets were imported from; empty for a download.
+    const std::string& ImportedPath() const { return m_import.path; }
     // The list's set of row, with every field filled; row must be listed.
     const LoggerRecordSet& ListedSet(int row) const;
 

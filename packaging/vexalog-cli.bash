@@ -5,7 +5,7 @@ _vexalog_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands="watch record download info export print help"
+    local commands="watch record download info export print report help"
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         return
@@ -44,11 +44,12 @@ _vexalog_cli()
         info) options="--json --help" ;;
         export) options="--help" ;;
         print) options="--pdf --set --help" ;;
+        report) options="--pdf --set --title --location --help" ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
-    elif [[ $command == info || $command == export || $command == print ]]; then
+    elif [[ $command == info || $command == export || $command == print || $command == report ]]; then
         _filedir
     fi
 } &&

@@ -94,6 +94,13 @@ void CDataLoggerDlg::BuildMenu()
     QAction* print = add(kPrintDataId, "Print Data(&P)");
     print->setEnabled(false);
     connect(print, &QAction::triggered, this, [this] { PrintData(); });
+    QAction* report = add(kReportId, "Report\u2026");
+    report->setText(QString::fromUtf8("Report\u2026"));
+    report->setEnabled(false);
+    connect(report, &QAction::triggered, this, [this] {
+        if (OpenedRow() >= 0)
+            emit ReportRequested();
+    });
 }
 
 QAction* CDataLoggerDlg::Command(int id) const
@@ -216,6 +223,8 @@ void CDataLoggerDlg::UpdatePrintCommand()
 {
     if (QAction* print = Command(kPrintDataId))
         print->setEnabled(CanPrintData());
+    if (QAction* report = Command(kReportId))
+        report->setEnabled(OpenedRow() >= 0);
 }
 
 void CDataLoggerDlg::OpenRow(int row)
@@ -225,6 +234,7 @@ void CDataLoggerDlg::OpenRow(int row)
     case OpenStatus::NoRow:
         return;
     case OpenStatus::Opened:
+        m_openedRow = row;
         m_graph->SetData(opened.start, opened.scale, opened.samples, opened.count);
         m_graphOwner.UndoZoom();
         ShowFields();

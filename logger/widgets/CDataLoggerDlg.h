@@ -36,6 +36,7 @@ public:
     static constexpr int kImportDataId = 32785;
     static constexpr int kSaveDataId = 32791;
     static constexpr int kPrintDataId = 32795;
+    static constexpr int kReportId = 32801;
 
     // face: the template's font ("MS Shell Dlg" 8), which the program chooses.
     CDataLoggerDlg(IDialogSeam& dialogs, const IClock& clock, const QFont& face = QFont(),
@@ -62,6 +63,8 @@ public:
     void OpenRow(int row);
 
     const CDataLoggerModel& Model() const { return m_model; }
+    // The list row of the set opened last, -1 for none.
+    int OpenedRow() const { return m_model.OpenedSamples().empty() ? -1 : m_openedRow; }
     CGraphOwnerModel& GraphOwner() { return m_graphOwner; }
     CDataLoggerButton* Graph() const { return m_graph; }
     CTimeButtom* TimeStrip() const { return m_timeStrip; }
@@ -81,6 +84,8 @@ signals:
     void StatusMessage(const QString& text);
     // The user closed the window: its owner destroys it.
     void Closed();
+    // Report… for the set opened (OpenedRow): the view above prints it.
+    void ReportRequested();
 
 public slots:
     // Escape closes the window as its close box does.
@@ -118,5 +123,6 @@ private:
     CTimeButtom* m_timeStrip = nullptr;
     std::string m_status;
     bool m_placed = false;
+    int m_openedRow = -1;
     int m_listShown = -1; // the model's rows version the list shows
 };

@@ -348,6 +348,7 @@ bool CVexalogView::SaveReadings(const DataSample* samples, int count, double rat
     if (!SaveDataFile(m_dialogs, samples, count, rate, &path))
         return false;
     ShowStatusMessage(WrittenReadingsText("Saved", count, path));
+    m_savedPath = path;
     return true;
 }
 
@@ -391,6 +392,7 @@ CDataLoggerDlg* CVexalogView::ShowDataLoggerWindow()
     // The window belongs to the main window: it stays in front of it.
     m_dataLogger = new CDataLoggerDlg(m_dialogs, m_clock, ShellDialogFont(8), window());
     connect(m_dataLogger, &CDataLoggerDlg::Closed, this, &CVexalogView::DestroyDataLoggerWindow);
+    connect(m_dataLogger, &CDataLoggerDlg::ReportRequested, this, &CVexalogView::PrintDataLoggerReport);
     connect(m_dataLogger, &CDataLoggerDlg::StatusMessage, this,
             [this](const QString& text) { ShowStatusMessage(text.toStdString()); });
     m_dataLogger->show();

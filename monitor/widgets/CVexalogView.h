@@ -141,6 +141,9 @@ private:
     void OnDataLogger();
     void OnDownloadFinished(const LoggerDownloadResult& result);
     void OnDownloadCancelled();
+    // File > Report… of the recording, and Report… of the DataLogger window's set.
+    void PrintRecordingReport();
+    void PrintDataLoggerReport();
 
     IDialogSeam& m_dialogs;
     std::unique_ptr<IClock> m_systemClock;
@@ -162,6 +165,8 @@ private:
     int m_startupPort = 0;
     bool m_initialUpdateDone = false;
     bool m_portSaved = false;
+    // Where the recording was last saved, for the report's digest.
+    std::string m_savedPath;
     // A window of its own (no parent), destroyed with the view.
     QPointer<CDataLoggerDlg> m_dataLogger;
     QPointer<CDialog1> m_waitDialog;

@@ -36,6 +36,8 @@ std::span<const CVexalogView::Command> CVexalogView::Commands()
         {CommandId::Line, nullptr, [](View& view, int) { view.m_controller.ShowLine(); }},
         {CommandId::Print, [](const View& view, int) { return view.m_graphOwner.CanPrint(); },
          [](View& view, int) { view.m_controller.Print(); }},
+        {CommandId::Report, [](const View& view, int) { return view.m_controller.Store().Count() > 0; },
+         [](View& view, int) { view.PrintRecordingReport(); }},
         {CommandId::Com1, nullptr, comPort, portMarked},
         {CommandId::Com2, nullptr, comPort, portMarked},
         {CommandId::Com3, nullptr, comPort, portMarked},

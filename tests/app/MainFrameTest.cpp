@@ -44,6 +44,7 @@ const std::vector<ExpectedMenu>& Expected()
           {32778, "Export Data", "", 0, "Export Data"},
           {1033, "Save as ", "Ctrl+S", 'S', "Save Data"},
           {32797, "Print", "", 'P', "Print Real-Time Graph"},
+          {32800, "Report\u2026", "", 0, "Print a Measurement Report of the Recording"},
           {0, "", "", 0, ""},
           {0, "", "", 0, ""},
           {57665, "Exit", "", 'X', "Exit Application"}}},
@@ -159,7 +160,7 @@ TEST_F(MainFrameTest, MenuBarHoldsTheMenusInOrderWithTextsPromptsAndSeparators)
             ASSERT_FALSE(item->isSeparator());
             const ShownText text = Shown(item->text());
             EXPECT_EQ(item->data().toInt(), want.id);
-            EXPECT_EQ(text.label, QString::fromLatin1(want.label));
+            EXPECT_EQ(text.label, QString::fromUtf8(want.label));
             EXPECT_EQ(text.shortcut, QString::fromLatin1(want.shortcut));
             EXPECT_EQ(text.mnemonic.toUpper(), want.mnemonic ? QChar::fromLatin1(want.mnemonic) : QChar());
             EXPECT_EQ(item->statusTip(), QString::fromLatin1(want.prompt));

@@ -68,3 +68,4 @@ int RunPrint(const CliOptions& options);
 int RunLog(const CliOptions& options);
 int RunCollect(const CliOptions& options);
 int RunQuery(const CliOptions& options);
+int RunReport(const CliOptions& options);

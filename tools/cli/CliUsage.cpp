@@ -55,6 +55,12 @@ constexpr CommandHelp kCommands[] = {
      "  vexalog-cli print FILE --pdf OUT.pdf [--set N]\n"
      "      print record set N (default 1) of a data file as the DataLogger window's\n"
      "      Print Data prints it once the set is opened: one page, to the PDF file\n"},
+    {"report",
+     "  vexalog-cli report FILE --pdf OUT.pdf [--set N] [--title T] [--location L]\n"
+     "      write the measurement report of record set N (default 1) to the PDF file:\n"
+     "      the meter's settings, the period, the level-time graph, the noise indicators,\n"
+     "      the hourly levels and the level distribution, with the program's version and\n"
+     "      the data file's name and SHA-256 in the footer of every page\n"},
     {"log",
      "  vexalog-cli log (--port N | --device PATH) [--db FILE] [--station NAME] [--interval S]\n"
      "                  [--period S] [--mqtt HOST[:PORT] [--topic PREFIX] [--ha-discovery]]\n"

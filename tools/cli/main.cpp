@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     // platform it runs on (a missing runtime folder, say) is not for the
     // user of a command: only its errors are passed on.
     std::unique_ptr<QCoreApplication> app;
-    if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
+    if (argc > 1 && (std::strcmp(argv[1], "print") == 0 || std::strcmp(argv[1], "report") == 0)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(&PassQtErrorsOnly);
@@ -86,6 +86,8 @@ int main(int argc, char** argv)
         return RunCollect(*options);
     if (options->command == "query")
         return RunQuery(*options);
+    if (options->command == "report")
+        return RunReport(*options);
     std::fprintf(stderr, "vexalog-cli: unknown command '%s'\n", options->command.c_str());
     PrintUsage(stderr);
     return 2;
