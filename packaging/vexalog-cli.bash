@@ -5,7 +5,7 @@ _vexalog_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands="watch record download info export print report help"
+    local commands="watch record download info export print report log collect query help"
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         return
@@ -31,7 +31,10 @@ _vexalog_cli()
         --pdf)
             _filedir pdf
             return ;;
-        --seconds|--interval|--count|--timeout|--set)
+        --db|--csv|--txt|--mqtt-password-file|--mqtt-cafile)
+            _filedir
+            return ;;
+        --seconds|--interval|--count|--timeout|--set|--period|--station|--mqtt|--topic|--pg|--from|--to|--title|--location)
             return ;;
     esac
 
@@ -45,6 +48,9 @@ _vexalog_cli()
         export) options="--help" ;;
         print) options="--pdf --set --help" ;;
         report) options="--pdf --set --title --location --help" ;;
+        log) options="--port --device --ini --db --station --interval --period --mqtt --topic --ha-discovery --mqtt-password-file --mqtt-cafile --help" ;;
+        collect) options="--mqtt --db --pg --topic --mqtt-password-file --mqtt-cafile --help" ;;
+        query) options="--db --station --from --to --txt --csv --json --help" ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then
