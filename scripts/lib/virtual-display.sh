@@ -21,7 +21,8 @@ start_display() { # default display number, screen size (WxHxD)
     export DISPLAY=":${VEXALOG_XVFB:-$1}"
     Xvfb "$DISPLAY" -screen 0 "$2" >/dev/null 2>&1 &
     xvfb=$!
-    sleep 1
+    # Ready once it answers, however busy the machine is.
+    for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.2; done
 }
 
 find_window() { # title: waits for a shown window of that title and prints its id
