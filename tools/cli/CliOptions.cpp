@@ -1,11 +1,13 @@
 #include "CliOptions.h"
 
+#include "LoggerRecordSet.h"
 #include "NumberText.h"
 #include "PortMap.h"
 #include "PrivateProfile.h"
 #include "TempFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -216,4 +218,31 @@ std::string PortName(const CliPort& port, const std::string& mappedDevice)
     if (!port.device.empty())
         return port.device;
     return "port " + std::to_string(port.number) + " (" + mappedDevice + ")";
+}
+
+std::optional<PdfSetOptions> CheckPdfSetOptions(const CliOptions& options, std::vector<std::string> names,
+                                                std::string* error)
+{
+    names.insert(names.end(), {"pdf", "set"});
+    if (!options.Check(names, 1, error))
+        return std::nullopt;
+    if (options.arguments.size() != 1 || !options.Has("pdf")) {
+        *error = "give one data file and --pdf OUT.pdf";
+        return std::nullopt;
+    }
+    PdfSetOptions checked;
+    checked.pdf = *options.Value("pdf");
+    // Any other name would stand for a printer.
+    const std::string suffix = checked.pdf.size() >= 4 ? checked.pdf.substr(checked.pdf.size() - 4) : "";
+    std::string lower = suffix;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (lower != ".pdf") {
+        *error = "--pdf wants a file name ending in .pdf, not '" + checked.pdf + "'";
+        return std::nullopt;
+    }
+    const auto setNumber = options.Integer("set", 1, 1, kRecordSetTableSize, "a record set number", error);
+    if (!setNumber)
+        return std::nullopt;
+    checked.setNumber = *setNumber;
+    return checked;
 }

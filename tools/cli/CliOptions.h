@@ -32,6 +32,16 @@ struct CliOptions {
                                std::string* error) const;
 };
 
+// A command that puts record set --set N (1 by default) of one data file on
+// --pdf OUT.pdf (print, report), besides the options it names itself:
+// checked, or why not.
+struct PdfSetOptions {
+    std::string pdf;
+    int setNumber = 1;
+};
+std::optional<PdfSetOptions> CheckPdfSetOptions(const CliOptions& options, std::vector<std::string> names,
+                                                std::string* error);
+
 // Which port a command talks to: a port number as in the program's Com Port
 // menu, or a device path given directly.
 struct CliPort {

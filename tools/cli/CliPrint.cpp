@@ -11,8 +11,6 @@
 #include "GraphOwnerModel.h"
 #include "LoggerRecordSet.h"
 
-#include <QString>
-
 #include <cstdio>
 
 namespace {
@@ -27,25 +25,13 @@ void Refuse(const std::string& text)
 int RunPrint(const CliOptions& options)
 {
     std::string error;
-    if (!options.Check({"pdf", "set"}, 1, &error)) {
+    const std::optional<PdfSetOptions> checked = CheckPdfSetOptions(options, {}, &error);
+    if (!checked) {
         Refuse(error);
         return kExitUsage;
     }
-    if (options.arguments.size() != 1 || !options.Has("pdf")) {
-        Refuse("give one data file and --pdf OUT.pdf");
-        return kExitUsage;
-    }
-    const std::string pdf = *options.Value("pdf");
-    // Any other name would stand for a printer.
-    if (!QString::fromStdString(pdf).endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
-        Refuse("--pdf wants a file name ending in .pdf, not '" + pdf + "'");
-        return kExitUsage;
-    }
-    const auto setNumber = options.Integer("set", 1, 1, kRecordSetTableSize, "a record set number", &error);
-    if (!setNumber) {
-        Refuse(error);
-        return kExitUsage;
-    }
+    const std::string& pdf = checked->pdf;
+    const int setNumber = checked->setNumber;
 
     DataFileReadResult read = ReadDataFile(options.arguments.front());
     if (read.status != DataFileReadStatus::Ok) {
@@ -62,9 +48,9 @@ int RunPrint(const CliOptions& options)
     CDataLoggerModel model(clock);
     model.TakeImport(std::move(read.data));
     const int sets = static_cast<int>(model.Rows().size());
-    if (*setNumber > sets) {
+    if (setNumber > sets) {
         Refuse("the file holds " + std::to_string(sets) + " record set" + (sets == 1 ? "" : "s") + ", not set " +
-               std::to_string(*setNumber));
+               std::to_string(setNumber));
         return kExitFailed;
     }
     CDataLoggerFeed feed;
@@ -74,7 +60,7 @@ int RunPrint(const CliOptions& options)
     const QRect place = CDataLoggerForm::PixelRect(CDataLoggerForm::kGraphId);
     graph.Attach(place.width(), place.height());
     OpenedSet opened;
-    if (model.Open(*setNumber - 1, graph.GetPlotWidth(), &opened) != OpenStatus::Opened) {
+    if (model.Open(setNumber - 1, graph.GetPlotWidth(), &opened) != OpenStatus::Opened) {
         Refuse(kMemoryOverflowText);
         return kExitFailed;
     }
@@ -88,6 +74,6 @@ int RunPrint(const CliOptions& options)
         Refuse("cannot write " + pdf);
         return kExitFailed;
     }
-    std::printf("printed record set %d (%d samples) to %s\n", *setNumber, opened.count, pdf.c_str());
+    std::printf("printed record set %d (%d samples) to %s\n", setNumber, opened.count, pdf.c_str());
     return 0;
 }

@@ -6,8 +6,6 @@
 #include "LoggerRecordSet.h"
 #include "ReportPrinting.h"
 
-#include <QString>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -23,29 +21,17 @@ void Refuse(const std::string& text)
 int RunReport(const CliOptions& options)
 {
     std::string error;
-    if (!options.Check({"pdf", "set", "title", "location"}, 1, &error)) {
+    const std::optional<PdfSetOptions> checked = CheckPdfSetOptions(options, {"title", "location"}, &error);
+    if (!checked) {
         Refuse(error);
         return kExitUsage;
     }
-    if (options.arguments.size() != 1 || !options.Has("pdf")) {
-        Refuse("give one data file and --pdf OUT.pdf");
-        return kExitUsage;
-    }
-    const std::string pdf = *options.Value("pdf");
-    // Any other name would stand for a printer.
-    if (!QString::fromStdString(pdf).endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
-        Refuse("--pdf wants a file name ending in .pdf, not '" + pdf + "'");
-        return kExitUsage;
-    }
-    const auto setNumber = options.Integer("set", 1, 1, kRecordSetTableSize, "a record set number", &error);
-    if (!setNumber) {
-        Refuse(error);
-        return kExitUsage;
-    }
+    const std::string& pdf = checked->pdf;
+    const int setNumber = checked->setNumber;
 
     ReportRequest request;
     request.dataPath = options.arguments.front();
-    request.setNumber = *setNumber;
+    request.setNumber = setNumber;
     request.title = options.Value("title").value_or(kReportDefaultTitle);
     request.location = options.Value("location").value_or("");
 
@@ -55,12 +41,12 @@ int RunReport(const CliOptions& options)
         return kExitFailed;
     }
     const DataFileImport& data = read.data;
-    if (*setNumber > data.SetCount()) {
+    if (setNumber > data.SetCount()) {
         Refuse("the file holds " + std::to_string(data.SetCount()) + " record set" +
-               (data.SetCount() == 1 ? "" : "s") + ", not set " + std::to_string(*setNumber));
+               (data.SetCount() == 1 ? "" : "s") + ", not set " + std::to_string(setNumber));
         return kExitFailed;
     }
-    const LoggerRecordSet& set = data.sets[static_cast<std::size_t>(*setNumber - 1)];
+    const LoggerRecordSet& set = data.sets[static_cast<std::size_t>(setNumber - 1)];
     const int begin = std::clamp(set.begin, 0, data.count);
     const int end = std::clamp(set.end + 1, begin, data.count);
     const std::vector<DataSample> samples(data.store.begin() + begin, data.store.begin() + end);
@@ -71,6 +57,6 @@ int RunReport(const CliOptions& options)
         Refuse("cannot write " + pdf);
         return kExitFailed;
     }
-    std::printf("wrote the report of record set %d (%d readings) to %s\n", *setNumber, end - begin, pdf.c_str());
+    std::printf("wrote the report of record set %d (%d readings) to %s\n", setNumber, end - begin, pdf.c_str());
     return 0;
 }
