@@ -41,7 +41,7 @@ public:
     std::size_t blocks = 0;
     double lastValue = 0.0;
 
-    void InvalidatePanel(const PanelRect&) override { ++redraws; }
+    void PanelChanged(PanelElement) override { ++redraws; }
     void CurrentValueDecoded() override { ++values; }
     void DisplayValueDecoded(double value) override { lastValue = value; }
     void BlockDecoded() override { ++blocks; }

@@ -5,8 +5,9 @@
 #include <vector>
 
 // Every message box, file dialog and print dialog of the program goes through
-// this seam. The program answers it with real Qt dialogs; tests and the
-// command-line companion answer it from a script (CScriptedDialogs).
+// this seam. The program answers it with real Qt dialogs, the command-line
+// companion on the console (CConsoleDialogs), and the tests from a script
+// (CScriptedDialogs, in the test support).
 
 enum class MsgButtons { Ok, OkCancel };
 enum class MsgIcon { None, Information, Warning, Question, Error };

@@ -13,6 +13,7 @@
 #include "Clock.h"
 #include "LoggerDownload.h"
 #include "MeterState.h"
+#include "MeterWire.h"
 #include "PackedBcd.h"
 #include "ReadingDecoder.h"
 #include "DownloadedSet.h"
@@ -47,7 +48,7 @@ void CheckFinished(const LoggerDownloadResult& r)
         Require(set.end < static_cast<int>(r.data.size()));
         Require(set.end - set.begin + 1 >= 9);
         const std::uint8_t marker = r.data[static_cast<std::size_t>(set.begin)];
-        Require(marker == CLoggerDownload::kMarkerA || marker == CLoggerDownload::kMarkerC);
+        Require(marker == MeterWire::kMarkerA || marker == MeterWire::kMarkerC);
         previousEnd = set.end;
 
         // The levels a reading's bytes give, where they are packed BCD.

@@ -1,20 +1,20 @@
 #include "GraphReadouts.h"
 
-#include "ControlIds.h"
 #include "NumberText.h"
 #include "TimeText.h"
 
-std::array<std::pair<int, const std::string*>, 9> GraphReadoutTexts::ByControlId() const
+std::array<std::pair<GraphReadoutField, const std::string*>, 9> GraphReadoutTexts::Fields() const
 {
-    return {{{ControlId::CursorA, &cursorA},
-             {ControlId::CursorATime, &cursorATime},
-             {ControlId::CursorB, &cursorB},
-             {ControlId::CursorBTime, &cursorBTime},
-             {ControlId::MaxBetween, &maxBetween},
-             {ControlId::MaxBetweenTime, &maxBetweenTime},
-             {ControlId::MinBetween, &minBetween},
-             {ControlId::MinBetweenTime, &minBetweenTime},
-             {ControlId::AvgBetween, &avgBetween}}};
+    using F = GraphReadoutField;
+    return {{{F::CursorA, &cursorA},
+             {F::CursorATime, &cursorATime},
+             {F::CursorB, &cursorB},
+             {F::CursorBTime, &cursorBTime},
+             {F::MaxBetween, &maxBetween},
+             {F::MaxBetweenTime, &maxBetweenTime},
+             {F::MinBetween, &minBetween},
+             {F::MinBetweenTime, &minBetweenTime},
+             {F::AvgBetween, &avgBetween}}};
 }
 
 std::string LevelFieldText(double value)

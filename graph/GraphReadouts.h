@@ -23,6 +23,19 @@ struct GraphReadouts {
     bool noneBetween = false;
 };
 
+// The readout fields, which each graph window places in an edit of its own.
+enum class GraphReadoutField {
+    CursorA,
+    CursorATime,
+    CursorB,
+    CursorBTime,
+    MaxBetween,
+    MaxBetweenTime,
+    MinBetween,
+    MinBetweenTime,
+    AvgBetween,
+};
+
 // The same fields as the texts their edits show: levels with one decimal as
 // the meter shows them, the average with two, times as they were handed over.
 struct GraphReadoutTexts {
@@ -36,8 +49,8 @@ struct GraphReadoutTexts {
     std::string minBetweenTime;  // 1020
     std::string avgBetween;      // 1021
 
-    // (control id, text) of every field, so a window can fill its edits in a loop.
-    std::array<std::pair<int, const std::string*>, 9> ByControlId() const;
+    // (field, text) of every field, so a window can fill its edits in a loop.
+    std::array<std::pair<GraphReadoutField, const std::string*>, 9> Fields() const;
 };
 
 GraphReadoutTexts MakeReadoutTexts(const GraphReadouts& readouts);

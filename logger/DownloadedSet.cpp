@@ -1,5 +1,6 @@
 #include "DownloadedSet.h"
 
+#include "MeterWire.h"
 #include "PackedBcd.h"
 
 #include <algorithm>
@@ -7,8 +8,8 @@
 
 namespace {
 
-constexpr std::uint8_t kMarkerA = 0xAA;
-constexpr std::uint8_t kRateOneSecond = 0x0F;
+using MeterWire::kMarkerA;
+using MeterWire::kRateOneSecond;
 constexpr int kFirstReading = 9;
 constexpr int kSecondsPerDay = 24 * 60 * 60;
 

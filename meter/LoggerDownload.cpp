@@ -119,7 +119,7 @@ void CLoggerDownload::Abort()
 void CLoggerDownload::OnRequestTick()
 {
     if (m_requested)
-        m_host.SendRequest(std::vector<std::uint8_t>(kRequestLength, kRequestByte));
+        m_host.SendRequest(std::vector<std::uint8_t>(MeterWire::kLoggerRequestLength, MeterWire::kLoggerRequest));
 }
 
 void CLoggerDownload::HeaderChunk(const std::uint8_t* chunk, std::size_t n)
@@ -162,7 +162,7 @@ void CLoggerDownload::BeginReply()
 
 void CLoggerDownload::HeaderComplete()
 {
-    m_expected = m_header[1] * 256 + m_header[2] - kLengthBias;
+    m_expected = m_header[1] * 256 + m_header[2] - MeterWire::kLengthBias;
     if (m_expected <= 0) {
         m_expected = 0;
         m_phase = Phase::Idle;
@@ -208,14 +208,14 @@ void CLoggerDownload::DataChunk(const std::uint8_t* chunk, std::size_t n)
     for (std::size_t i = 0; i < n && m_received < m_expected; ++i) {
         const std::uint8_t b = chunk[i];
         if (m_phase == Phase::Drop) {
-            if (b == kReplyEnd) {
+            if (b == MeterWire::kReplyEnd) {
                 EndDropped();
                 return;
             }
             ++m_received;
             continue;
         }
-        if (b == kReplyEnd) {
+        if (b == MeterWire::kReplyEnd) {
             Finish(true);
             return;
         }

@@ -3,7 +3,7 @@
 #include "LoggerRecordSet.h"
 #include "LoggerReplyCheck.h"
 #include "MeterLinkListener.h"
-#include "MeterState.h"
+#include "MeterWire.h"
 #include "ReadingDecoder.h"
 
 #include <array>
@@ -94,15 +94,8 @@ public:
 class CLoggerDownload final : public IDownloadRoute, public IMeterLinkListener {
 public:
     static constexpr int kRequestPeriodMs = 100; // timer 8
-    static constexpr std::uint8_t kRequestByte = MeterCommand::LoggerRequest;
-    static constexpr std::size_t kRequestLength = 8;
-    static constexpr std::uint8_t kReplyStart = 0xBB;
-    static constexpr std::uint8_t kMarkerA = 0xAA;
-    static constexpr std::uint8_t kMarkerC = 0xCC;
-    static constexpr std::uint8_t kReplyEnd = 0xDD;
-    static constexpr int kLengthBias = 100;
     // The length has 16 bits, so no reply can announce more than this.
-    static constexpr int kMaxDataBytes = 0xFFFF - kLengthBias;
+    static constexpr int kMaxDataBytes = 0xFFFF - MeterWire::kLengthBias;
 
     // maxBuffer: the largest buffer the download may allocate; a longer
     // announcement is treated as a failed allocation.

@@ -1,18 +1,19 @@
 #include "LoggerReplyCheck.h"
 
+#include "MeterWire.h"
 #include "PackedBcd.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr std::uint8_t kMarkerA = 0xAA;
-constexpr std::uint8_t kMarkerC = 0xCC;
-constexpr std::uint8_t kStreamTag = 0xA5;
-constexpr std::uint8_t kStreamPair = 0x0D;
-constexpr std::size_t kStreamBlock = 20;
+using MeterWire::kMarkerA;
+using MeterWire::kMarkerC;
+using MeterWire::kRateOneSecond;
+constexpr std::uint8_t kStreamTag = MeterWire::kTagStart;
+constexpr std::uint8_t kStreamPair = MeterWire::Tag::Value; // a block begins with the value tag
+constexpr std::size_t kStreamBlock = MeterWire::kBlockSize;
 constexpr std::size_t kHeaderBytes = 9; // marker, seven header bytes, the unused byte
-constexpr std::uint8_t kRateOneSecond = 0x0F;
 
 bool IsMarker(std::uint8_t byte)
 {

@@ -64,8 +64,8 @@ public:
 
     const MeterState& State() const { return m_state; }
     bool Connected() const { return m_decoder.Connected(); }
-    CSerialLink& Link() { return m_link; }
-    const CSerialLink& Link() const { return m_link; }
+    CSerialLink& SerialLink() { return m_link; }
+    const CSerialLink& SerialLink() const { return m_link; }
     CReadingDecoder& Decoder() { return m_decoder; }
     CMscomm& Comm() { return m_comm; }
     const CPortMap& PortMap() const { return m_map; }

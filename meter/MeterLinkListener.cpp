@@ -7,10 +7,10 @@ void CMeterLinkListeners::Remove(IMeterLinkListener& listener)
     std::erase(m_listeners, &listener);
 }
 
-void CMeterLinkListeners::InvalidatePanel(const PanelRect& rect)
+void CMeterLinkListeners::PanelChanged(PanelElement element)
 {
     for (IMeterLinkListener* listener : m_listeners)
-        listener->InvalidatePanel(rect);
+        listener->PanelChanged(element);
 }
 
 void CMeterLinkListeners::CurrentValueDecoded()

@@ -1,8 +1,19 @@
 #pragma once
 
-#include "PanelAreas.h"
-
 #include <vector>
+
+// The parts of the meter panel, each showing its own fields of MeterState.
+// The link says which of them changed; the panel knows where each is drawn.
+enum class PanelElement {
+    MeterFace, // the whole face: on, off
+    Limit,     // OVER/UNDER
+    Mode,      // FAST/SLOW, MAX/MIN
+    Range,     // range, AUTO, bar graph
+    Clock,
+    Display,
+    Status, // REC, dBA/dBC
+    Hold,
+};
 
 // What the meter link tells whoever listens to it: the main view (its panel),
 // the recorder, the data-logger download, the command-line companion. Each
@@ -11,8 +22,8 @@
 class IMeterLinkListener {
 public:
     virtual ~IMeterLinkListener() = default;
-    // An area of the meter panel shows something else: redraw it without erasing.
-    virtual void InvalidatePanel(const PanelRect& /*rect*/) {}
+    // An element of the meter panel shows something else: redraw it without erasing.
+    virtual void PanelChanged(PanelElement /*element*/) {}
     // Tag 0x0D: the value bytes of MeterState were replaced.
     virtual void CurrentValueDecoded() {}
     // Tag 0x0B: the display digits were replaced; value is the level they show.
@@ -32,7 +43,7 @@ public:
     void Add(IMeterLinkListener& listener) { m_listeners.push_back(&listener); }
     void Remove(IMeterLinkListener& listener);
 
-    void InvalidatePanel(const PanelRect& rect) override;
+    void PanelChanged(PanelElement element) override;
     void CurrentValueDecoded() override;
     void DisplayValueDecoded(double value) override;
     void BlockDecoded() override;

@@ -45,13 +45,3 @@ struct MeterState {
     double DisplayValue() const { return LevelOfDigits(displayDigits); }
 };
 
-// The key-command bytes the panel keys send to the meter.
-namespace MeterCommand {
-inline constexpr std::uint8_t Rec = 0x55;
-inline constexpr std::uint8_t FastSlow = 0x77;
-inline constexpr std::uint8_t AC = 0x99;
-inline constexpr std::uint8_t MaxMin = 0x11;
-inline constexpr std::uint8_t Level = 0x88;
-inline constexpr std::uint8_t Stop = 0x33;
-inline constexpr std::uint8_t LoggerRequest = 0xAC; // sent eight at a time
-} // namespace MeterCommand

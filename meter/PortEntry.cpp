@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 100;
-constexpr int kFallbackPort = 99;
 
 // A whole decimal integer with optional blanks around it and an optional sign.
 std::optional<long long> WholeInteger(std::string_view text)
@@ -36,5 +35,5 @@ int ParsePortEntry(std::string_view text, IDialogSeam& dialogs)
     if (value && *value >= kFirstPort && *value <= kLastPort)
         return static_cast<int>(*value);
     ShowMessage(dialogs, "Please insert an integer between 1 and 100");
-    return kFallbackPort;
+    return kPortEntryFallback;
 }

@@ -1,6 +1,7 @@
 #include "ReadingDecoder.h"
 
 #include "Clock.h"
+#include "MeterWire.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,10 +22,10 @@
 //   the tag). Tags are never completed from the next block.
 
 namespace {
-constexpr std::uint8_t kTagStart = 0xA5;
-constexpr std::uint8_t kPairSecond = 0x0D;
-constexpr std::uint8_t kBadByte = 0xFF;
-constexpr std::uint8_t kReplyStart = 0xBB;
+using MeterWire::kBadByte;
+using MeterWire::kReplyStart;
+using MeterWire::kTagStart;
+constexpr std::uint8_t kPairSecond = MeterWire::Tag::Value; // a block begins with the value tag
 } // namespace
 
 CReadingDecoder::CReadingDecoder(MeterState& state, IMeterLinkListener& events, const IClock& clock)
@@ -45,7 +46,7 @@ void CReadingDecoder::Receive(const std::uint8_t* data, std::size_t n)
     m_lastReceiveTick = m_clock.TickCount();
     if (!m_connected) {
         m_connected = true;
-        m_events.InvalidatePanel(PanelArea::MeterFace); // the meter face switches to its "on" picture
+        m_events.PanelChanged(PanelElement::MeterFace); // the meter face switches to its "on" picture
     }
     if (n == 0 || data == nullptr)
         return;

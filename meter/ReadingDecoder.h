@@ -2,6 +2,7 @@
 
 #include "MeterLinkListener.h"
 #include "MeterState.h"
+#include "MeterWire.h"
 
 #include <array>
 #include <cstddef>
@@ -29,7 +30,7 @@ public:
 class CReadingDecoder {
 public:
     static constexpr std::size_t kChunkSize = 2048;
-    static constexpr std::size_t kBlockSize = 20;
+    static constexpr std::size_t kBlockSize = MeterWire::kBlockSize;
 
     CReadingDecoder(MeterState& state, IMeterLinkListener& events, const IClock& clock);
 

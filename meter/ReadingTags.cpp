@@ -3,11 +3,13 @@
 #include "ReadingDecoder.h"
 
 #include "Clock.h"
+#include "MeterWire.h"
 #include "PackedBcd.h"
 #include "TimeText.h"
 
 namespace {
-constexpr std::uint8_t kTagStart = 0xA5;
+namespace Tag = MeterWire::Tag;
+using MeterWire::kTagStart;
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 
@@ -53,24 +55,24 @@ bool CReadingDecoder::ScanBlock()
         const std::uint8_t* data = block + k + 2;
         const std::size_t room = kBlockSize - (k + 2);
         switch (code) {
-        case 0x06:
+        case Tag::Clock:
             if (room < 3)
                 return true; // the clock bytes lie beyond the block
             ClockTag(data[0], data[1], data[2]);
             k += 5;
             break;
-        case 0x0D:
+        case Tag::Value:
             if (room < 2)
                 return true;
             ValueTag(data[0], data[1]);
             k += 4;
             break;
-        case 0x0B:
+        case Tag::Display:
             if (!DisplayTag())
                 return false;
             k += 2;
             break;
-        case 0x0C:
+        case Tag::Bar:
             BarTag();
             k += 2;
             break;
@@ -97,97 +99,97 @@ void CReadingDecoder::FlagTag(std::uint8_t code)
     };
 
     switch (code) {
-    case 0x02:
+    case Tag::Fast:
         s.fast = true;
         s.slow = false;
-        m_events.InvalidatePanel(PanelArea::Mode);
+        m_events.PanelChanged(PanelElement::Mode);
         break;
-    case 0x03:
+    case Tag::Slow:
         s.slow = true;
         s.fast = false;
-        m_events.InvalidatePanel(PanelArea::Mode);
+        m_events.PanelChanged(PanelElement::Mode);
         break;
-    case 0x04:
+    case Tag::Max:
         if (!s.max) {
             s.max = true;
             s.min = false;
-            m_events.InvalidatePanel(PanelArea::Mode);
+            m_events.PanelChanged(PanelElement::Mode);
         }
         break;
-    case 0x05:
+    case Tag::Min:
         if (!s.min) {
             s.min = true;
             s.max = false;
-            m_events.InvalidatePanel(PanelArea::Mode);
+            m_events.PanelChanged(PanelElement::Mode);
         }
         break;
-    case 0x0E:
+    case Tag::MaxMinOff:
         s.max = false;
         s.min = false;
-        m_events.InvalidatePanel(PanelArea::Mode);
+        m_events.PanelChanged(PanelElement::Mode);
         break;
-    case 0x07:
+    case Tag::Over:
         s.over = true;
-        m_events.InvalidatePanel(PanelArea::Limit);
+        m_events.PanelChanged(PanelElement::Limit);
         break;
-    case 0x08:
+    case Tag::Under:
         if (!s.under) {
             s.under = true;
-            m_events.InvalidatePanel(PanelArea::Limit);
+            m_events.PanelChanged(PanelElement::Limit);
         }
         break;
-    case 0x11:
+    case Tag::InRange:
         s.over = false;
         s.under = false;
-        m_events.InvalidatePanel(PanelArea::Limit);
+        m_events.PanelChanged(PanelElement::Limit);
         break;
-    case 0x0A:
+    case Tag::RecOn:
         s.rec = true;
-        m_events.InvalidatePanel(PanelArea::Status);
+        m_events.PanelChanged(PanelElement::Status);
         break;
-    case 0x1A:
+    case Tag::RecOff:
         s.rec = false;
-        m_events.InvalidatePanel(PanelArea::Status);
+        m_events.PanelChanged(PanelElement::Status);
         break;
-    case 0x1B:
+    case Tag::WeightA:
         if (!s.dBA) {
             s.dBA = true;
             s.dBC = false;
-            m_events.InvalidatePanel(PanelArea::Status);
+            m_events.PanelChanged(PanelElement::Status);
         }
         break;
-    case 0x1C:
+    case Tag::WeightC:
         if (!s.dBC) {
             s.dBC = true;
             s.dBA = false;
-            m_events.InvalidatePanel(PanelArea::Status);
+            m_events.PanelChanged(PanelElement::Status);
         }
         break;
-    case 0x16:
+    case Tag::HoldOn:
         s.hold = true;
-        m_events.InvalidatePanel(PanelArea::Hold);
+        m_events.PanelChanged(PanelElement::Hold);
         break;
-    case 0x17:
+    case Tag::HoldOff:
         s.hold = false;
-        m_events.InvalidatePanel(PanelArea::Hold);
+        m_events.PanelChanged(PanelElement::Hold);
         break;
-    case 0x30:
+    case Tag::Range1:
         if (setRange(1))
-            m_events.InvalidatePanel(PanelArea::Range);
+            m_events.PanelChanged(PanelElement::Range);
         break;
-    case 0x4B:
+    case Tag::Range2:
         if (setRange(2))
-            m_events.InvalidatePanel(PanelArea::Range);
+            m_events.PanelChanged(PanelElement::Range);
         break;
-    case 0x4C:
+    case Tag::Range3:
         if (setRange(3))
-            m_events.InvalidatePanel(PanelArea::Range);
+            m_events.PanelChanged(PanelElement::Range);
         break;
-    case 0x40:
+    case Tag::RangeAuto:
         if (setRange(4)) {
             s.autoRange = true;
             s.hold = false;
-            m_events.InvalidatePanel(PanelArea::Range);
+            m_events.PanelChanged(PanelElement::Range);
         }
         break;
     default:
@@ -245,7 +247,7 @@ void CReadingDecoder::ClockTag(std::uint8_t h, std::uint8_t m, std::uint8_t s)
     m_state.previousSecond = second;
 
     m_state.clockTimestamp = ClockTimestamp(hour, minute, second);
-    m_events.InvalidatePanel(PanelArea::Clock);
+    m_events.PanelChanged(PanelElement::Clock);
 }
 
 std::int64_t CReadingDecoder::ClockTimestamp(int hour, int minute, int second)
@@ -289,7 +291,7 @@ bool CReadingDecoder::DisplayTag()
         m_state.displayDigits[i] = digits[i];
     m_state.displayValid = true;
     m_events.DisplayValueDecoded(LevelOfDigits(digits));
-    m_events.InvalidatePanel(PanelArea::Display);
+    m_events.PanelChanged(PanelElement::Display);
     return true;
 }
 
@@ -298,7 +300,7 @@ void CReadingDecoder::BarTag()
     const BcdDigits digits = UnpackBcd(m_state.valueBytes[0], m_state.valueBytes[1]);
     for (int i = 0; i < 4; ++i)
         m_state.barDigits[i] = digits[i];
-    m_events.InvalidatePanel(PanelArea::Range);
+    m_events.PanelChanged(PanelElement::Range);
 }
 
 void CReadingDecoder::ValueTag(std::uint8_t b1, std::uint8_t b2)

@@ -103,7 +103,7 @@ void CSerialLink::OnSupervisionTick()
     m_listener.LinkLost();
     m_decoder.ResetSync();
     m_decoder.SetConnected(false);
-    m_listener.InvalidatePanel(PanelArea::MeterFace);
+    m_listener.PanelChanged(PanelElement::MeterFace);
 
     if (!m_control.PortOpen())
         return;

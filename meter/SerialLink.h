@@ -38,8 +38,7 @@ struct LinkTiming {
 // meter face's redraw.
 class CSerialLink {
 public:
-    static constexpr int kPortMarks = 5;                // Com1..Com5
-    static constexpr int kEnteredPortFallback = 99;     // "Other" with an entry outside 1..100
+    static constexpr int kPortMarks = 5; // Com1..Com5
     static constexpr const char* kSettings = "9600,n,8,1";
     static constexpr const char* kProfileSection = "Port Record";
     static constexpr const char* kProfileKey = "Port";

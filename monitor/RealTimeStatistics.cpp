@@ -1,18 +1,18 @@
 #include "RealTimeStatistics.h"
 
-#include "ControlIds.h"
 #include "GraphReadouts.h"
 #include "TimeText.h"
 
-std::array<std::pair<int, const std::string*>, 7> RealTimeStatisticsTexts::ByControlId() const
+std::array<std::pair<StatisticsField, const std::string*>, 7> RealTimeStatisticsTexts::Fields() const
 {
-    return {{{ControlId::StartTime, &startTime},
-             {ControlId::DataNo, &dataNo},
-             {ControlId::Avg, &avg},
-             {ControlId::Maximum, &maximum},
-             {ControlId::MaximumTime, &maximumTime},
-             {ControlId::Minimum, &minimum},
-             {ControlId::MinimumTime, &minimumTime}}};
+    using F = StatisticsField;
+    return {{{F::StartTime, &startTime},
+             {F::DataNo, &dataNo},
+             {F::Avg, &avg},
+             {F::Maximum, &maximum},
+             {F::MaximumTime, &maximumTime},
+             {F::Minimum, &minimum},
+             {F::MinimumTime, &minimumTime}}};
 }
 
 RealTimeStatisticsTexts MakeStatisticsTexts(const RealTimeStatistics& s)

@@ -17,6 +17,9 @@ struct RealTimeStatistics {
     std::string minimumTime;     // 1010
 };
 
+// The statistics fields, which the main form places in edits of its own.
+enum class StatisticsField { StartTime, DataNo, Avg, Maximum, MaximumTime, Minimum, MinimumTime };
+
 // The same fields as the texts their controls show: levels with one decimal,
 // the average with two, DataNo. as "%d". The full values stay in
 // RealTimeStatistics for the saved file and the export.
@@ -29,8 +32,8 @@ struct RealTimeStatisticsTexts {
     std::string minimum;         // 1009
     std::string minimumTime;     // 1010
 
-    // (control id, text) of every field, so a form can fill its edits in a loop.
-    std::array<std::pair<int, const std::string*>, 7> ByControlId() const;
+    // (field, text) of every field, so a form can fill its edits in a loop.
+    std::array<std::pair<StatisticsField, const std::string*>, 7> Fields() const;
 };
 
 RealTimeStatisticsTexts MakeStatisticsTexts(const RealTimeStatistics& statistics);

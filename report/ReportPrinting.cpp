@@ -1,11 +1,11 @@
 #include "ReportPrinting.h"
 
 #include "CPrintJob.h"
-#include "DataLoggerForm.h"
 #include "DataLoggerGraph.h"
 #include "DataLoggerPrinting.h"
 #include "DialogSeam.h"
 #include "GraphOwnerModel.h"
+#include "LoggerGraphSize.h"
 #include "ReportCharts.h"
 #include "SetIndicators.h"
 
@@ -48,8 +48,7 @@ struct ReportGraph {
     ReportGraph(const std::vector<DataSample>& samples, const NoiseIndicators& indicators)
     {
         feed.SetGraph(&graph);
-        const QRect place = CDataLoggerForm::PixelRect(CDataLoggerForm::kGraphId);
-        graph.Attach(place.width(), place.height());
+        graph.Attach(LoggerGraphSize::kWidth, LoggerGraphSize::kHeight);
         const std::int64_t start = indicators.start;
         const auto stop = static_cast<std::int64_t>(indicators.end);
         const std::int64_t seconds = std::max<std::int64_t>(stop - start, 1);

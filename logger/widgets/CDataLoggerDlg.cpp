@@ -290,8 +290,8 @@ void CDataLoggerDlg::ShowText(int id, const std::string& text)
 
 void CDataLoggerDlg::ShowReadouts(const GraphReadoutTexts& texts)
 {
-    for (const auto& [id, text] : texts.ByControlId())
-        ShowText(id, *text);
+    for (const auto& [field, text] : texts.Fields())
+        ShowText(ControlIdOf(field), *text);
 }
 
 void CDataLoggerDlg::ShowHScrollBar(const HScrollBarState& bar)

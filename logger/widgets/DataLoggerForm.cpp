@@ -1,6 +1,5 @@
 #include "DataLoggerForm.h"
 
-#include "ControlIds.h"
 #include "DialogUnits.h"
 
 #include <QGroupBox>

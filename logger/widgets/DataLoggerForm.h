@@ -1,11 +1,19 @@
 #pragma once
 
-#include "ControlIds.h"
+#include "GraphWindowIds.h"
 
 #include <QWidget>
 
 #include <map>
 #include <vector>
+
+// The DataLogger window's own control ids, beside those it shares with the main form.
+namespace ControlId {
+inline constexpr int RecordSets = 1043;
+inline constexpr int SetMinimum = 1044;
+inline constexpr int SetUnit = 1045;
+inline constexpr int Title = 1046;
+} // namespace ControlId
 
 class QGroupBox;
 class QLabel;

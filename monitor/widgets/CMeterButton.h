@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ControlIds.h"
-#include "MeterState.h"
+#include "MainForm.h"
+#include "MeterWire.h"
 #include "PictureIds.h"
 
 #include <QAbstractButton>

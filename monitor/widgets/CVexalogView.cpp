@@ -7,10 +7,10 @@
 #include "CTrafficButton.h"
 #include "Clock.h"
 #include "CommandIds.h"
-#include "ControlIds.h"
 #include "DataFile.h"
 #include "DialogSeam.h"
 #include "OwnerScrollBars.h"
+#include "PanelAreas.h"
 #include "TempFile.h"
 #include "PortProbe.h"
 
@@ -132,9 +132,9 @@ void CVexalogView::OnInitialUpdate()
     PlaceKeys();
 
     if (m_startupPort > 0)
-        m_link.Link().ChoosePort(m_startupPort);
+        m_link.SerialLink().ChoosePort(m_startupPort);
     else
-        m_link.Link().LoadRememberedPort(m_iniPath);
+        m_link.SerialLink().LoadRememberedPort(m_iniPath);
     // Asked once the window is up, not from inside its first layout.
     QMetaObject::invokeMethod(this, &CVexalogView::OfferRecovery, Qt::QueuedConnection);
 }
@@ -176,32 +176,32 @@ void CVexalogView::paintEvent(QPaintEvent*)
     m_panel.Paint(painter, m_link.State(), m_link.Connected());
 }
 
-void CVexalogView::InvalidatePanel(const PanelRect& rect)
+void CVexalogView::PanelChanged(PanelElement element)
 {
-    update(QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)));
+    update(PanelAreaOf(element));
 }
 
 // ---- what the controller shows ----
 
 void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
 {
-    ShowFieldTexts(texts.ByControlId());
+    for (const auto& [field, text] : texts.Fields())
+        ShowFieldText(ControlIdOf(field), *text);
 }
 
 void CVexalogView::ShowReadouts(const GraphReadoutTexts& texts)
 {
-    ShowFieldTexts(texts.ByControlId());
+    for (const auto& [field, text] : texts.Fields())
+        ShowFieldText(ControlIdOf(field), *text);
 }
 
-void CVexalogView::ShowFieldTexts(std::span<const std::pair<int, const std::string*>> fields)
+void CVexalogView::ShowFieldText(int id, const std::string& text)
 {
-    for (const auto& [id, text] : fields) {
-        if (QLineEdit* edit = Edit(id); edit && edit->text().toStdString() != *text) {
-            edit->setText(QString::fromStdString(*text));
-            // A field too narrow for its number shows how it begins, as the
-            // platform's edits do.
-            edit->setCursorPosition(0);
-        }
+    if (QLineEdit* edit = Edit(id); edit && edit->text().toStdString() != text) {
+        edit->setText(QString::fromStdString(text));
+        // A field too narrow for its number shows how it begins, as the
+        // platform's edits do.
+        edit->setCursorPosition(0);
     }
 }
 
@@ -328,11 +328,11 @@ bool CVexalogView::QueryClose()
 bool CVexalogView::SaveRememberedPort(bool sayFailure)
 {
     m_portSaved = true;
-    if (m_link.Link().SaveRememberedPort(m_iniPath))
+    if (m_link.SerialLink().SaveRememberedPort(m_iniPath))
         return true;
     if (sayFailure) {
         const std::string why = WhyNotReplaceable(m_iniPath);
-        ShowMessage(m_dialogs, "The port in use (Com" + std::to_string(m_link.Link().PortNumber()) +
+        ShowMessage(m_dialogs, "The port in use (Com" + std::to_string(m_link.SerialLink().PortNumber()) +
                                    ") could not be written to \"" + m_iniPath + "\"" +
                                    (why.empty() ? std::string() : " (" + why + ")") +
                                    ": the next start will not open it by itself.");
@@ -359,7 +359,7 @@ std::string CVexalogView::LivePrompt(int id) const
         return PortPrompt(map, id - CommandId::Com1 + 1);
     if (id == CommandId::OtherPort) {
         const std::string any = "Another port by number, 1 to 100";
-        const int port = m_link.Link().PortNumber();
+        const int port = m_link.SerialLink().PortNumber();
         return port == 0 ? any : any + "; now " + PortPrompt(map, port);
     }
     return {};
@@ -367,8 +367,8 @@ std::string CVexalogView::LivePrompt(int id) const
 
 void CVexalogView::OnOtherPort()
 {
-    if (const std::optional<int> port = m_askPort(m_link.Link().PortNumber()))
-        m_link.Link().OnOtherPort(*port);
+    if (const std::optional<int> port = m_askPort(m_link.SerialLink().PortNumber()))
+        m_link.SerialLink().OnOtherPort(*port);
 }
 
 std::optional<int> CVexalogView::AskPortWithDialog(int current)

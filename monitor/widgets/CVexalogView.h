@@ -79,8 +79,8 @@ public:
     // The port items name the device of their number and whether it is present.
     std::string LivePrompt(int id) const override;
 
-    CMeterLink& Link() { return m_link; }
-    const CMeterLink& Link() const { return m_link; }
+    CMeterLink& MeterLink() { return m_link; }
+    const CMeterLink& MeterLink() const { return m_link; }
     CRealTimeController& Controller() { return m_controller; }
     const CRealTimeController& Controller() const { return m_controller; }
     // The owner side of the real-time graph: readouts and scroll bars.
@@ -113,7 +113,7 @@ private:
     static const Command* FindCommand(int id);
 
     // IMeterLinkListener
-    void InvalidatePanel(const PanelRect& rect) override;
+    void PanelChanged(PanelElement element) override;
 
     // IStatisticsView
     void ShowStatistics(const RealTimeStatisticsTexts& texts) override;
@@ -128,7 +128,7 @@ private:
 
     void InstallGraphControls();
     void ConnectControls();
-    void ShowFieldTexts(std::span<const std::pair<int, const std::string*>> fields);
+    void ShowFieldText(int id, const std::string& text);
     void PlaceKeys();
     void OnOtherPort();
     void SaveAs();

@@ -1,6 +1,5 @@
 #include "MainForm.h"
 
-#include "ControlIds.h"
 #include "DialogUnits.h"
 
 #include <algorithm>

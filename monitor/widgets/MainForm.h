@@ -1,5 +1,8 @@
 #pragma once
 
+#include "GraphWindowIds.h"
+#include "RealTimeStatistics.h"
+
 #include <QColor>
 #include <QFont>
 #include <QRect>
@@ -14,6 +17,43 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+
+// The main form's own control ids, beside those it shares with the DataLogger window.
+namespace ControlId {
+// The serial control hosted by the main form.
+inline constexpr int SerialControl = 1000;
+// The sampling-rate box and the meter panel's keys.
+inline constexpr int SamplingRate = 1038;
+inline constexpr int KeyRec = 1023;
+inline constexpr int KeyFastSlow = 1024;
+inline constexpr int KeyAC = 1025;
+inline constexpr int KeyMaxMin = 1026;
+inline constexpr int KeyHold = 1027; // hidden and disabled
+inline constexpr int KeyLevel = 1028;
+inline constexpr int KeyStop = 1029;
+} // namespace ControlId
+
+// The edit a statistics field is shown in.
+constexpr int ControlIdOf(StatisticsField field)
+{
+    switch (field) {
+    case StatisticsField::StartTime:
+        return ControlId::StartTime;
+    case StatisticsField::DataNo:
+        return ControlId::DataNo;
+    case StatisticsField::Avg:
+        return ControlId::Avg;
+    case StatisticsField::Maximum:
+        return ControlId::Maximum;
+    case StatisticsField::MaximumTime:
+        return ControlId::MaximumTime;
+    case StatisticsField::Minimum:
+        return ControlId::Minimum;
+    case StatisticsField::MinimumTime:
+        return ControlId::MinimumTime;
+    }
+    return -1;
+}
 
 // face at pointSize, falling back on narrow faces of about its metrics where
 // the face is missing, so labels fit the widths their resource gives them.

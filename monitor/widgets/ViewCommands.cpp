@@ -8,9 +8,9 @@
 std::span<const CVexalogView::Command> CVexalogView::Commands()
 {
     using View = CVexalogView;
-    constexpr auto comPort = [](View& view, int id) { view.m_link.Link().OnComPort(id - CommandId::Com1 + 1); };
+    constexpr auto comPort = [](View& view, int id) { view.m_link.SerialLink().OnComPort(id - CommandId::Com1 + 1); };
     constexpr auto portMarked = [](const View& view, int id) {
-        return view.m_link.Link().PortMark(id - CommandId::Com1 + 1);
+        return view.m_link.SerialLink().PortMark(id - CommandId::Com1 + 1);
     };
     static constexpr Command table[] = {
         {CommandId::Open, nullptr, [](View& view, int) { view.ShowDataLoggerWindow()->ImportData(); }},

@@ -164,12 +164,12 @@ TEST_F(GraphOwnerModelTest, ReadoutsAreZeroFilledAndPublished)
     // Each text lands in its own field.
     int found = 0;
     const GraphReadoutTexts texts = owner.ReadoutTexts();
-    for (const auto& [id, text] : texts.ByControlId()) {
-        if (id == 1013) {
+    for (const auto& [field, text] : texts.Fields()) {
+        if (field == GraphReadoutField::CursorA) {
             EXPECT_EQ(*text, "85.3");
             ++found;
         }
-        if (id == 1015) {
+        if (field == GraphReadoutField::CursorATime) {
             EXPECT_EQ(*text, "09:05:31");
             ++found;
         }

@@ -41,7 +41,7 @@ protected:
         link->AddListener(client);
         QObject::connect(link.get(), &CMeterLink::DownloadFinished,
                          [this](const LoggerDownloadResult& result) { ended.push_back(result); });
-        ASSERT_TRUE(link->Link().OpenPort(12));
+        ASSERT_TRUE(link->SerialLink().OpenPort(12));
         ASSERT_TRUE(StreamDecoded());
     }
 
@@ -156,7 +156,7 @@ TEST_F(DownloadPtyTest, DamagedRepliesKeepTheIntactSetsAndTellTheRest)
         const std::size_t sent = c.cut ? first.size() : data.size();
         reply.insert(reply.end(), data.begin(), data.begin() + static_cast<long>(sent));
         if (!c.cut)
-            reply.push_back(SimWire::kDumpEnd);
+            reply.push_back(SimWire::kReplyEnd);
         const std::size_t before = ended.size();
         ASSERT_TRUE(sim->Send("answer " + Hex(reply)));
         ASSERT_TRUE(SimSaid("OK answer", static_cast<int>(before) + 1));

@@ -53,7 +53,7 @@ public:
     }
 
     void LinkLost() override { ++recordingStops; }
-    void InvalidatePanel(const PanelRect& rect) override { faceInvalidated = rect == PanelArea::MeterFace; }
+    void PanelChanged(PanelElement element) override { faceInvalidated = element == PanelElement::MeterFace; }
     void StartSupervisionTimer(int ms) override { m_timer.start(ms); }
     void StopSupervisionTimer() override { m_timer.stop(); }
     bool StartWatcher(int port) override

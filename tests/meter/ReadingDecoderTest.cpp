@@ -12,14 +12,14 @@ using namespace decoder_test;
 
 namespace {
 
-constexpr PanelRect kFace{41, 39, 166, 185};
-constexpr PanelRect kMode{45, 50, 149, 60};
-constexpr PanelRect kLimit{45, 40, 149, 50};
-constexpr PanelRect kStatus{44, 168, 156, 181};
-constexpr PanelRect kHold{120, 168, 150, 178};
-constexpr PanelRect kRange{44, 61, 152, 88};
-constexpr PanelRect kClock{41, 88, 156, 112};
-constexpr PanelRect kDisplay{41, 113, 152, 168};
+constexpr PanelElement kFace = PanelElement::MeterFace;
+constexpr PanelElement kMode = PanelElement::Mode;
+constexpr PanelElement kLimit = PanelElement::Limit;
+constexpr PanelElement kStatus = PanelElement::Status;
+constexpr PanelElement kHold = PanelElement::Hold;
+constexpr PanelElement kRange = PanelElement::Range;
+constexpr PanelElement kClock = PanelElement::Clock;
+constexpr PanelElement kDisplay = PanelElement::Display;
 
 class ReadingDecoderTest : public ::testing::Test {
 protected:
@@ -210,7 +210,7 @@ TEST_F(ReadingDecoderTest, TagsRunningPastTheBlockEndAreIgnored)
 
 struct FlagCase {
     std::uint8_t code;
-    PanelRect rect;
+    PanelElement element;
     bool MeterState::*flag;
     bool value;
 };
@@ -234,7 +234,7 @@ TEST_F(ReadingDecoderTest, EveryFlagTagSetsItsFieldAndRedrawsItsArea)
         FeedTags({c.code});
         EXPECT_EQ(state.*c.flag, c.value);
         ASSERT_EQ(events.events.size(), 2u);
-        EXPECT_EQ(events.events[0], (Event{Event::Invalidate, c.rect, 0.0}));
+        EXPECT_EQ(events.events[0], (Event{Event::Invalidate, c.element, 0.0}));
     }
     // Pairs switch each other off.
     EXPECT_FALSE(state.fast);

@@ -15,7 +15,7 @@ namespace decoder_test {
 
 struct Event {
     enum Kind { Invalidate, CurrentValue, DisplayValue, Block } kind = Block;
-    PanelRect rect{};
+    PanelElement element = PanelElement::MeterFace;
     double value = 0.0;
     friend bool operator==(const Event&, const Event&) = default;
 };
@@ -25,7 +25,7 @@ inline std::string ToText(const Event& e)
     char buf[96];
     switch (e.kind) {
     case Event::Invalidate:
-        std::snprintf(buf, sizeof buf, "rect(%d,%d,%d,%d)", e.rect.left, e.rect.top, e.rect.right, e.rect.bottom);
+        std::snprintf(buf, sizeof buf, "panel(%d)", static_cast<int>(e.element));
         break;
     case Event::CurrentValue:
         std::snprintf(buf, sizeof buf, "current");
@@ -44,7 +44,7 @@ class CRecordingEvents : public IMeterLinkListener {
 public:
     std::vector<Event> events;
 
-    void InvalidatePanel(const PanelRect& rect) override { events.push_back({Event::Invalidate, rect, 0.0}); }
+    void PanelChanged(PanelElement element) override { events.push_back({Event::Invalidate, element, 0.0}); }
     void CurrentValueDecoded() override { events.push_back({Event::CurrentValue, {}, 0.0}); }
     void DisplayValueDecoded(double value) override { events.push_back({Event::DisplayValue, {}, value}); }
     void BlockDecoded() override { events.push_back({Event::Block, {}, 0.0}); }
@@ -56,11 +56,11 @@ public:
             n += e.kind == kind;
         return n;
     }
-    int Invalidations(const PanelRect& rect) const
+    int Invalidations(PanelElement element) const
     {
         int n = 0;
         for (const Event& e : events)
-            n += e.kind == Event::Invalidate && e.rect == rect;
+            n += e.kind == Event::Invalidate && e.element == element;
         return n;
     }
     void Clear() { events.clear(); }

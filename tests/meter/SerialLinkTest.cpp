@@ -81,10 +81,9 @@ class CFakeHost final : public IMeterLinkListener, public ILinkSupervisor {
 public:
     explicit CFakeHost(CallLog& log) : m_log(log) {}
     void LinkLost() override { m_log.push_back("StopRecording"); }
-    void InvalidatePanel(const PanelRect& r) override
+    void PanelChanged(PanelElement element) override
     {
-        m_log.push_back("Invalidate " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-                        std::to_string(r.right) + "," + std::to_string(r.bottom));
+        m_log.push_back(element == PanelElement::MeterFace ? "Redraw face" : "Redraw part");
     }
     void StartSupervisionTimer(int ms) override { m_log.push_back("StartTimer " + std::to_string(ms)); }
     void StopSupervisionTimer() override { m_log.push_back("StopTimer"); }
@@ -276,7 +275,7 @@ TEST_F(SerialLinkTest, SilenceLosesTheLinkOnceThenRepeatsOnlyTheQuietPart)
 
     Pass(1s);
     link.OnSupervisionTick();
-    EXPECT_EQ(TakeLog(), (CallLog{"StopRecording", "Invalidate 41,39,166,185", "PortOpen false", "StartWatcher 2"}));
+    EXPECT_EQ(TakeLog(), (CallLog{"StopRecording", "Redraw face", "PortOpen false", "StartWatcher 2"}));
     EXPECT_FALSE(decoder.Connected());
     EXPECT_FALSE(decoder.Synced());
     EXPECT_FALSE(link.PortOpen());
@@ -286,7 +285,7 @@ TEST_F(SerialLinkTest, SilenceLosesTheLinkOnceThenRepeatsOnlyTheQuietPart)
     // Later ticks: the timer runs on, the quiet part repeats, no more watchers.
     Pass(1s);
     link.OnSupervisionTick();
-    EXPECT_EQ(TakeLog(), (CallLog{"StopRecording", "Invalidate 41,39,166,185"}));
+    EXPECT_EQ(TakeLog(), (CallLog{"StopRecording", "Redraw face"}));
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 

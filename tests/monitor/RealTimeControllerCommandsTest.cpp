@@ -166,16 +166,16 @@ TEST_F(Controls, ExtendTimeScaleWidensByTheReadingsStillToCome)
     EXPECT_DOUBLE_EQ(controller.TimeScale(), graph.timeScales[1].second);
 }
 
-TEST_F(Controls, StatisticsTextsByControlId)
+TEST_F(Controls, StatisticsTextsByField)
 {
     const RealTimeStatisticsTexts texts = controller.StatisticsTexts();
     int found = 0;
-    for (const auto& [id, text] : texts.ByControlId()) {
-        if (id == 1007) {
+    for (const auto& [field, text] : texts.Fields()) {
+        if (field == StatisticsField::Maximum) {
             EXPECT_EQ(*text, "30.0");
             ++found;
         }
-        if (id == 1009) {
+        if (field == StatisticsField::Minimum) {
             EXPECT_EQ(*text, "130.0");
             ++found;
         }

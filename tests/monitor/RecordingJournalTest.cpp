@@ -136,12 +136,12 @@ TEST_F(JournalledRecording, EveryReadingIsOnDiskAsTakenAndComesBackAsRecorded)
         EXPECT_EQ(FormatDataFileLine(Slot(i)), FormatDataFileLine(recorded[static_cast<std::size_t>(i)]));
         EXPECT_EQ(Slot(i).valid, 1);
     }
-    const auto before = statistics.ByControlId();
+    const auto before = statistics.Fields();
     const RealTimeStatisticsTexts restored = controller.StatisticsTexts();
-    const auto after = restored.ByControlId();
+    const auto after = restored.Fields();
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < before.size(); ++i)
-        EXPECT_EQ(*after[i].second, *before[i].second) << "field " << before[i].first;
+        EXPECT_EQ(*after[i].second, *before[i].second) << "field " << static_cast<int>(before[i].first);
     EXPECT_DOUBLE_EQ(controller.SamplingPeriod(), 0.5);
     EXPECT_TRUE(controller.HasUnsavedReadings());
     // The recovered readings are journalled again, by the program that took them.

@@ -114,7 +114,7 @@ int RunDownload(const CliOptions& options)
     CBlockSeen client;
     CMeterLink link(port.iniPath, dialogs, clock);
     link.AddListener(client);
-    if (!link.Link().OpenPort(port.number))
+    if (!link.SerialLink().OpenPort(port.number))
         return kExitFailed;
     std::printf("asking the meter on %s for its data logger\n",
                 PortName(port, link.PortMap().DevicePath(port.number)).c_str());

@@ -157,12 +157,12 @@ int RunLog(const CliOptions& options)
     // watches the port as watch does.
     QTimer retry;
     QObject::connect(&retry, &QTimer::timeout, &app, [&] {
-        link.Link().ChoosePort(port.number);
-        if (link.Link().PortOpen())
+        link.SerialLink().ChoosePort(port.number);
+        if (link.SerialLink().PortOpen())
             retry.stop();
     });
-    link.Link().ChoosePort(port.number);
-    if (!link.Link().PortOpen()) {
+    link.SerialLink().ChoosePort(port.number);
+    if (!link.SerialLink().PortOpen()) {
         std::fprintf(stderr, "vexalog-cli log: waiting for the meter on port %d\n", port.number);
         retry.start(3000);
     }

@@ -4,11 +4,11 @@
 #include "Clock.h"
 #include "ConsoleDialogs.h"
 #include "DataFileReader.h"
-#include "DataLoggerForm.h"
 #include "DataLoggerGraph.h"
 #include "DataLoggerModel.h"
 #include "DataLoggerPrinting.h"
 #include "GraphOwnerModel.h"
+#include "LoggerGraphSize.h"
 #include "LoggerRecordSet.h"
 
 #include <cstdio>
@@ -57,8 +57,7 @@ int RunPrint(const CliOptions& options)
     CGraphOwnerModel owner(feed, nullptr, ReadoutTimes::AsHanded);
     CDataLoggerGraph graph(owner);
     feed.SetGraph(&graph);
-    const QRect place = CDataLoggerForm::PixelRect(CDataLoggerForm::kGraphId);
-    graph.Attach(place.width(), place.height());
+    graph.Attach(LoggerGraphSize::kWidth, LoggerGraphSize::kHeight);
     OpenedSet opened;
     if (model.Open(setNumber - 1, graph.GetPlotWidth(), &opened) != OpenStatus::Opened) {
         Refuse(kMemoryOverflowText);

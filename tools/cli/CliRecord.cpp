@@ -223,8 +223,8 @@ int RunRecord(const CliOptions& options)
     link.AddListener(controller);
 
     // Chosen as the program chooses a port: a lost link then watches this port.
-    link.Link().ChoosePort(port.number);
-    if (!link.Link().PortOpen())
+    link.SerialLink().ChoosePort(port.number);
+    if (!link.SerialLink().PortOpen())
         return kExitFailed;
     controller.SetParameters(*interval, *count);
     controller.Run();

@@ -90,8 +90,8 @@ int RunWatch(const CliOptions& options)
 
     // Chosen as the program chooses a port: a lost link then watches this
     // port and opens it again when the meter is back.
-    link.Link().ChoosePort(port.number);
-    if (!link.Link().PortOpen())
+    link.SerialLink().ChoosePort(port.number);
+    if (!link.SerialLink().PortOpen())
         return kExitFailed;
     CWatchListener::Status("watching " + PortName(port, link.PortMap().DevicePath(port.number)));
     if (*format == WatchFormat::Csv) {

@@ -123,28 +123,28 @@ bool CSimMeter::PressKey(std::uint8_t key, double now)
 {
     namespace Tag = SimWire::Tag;
     switch (key) {
-    case 0x55:
+    case MeterCommand::Rec:
         if (!m_recording)
             StartRecording(now);
         return true;
-    case 0x33:
+    case MeterCommand::Stop:
         if (m_recording)
             StopRecording();
         return true;
-    case 0x77:
+    case MeterCommand::FastSlow:
         m_fast = !m_fast;
         m_pendingTags.push_back(m_fast ? Tag::Fast : Tag::Slow);
         return true;
-    case 0x99:
+    case MeterCommand::AC:
         m_cWeighted = !m_cWeighted;
         m_pendingTags.push_back(m_cWeighted ? Tag::WeightC : Tag::WeightA);
         return true;
-    case 0x11:
+    case MeterCommand::MaxMin:
         m_maxMin = (m_maxMin + 1) % 3;
         m_extreme = m_level;
         m_pendingTags.push_back(m_maxMin == 1 ? Tag::Max : m_maxMin == 2 ? Tag::Min : Tag::MaxMinOff);
         return true;
-    case 0x88:
+    case MeterCommand::Level:
         m_range = m_range % 4 + 1;
         // A new range ends MAX/MIN on the meter (and in the program's decoder);
         // the automatic range also ends HOLD.

@@ -27,7 +27,8 @@ std::string Hex(std::uint8_t byte)
 
 bool IsKey(std::uint8_t byte)
 {
-    return byte == 0x55 || byte == 0x33 || byte == 0x77 || byte == 0x99 || byte == 0x11 || byte == 0x88;
+    return byte == MeterCommand::Rec || byte == MeterCommand::Stop || byte == MeterCommand::FastSlow
+        || byte == MeterCommand::AC || byte == MeterCommand::MaxMin || byte == MeterCommand::Level;
 }
 
 // "silent", "silent 3" or "silent 0.5": seconds, or forever without a number.
@@ -266,9 +267,9 @@ void CSimSession::HandleMeterBytes(const std::uint8_t* bytes, long count, double
     m_lastRx = now;
     for (long i = 0; i < count; ++i) {
         const std::uint8_t byte = bytes[i];
-        if (byte == SimWire::kRequestByte) {
+        if (byte == SimWire::kLoggerRequest) {
             // The request may come split over several reads, so the run is counted across them.
-            if (++m_acRun == static_cast<int>(SimWire::kRequestLength)) {
+            if (++m_acRun == static_cast<int>(SimWire::kLoggerRequestLength)) {
                 m_acRun = 0;
                 if (Silent(now))
                     Say("REQUEST unanswered (silent)");
@@ -292,7 +293,7 @@ void CSimSession::HandleMeterBytes(const std::uint8_t* bytes, long count, double
 void CSimSession::ReportAcBytes()
 {
     for (; m_acRun > 0; --m_acRun)
-        Say("RX " + Hex(SimWire::kRequestByte));
+        Say("RX " + Hex(SimWire::kLoggerRequest));
 }
 
 void CSimSession::StartDump(double now)
@@ -313,7 +314,7 @@ void CSimSession::StartDump(double now)
     // An empty logger is answered with the header alone (L = 100).
     if (!data.empty()) {
         m_dump.insert(m_dump.end(), data.begin(), data.end());
-        m_dump.push_back(SimWire::kDumpEnd);
+        m_dump.push_back(SimWire::kReplyEnd);
     }
     Say("DUMP L=" + std::to_string(data.size() + SimWire::kLengthBias) + " sets="
         + std::to_string(m_meter.LoggerSets().size()) + " bytes=" + std::to_string(m_dump.size()));

@@ -120,7 +120,7 @@ std::array<std::uint8_t, 3> DumpHeader(std::size_t dataBytes)
     if (dataBytes > kMaxDumpData)
         dataBytes = kMaxDumpData;
     const std::size_t length = dataBytes + kLengthBias;
-    return {kDumpStart, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length & 0xFF)};
+    return {kReplyStart, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length & 0xFF)};
 }
 
 std::vector<std::uint8_t> DumpData(const std::vector<LoggerSet>& sets)

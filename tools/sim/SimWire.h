@@ -4,6 +4,8 @@
 // 0xA5-tagged fields, packed BCD levels, the 12-hour clock coding and the
 // data-logger dump. Pure functions, so the tests can check every byte.
 
+#include "MeterWire.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -12,44 +14,18 @@
 
 namespace SimWire {
 
-inline constexpr std::size_t kBlockSize = 20;
-inline constexpr std::uint8_t kTagStart = 0xA5;
+// The wire's own bytes.
+using MeterWire::kBlockSize;
+using MeterWire::kLengthBias;
+using MeterWire::kLoggerRequest; // eight of them ask for the logger
+using MeterWire::kLoggerRequestLength;
+using MeterWire::kMarkerA;
+using MeterWire::kMarkerC;
+using MeterWire::kReplyEnd;
+using MeterWire::kReplyStart;
+using MeterWire::kTagStart;
+namespace Tag = MeterWire::Tag;
 inline constexpr std::uint8_t kFiller = 0x00; // neither 0xA5 (a tag) nor 0xFF (a bad block)
-
-// Tag codes of the real-time stream.
-namespace Tag {
-inline constexpr std::uint8_t Fast = 0x02;
-inline constexpr std::uint8_t Slow = 0x03;
-inline constexpr std::uint8_t Max = 0x04;
-inline constexpr std::uint8_t Min = 0x05;
-inline constexpr std::uint8_t Clock = 0x06; // + hour, minute, second
-inline constexpr std::uint8_t Over = 0x07;
-inline constexpr std::uint8_t Under = 0x08;
-inline constexpr std::uint8_t RecOn = 0x0A;
-inline constexpr std::uint8_t Display = 0x0B;
-inline constexpr std::uint8_t Bar = 0x0C;
-inline constexpr std::uint8_t Value = 0x0D; // + two BCD bytes
-inline constexpr std::uint8_t MaxMinOff = 0x0E;
-inline constexpr std::uint8_t InRange = 0x11;
-inline constexpr std::uint8_t HoldOn = 0x16;
-inline constexpr std::uint8_t HoldOff = 0x17;
-inline constexpr std::uint8_t RecOff = 0x1A;
-inline constexpr std::uint8_t WeightA = 0x1B;
-inline constexpr std::uint8_t WeightC = 0x1C;
-inline constexpr std::uint8_t Range1 = 0x30;
-inline constexpr std::uint8_t Range2 = 0x4B;
-inline constexpr std::uint8_t Range3 = 0x4C;
-inline constexpr std::uint8_t RangeAuto = 0x40;
-} // namespace Tag
-
-// Bytes of the data-logger exchange.
-inline constexpr std::uint8_t kRequestByte = 0xAC; // eight of them ask for the logger
-inline constexpr std::size_t kRequestLength = 8;
-inline constexpr std::uint8_t kDumpStart = 0xBB;
-inline constexpr std::uint8_t kMarkerA = 0xAA;
-inline constexpr std::uint8_t kMarkerC = 0xCC;
-inline constexpr std::uint8_t kDumpEnd = 0xDD;
-inline constexpr int kLengthBias = 100; // the length field is data bytes + 100
 // The length field has 16 bits, so a dump can carry no more data than this.
 inline constexpr std::size_t kMaxDumpData = 0xFFFF - kLengthBias;
 

@@ -10,6 +10,7 @@
 #include "FieldRoom.h"
 #include "GraphReadouts.h"
 #include "LoggerBytesKit.h"
+#include "LoggerGraphSize.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
 #include "TimeText.h"
@@ -67,6 +68,8 @@ protected:
 
 TEST_F(DataLoggerDlgTest, ADownloadedSetOpensIntoTheGraphWithItsFieldsTitleReadoutsAndBars)
 {
+    // The size the command line and the report draw a set at.
+    EXPECT_EQ(window.Graph()->size(), QSize(LoggerGraphSize::kWidth, LoggerGraphSize::kHeight));
     EXPECT_EQ(window.Form()->Title()->text(), QStringLiteral("2024-05-06 07:08:09"));
     EXPECT_EQ(Field(1007), "30.0");
     EXPECT_EQ(Field(1044), "130.0");
@@ -196,7 +199,8 @@ TEST_F(DataLoggerDlgTest, StatisticsAndReadoutFieldsShowTheirWidestTextsWhole)
     readouts.cursorATime = readouts.cursorBTime = readouts.maxBetweenTime = readouts.minBetweenTime = "00:00:00";
     readouts.avgBetween = 389.9 / 3;
     const GraphReadoutTexts texts = MakeReadoutTexts(readouts);
-    for (const auto& [id, text] : texts.ByControlId()) {
+    for (const auto& [field, text] : texts.Fields()) {
+        const int id = ControlIdOf(field);
         QLineEdit* edit = window.Form()->Edit(id);
         ASSERT_NE(edit, nullptr) << id;
         edit->setText(QString::fromStdString(*text));

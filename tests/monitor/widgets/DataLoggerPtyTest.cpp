@@ -67,7 +67,7 @@ protected:
         view = std::make_unique<CVexalogView>(dialogs, options);
         view->SetStartupPort(12);
         view->OnInitialUpdate();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view->Link().Connected(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->MeterLink().Connected(); }, 5000));
         std::string error;
         ASSERT_TRUE(SimWire::ParseLoggerSpec(kLogger, sets, error)) << error;
     }
@@ -83,7 +83,7 @@ protected:
         if (!view->IsCommandEnabled(CommandId::DataLogger))
             return false;
         view->OnCommand(CommandId::DataLogger);
-        return QTest::qWaitFor([&] { return !view->Link().Download().Busy(); }, 15000);
+        return QTest::qWaitFor([&] { return !view->MeterLink().Download().Busy(); }, 15000);
     }
     QTableWidget* List() const { return view->DataLoggerWindow()->Form()->List(); }
     std::string Cell(int row, int column) const { return List()->item(row, column)->text().toStdString(); }
@@ -110,7 +110,7 @@ TEST_F(DataLoggerPtyTest, DownloadListsTheMetersSetsAndADoubleClickOpensOne)
     ASSERT_NE(view->DataLoggerWindow(), nullptr);
     EXPECT_TRUE(view->WaitDialog()->isVisible());
     EXPECT_FALSE(view->IsCommandEnabled(CommandId::DataLogger)) << "one download at a time";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->Link().Download().Busy(); }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->MeterLink().Download().Busy(); }, 15000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view->WaitDialog()->isVisible(); }, 2000));
     EXPECT_FALSE(view->Controller().Running()) << "a download stops recording";
     EXPECT_TRUE(dialogs.MessageTexts().empty());
@@ -168,7 +168,7 @@ TEST_F(DataLoggerPtyTest, CancelDestroysTheWindowAnEmptyLoggerSaysSoAndDataLogge
     view->WaitDialog()->CancelButton()->click();
     EXPECT_EQ(view->DataLoggerWindow(), nullptr);
     EXPECT_TRUE(view->IsCommandEnabled(CommandId::DataLogger)) << "the meter had not answered: download again at once";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->Link().Download().Busy(); }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->MeterLink().Download().Busy(); }, 15000));
     EXPECT_TRUE(dialogs.MessageTexts().empty());
 
     ASSERT_TRUE(sim->Send("logger none"));

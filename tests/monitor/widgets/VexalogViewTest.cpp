@@ -84,7 +84,7 @@ protected:
 
     bool WaitConnected(bool connected, int timeoutMs = 10000)
     {
-        return QTest::qWaitFor([&] { return m_view->Link().Connected() == connected; }, timeoutMs);
+        return QTest::qWaitFor([&] { return m_view->MeterLink().Connected() == connected; }, timeoutMs);
     }
 
     QImage Screen() const { return m_view->grab(QRect(QPoint(0, 0), CVexalogView::FormSize())).toImage().convertToFormat(QImage::Format_RGB32); }
@@ -161,10 +161,10 @@ TEST_F(VexalogViewTest, StatisticsAndReadoutFieldsShowTheirWidestTextsWhole)
     const GraphReadoutTexts readoutFields = MakeReadoutTexts(readouts);
 
     std::vector<std::pair<int, const std::string*>> all;
-    for (const auto& field : fields.ByControlId())
-        all.push_back(field);
-    for (const auto& field : readoutFields.ByControlId())
-        all.push_back(field);
+    for (const auto& [field, text] : fields.Fields())
+        all.emplace_back(ControlIdOf(field), text);
+    for (const auto& [field, text] : readoutFields.Fields())
+        all.emplace_back(ControlIdOf(field), text);
     for (const auto& [id, text] : all) {
         QLineEdit* edit = m_view->Edit(id);
         ASSERT_NE(edit, nullptr) << id;
@@ -216,7 +216,7 @@ TEST_F(VexalogViewTest, PanelShowsTheNotConnectedFaceUntilDataArrivesAndAgainAft
     MakeView();
     const QImage unlit = LoadPanelBitmap(kNotConnectedFace).convertToFormat(QImage::Format_RGB32);
     // No port remembered: nothing open, the unlit face.
-    EXPECT_EQ(m_view->Link().Link().PortNumber(), 0);
+    EXPECT_EQ(m_view->MeterLink().SerialLink().PortNumber(), 0);
     EXPECT_EQ(Screen().copy(kUpperPanel), unlit.copy(kUpperPanel));
 
     m_view->OnCommand(CommandId::Com1);
@@ -236,7 +236,7 @@ TEST_F(VexalogViewTest, PanelShowsTheNotConnectedFaceUntilDataArrivesAndAgainAft
     // It talks again: the watcher reopens the port and the face lights up.
     ASSERT_TRUE(m_sim->Send("resume"));
     ASSERT_TRUE(WaitConnected(true, 15000));
-    EXPECT_TRUE(m_view->Link().Link().PortOpen());
+    EXPECT_TRUE(m_view->MeterLink().SerialLink().PortOpen());
 }
 
 TEST_F(VexalogViewTest, KeysSendTheirByteOnlyWhileTheMeterIsConnected)
@@ -245,9 +245,9 @@ TEST_F(VexalogViewTest, KeysSendTheirByteOnlyWhileTheMeterIsConnected)
     ASSERT_TRUE(m_sim->Send("silent"));
     ASSERT_FALSE(m_sim->WaitFor("OK silent", 2000).empty());
     MakeView(12);
-    EXPECT_EQ(m_view->Link().Link().PortNumber(), 12);
-    ASSERT_TRUE(m_view->Link().Link().PortOpen());
-    ASSERT_FALSE(m_view->Link().Connected());
+    EXPECT_EQ(m_view->MeterLink().SerialLink().PortNumber(), 12);
+    ASSERT_TRUE(m_view->MeterLink().SerialLink().PortOpen());
+    ASSERT_FALSE(m_view->MeterLink().Connected());
 
     CMeterButton* rec = m_view->Key(1023);
     ASSERT_NE(rec, nullptr);
@@ -390,7 +390,7 @@ TEST_F(VexalogViewTest, PortCommandsMarkTheirItemAndTheLastPortIsRememberedWhenT
     ASSERT_TRUE(CPrivateProfile(m_ini).WriteString(CSerialLink::kProfileSection, CSerialLink::kProfileKey, "1"));
     MakeView();
     // The remembered port is opened at the first layout.
-    EXPECT_EQ(m_view->Link().Link().PortNumber(), 1);
+    EXPECT_EQ(m_view->MeterLink().SerialLink().PortNumber(), 1);
     EXPECT_TRUE(m_view->IsCommandMarked(CommandId::Com1));
     EXPECT_FALSE(m_view->IsCommandMarked(CommandId::Com2));
     ASSERT_TRUE(WaitConnected(true));
@@ -403,15 +403,15 @@ TEST_F(VexalogViewTest, PortCommandsMarkTheirItemAndTheLastPortIsRememberedWhenT
     });
     m_view->OnCommand(CommandId::OtherPort);
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(m_view->Link().Link().PortNumber(), 12);
+    EXPECT_EQ(m_view->MeterLink().SerialLink().PortNumber(), 12);
     for (int id = CommandId::Com1; id <= CommandId::Com5; ++id)
         EXPECT_FALSE(m_view->IsCommandMarked(id)) << id;
-    EXPECT_TRUE(m_view->Link().Link().PortOpen());
+    EXPECT_TRUE(m_view->MeterLink().SerialLink().PortOpen());
 
     // Cancel changes nothing.
     m_view->SetPortQuestion([](int) { return std::optional<int>(); });
     m_view->OnCommand(CommandId::OtherPort);
-    EXPECT_EQ(m_view->Link().Link().PortNumber(), 12);
+    EXPECT_EQ(m_view->MeterLink().SerialLink().PortNumber(), 12);
 
     // The port items' prompts name the device of their number; Other names the current one's.
     EXPECT_EQ(m_view->LivePrompt(CommandId::Com1), "Port1: " + m_device + " (present)");
@@ -469,12 +469,12 @@ TEST_F(VexalogViewTest, TheEndOfMonitoringQuestionWaitsWithoutStoppingTheLink)
     CVexalogView view(user, options);
     view.SetStartupPort(1);
     view.OnInitialUpdate();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Link().Connected(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.MeterLink().Connected(); }, 5000));
 
     int linkDown = 0;
     QImage shownAtTheEnd;
     user.whileAsked = [&](bool last) {
-        if (!view.Link().Connected() || !view.Link().Link().PortOpen())
+        if (!view.MeterLink().Connected() || !view.MeterLink().SerialLink().PortOpen())
             ++linkDown;
         if (last)
             shownAtTheEnd = view.grab(QRect(QPoint(0, 0), CVexalogView::FormSize())).toImage();

@@ -36,7 +36,7 @@ TEST(ViewExportTest, ExportDataWritesTheReadingsRecordedSoFarWhileRecordingGoesO
     CVexalogView view(dialogs, options);
     view.SetStartupPort(1);
     view.OnInitialUpdate();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Link().Connected(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.MeterLink().Connected(); }, 5000));
 
     EXPECT_TRUE(view.HandlesCommand(CommandId::ExportData));
     EXPECT_TRUE(view.IsCommandEnabled(CommandId::ExportData));

@@ -39,7 +39,7 @@ TEST(ViewPrintTest, PrintGoesThroughThePrintDialogWhileEveryPlottedReadingFits)
     CVexalogView view(dialogs, options);
     view.SetStartupPort(1);
     view.OnInitialUpdate();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Link().Connected(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.MeterLink().Connected(); }, 5000));
     view.OnCommand(CommandId::Run);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.Controller().Store().Count() >= 4; }, 8000));
     view.OnCommand(CommandId::Stop);

@@ -64,7 +64,7 @@ protected:
 TEST_F(ViewRecovery, AnUnsavedRecordingIsOfferedBackReadingForReading)
 {
     MakeView(1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_view->Link().Connected(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_view->MeterLink().Connected(); }, 10000));
     m_view->OnCommand(CommandId::Run);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_view->Controller().Store().Count() >= 4; }, 15000));
     std::vector<std::string> recorded;

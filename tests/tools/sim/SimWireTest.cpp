@@ -160,7 +160,7 @@ TEST(SimWireDump, PreloadedSetsAreWhatTheHeaderSays)
             continue;
         EXPECT_NE(data[k], kMarkerA) << k;
         EXPECT_NE(data[k], kMarkerC) << k;
-        EXPECT_NE(data[k], kDumpEnd) << k;
+        EXPECT_NE(data[k], kReplyEnd) << k;
     }
 }
 
