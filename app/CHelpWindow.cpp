@@ -36,7 +36,7 @@ QString CHelpBrowser::TopicPath(const QString& topic)
         name.truncate(hash);
     if (name.isEmpty() || name.contains(QLatin1String("..")))
         return {};
-    const QString path = QString::fromLatin1(kHelpRoot) + name;
+    QString path = QString::fromLatin1(kHelpRoot) + name;
     if (QFile::exists(path))
         return path;
     if (name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) && QFile::exists(path + QLatin1Char('l')))

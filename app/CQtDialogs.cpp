@@ -64,6 +64,7 @@ int CQtDialogs::AskChoice(const std::string& caption, const std::string& text,
                     QMessageBox::NoButton, DialogParent());
     box.setTextFormat(Qt::PlainText);
     std::vector<QPushButton*> buttons;
+    buttons.reserve(choices.size());
     for (const std::string& choice : choices)
         buttons.push_back(box.addButton(QString::fromStdString(choice), QMessageBox::ActionRole));
     if (buttons.empty())

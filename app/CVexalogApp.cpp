@@ -123,9 +123,7 @@ void CVexalogApp::OnCommand(int id)
         m_doc.OnNewDocument();
         break;
     case CommandId::FileOpen:
-    case CommandId::FileSave:
-        // The document holds no data: there is nothing to open or save.
-        break;
+    case CommandId::FileSave: // the document holds no data: there is nothing to open or save
     default:
         break;
     }

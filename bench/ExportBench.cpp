@@ -17,9 +17,7 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
+#include <unistd.h> // environ
 
 namespace {
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vexalog builds, tests and packages with (the
 # package: dpkg-shlibdeps of dpkg-dev and file for its dependencies, the
-# desktop entry's and the metainfo's validators), and generates
+# desktop entry's and the metainfo's validators; clang-tidy for scripts/tidy.sh), and generates
 # the German locale the tests use to check that numbers in files and on the
 # command line keep their decimal point under a locale with a decimal comma.
 set -euo pipefail
@@ -15,7 +15,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     qt6-qpa-plugins fonts-dejavu-core fonts-liberation \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libfreexl-dev python3-xlrd python3-xlwt python3-olefile poppler-utils locales xvfb \
-    dpkg-dev file desktop-file-utils appstream clang libclang-rt-dev \
+    dpkg-dev file desktop-file-utils appstream clang clang-tidy libclang-rt-dev \
     libsqlite3-dev sqlite3 libmosquitto-dev mosquitto mosquitto-clients libpq-dev postgresql >/dev/null
 $SUDO sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
 $SUDO locale-gen >/dev/null

@@ -19,9 +19,9 @@ constexpr std::uint32_t kFatSector = 0xFFFFFFFD;
 constexpr std::uint32_t kDifatSector = 0xFFFFFFFC;
 constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 
-std::size_t SectorsFor(std::size_t bytes, std::size_t size)
+std::size_t SectorsFor(std::size_t bytes, std::size_t sectorSize)
 {
-    return (bytes + size - 1) / size;
+    return (bytes + sectorSize - 1) / sectorSize;
 }
 
 // One 128-byte directory entry.

@@ -34,7 +34,7 @@ public:
     // case), or -1.
     int FindRootStream(std::u16string_view name) const;
     // The stream's bytes; false with *error when its chain is damaged.
-    bool ReadStream(std::size_t entry, std::string& out, std::string* error) const;
+    bool ReadStream(std::size_t index, std::string& out, std::string* error) const;
 
 private:
     bool Chain(const std::vector<std::uint32_t>& table, std::uint32_t start, std::size_t limit,

@@ -167,6 +167,7 @@ bool EditWorkbookFile(const std::string& file, const Workbook& original, const W
         if (std::none_of(sheets.begin(), sheets.end(), [&](const BiffOldSheet& s) { return SameSheetName(s.name, sheet.name); }))
             added.push_back(&sheet);
     std::vector<std::string> addedBodies;
+    addedBodies.reserve(added.size());
     for (const WorkbookSheet* sheet : added)
         addedBodies.push_back(NewBiffSheet(globals.front().data, *sheet, strings));
 

@@ -172,7 +172,7 @@ TEST(LoggerDownload, CancelDropsTheReplyAndTheNextDownloadWorks)
                 << "a reply already on its way comes unasked and is not taken";
             host.ended.clear();
         } else {
-            const std::size_t cut = when == When::InTheHeader ? 2 : 12;
+            const std::ptrdiff_t cut = when == When::InTheHeader ? 2 : 12;
             Route(download, Bytes(reply.begin(), reply.begin() + cut));
             download.Cancel();
             EXPECT_TRUE(download.Busy());

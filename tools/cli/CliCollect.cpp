@@ -64,7 +64,7 @@ int RunCollect(const CliOptions& options)
                 std::fprintf(stderr, "vexalog-cli collect: %s; trying again\n", error.c_str());
             said = true;
             QTimer::singleShot(delay, &app, [] { QCoreApplication::exit(0); });
-            if (app.exec() != 0)
+            if (QCoreApplication::exec() != 0)
                 return 0; // a signal ended the wait
             delay = std::min(delay * 2, 30000);
         }
@@ -140,7 +140,7 @@ int RunCollect(const CliOptions& options)
     if (!options.Has("pg"))
         QuitOnSignals(app);
     IgnoreBrokenPipe();
-    const int code = app.exec();
+    const int code = QCoreApplication::exec();
     drain.stop();
     client.Stop({}, {}, 0);
     // What came in the last moments.

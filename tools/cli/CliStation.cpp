@@ -11,7 +11,7 @@
 
 std::optional<std::string> StationName(const CliOptions& options, std::string* error)
 {
-    if (const auto given = options.Value("station")) {
+    if (auto given = options.Value("station")) {
         if (!IsStationName(*given)) {
             *error = "--station wants a name of 1 to 64 letters, digits, '.', '_' or '-', not '" + *given + "'";
             return std::nullopt;

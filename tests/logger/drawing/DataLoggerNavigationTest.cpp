@@ -11,7 +11,7 @@ namespace {
 constexpr int kHeight = 300;
 
 // 25 samples a second apart from 9:04:57: 26 pixels a second in the overview.
-TestSet Minute(std::vector<double> values = std::vector<double>(25, 60.0))
+TestSet Minute(const std::vector<double>& values = std::vector<double>(25, 60.0))
 {
     TestSet set;
     set.Every(1, values);

@@ -208,7 +208,7 @@ TEST_F(DataLoggerPtyTest, OpenImportsAFileIntoTheWindowItMakesOrRestores)
         char expected[64];
         std::snprintf(expected, sizeof expected, "%d-%d-%d, %d:%d:%d, %5.2f, %s", set.day, set.month, set.year,
                       second / 3600, second / 60 % 60, second % 60, set.readings[k], set.cWeighted ? "dBC" : "dBA");
-        EXPECT_EQ(line.substr(0, line.find_last_not_of("\r") + 1), expected);
+        EXPECT_EQ(line.substr(0, line.find_last_not_of('\r') + 1), expected);
     }
 
     window->showMinimized();

@@ -20,7 +20,7 @@ namespace {
 // lines without a date or time.
 std::string WriteStreet(const CTempDir& temp)
 {
-    const std::string path = temp.File("street.txt");
+    std::string path = temp.File("street.txt");
     std::ofstream out(path, std::ios::binary);
     out << "ORVANTIS LX47 DATA LOGGER SamplingRate:1.0;\r\r\n";
     for (int i = 0; i < 600; ++i) {
