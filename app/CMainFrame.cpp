@@ -362,12 +362,6 @@ QAction* CMainFrame::ToolbarAction(int id) const
     return it == m_toolbarActions.end() ? nullptr : it->second;
 }
 
-QAction* CMainFrame::AcceleratorAction(int id) const
-{
-    const auto it = m_accelerators.find(id);
-    return it == m_accelerators.end() ? nullptr : it->second;
-}
-
 QMenu* CMainFrame::PopupMenu(int index) const
 {
     return index >= 0 && index < static_cast<int>(m_popups.size()) ? m_popups[index] : nullptr;

@@ -60,7 +60,6 @@ public:
 
     QAction* MenuAction(int id) const;
     QAction* ToolbarAction(int id) const;
-    QAction* AcceleratorAction(int id) const;
     QMenu* PopupMenu(int index) const;
     QToolBar* ToolBar() const { return m_toolBar; }
     QLabel* MessagePane() const { return m_messagePane; }

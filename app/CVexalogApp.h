@@ -45,7 +45,6 @@ public:
     CMainFrame* MainFrame() const { return m_frame.get(); }
     CVexalogDoc& Document() { return m_doc; }
     const CRecentFileList& RecentFiles() const { return m_recentFiles; }
-    IDialogSeam& Dialogs() { return *m_dialogs; }
     // The help window once help has been asked for.
     CHelpWindow* HelpWindow() const { return m_help.get(); }
     void ShowHelpContents();

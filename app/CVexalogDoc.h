@@ -8,5 +8,4 @@ public:
     // New document (Ctrl+N): nothing to re-initialise; the view keeps its
     // port, store and settings.
     bool OnNewDocument() { return true; }
-    bool IsModified() const { return false; }
 };

@@ -96,7 +96,6 @@ private:
     std::int16_t m_columns = 0;
     std::string m_sql;
     std::string m_connectionString;
-    std::string m_tempText;
     std::string m_rowText;
     std::string m_sheetName;
     std::string m_driverName;

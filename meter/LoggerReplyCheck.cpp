@@ -78,14 +78,6 @@ void KeepSet(LoggerReplyCheck& check, std::span<const std::uint8_t> reply, std::
 
 } // namespace
 
-int LoggerReplyCheck::DamagedReadings() const
-{
-    int total = 0;
-    for (const int n : damagedReadings)
-        total += n;
-    return total;
-}
-
 bool LoggerSetStarts(std::span<const std::uint8_t> data, std::size_t at)
 {
     if (at >= data.size() || data.size() - at < kHeaderBytes || !IsMarker(data[at]))

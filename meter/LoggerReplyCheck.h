@@ -39,8 +39,6 @@ struct LoggerReplyCheck {
     std::vector<std::string> skipped;  // what was skipped and why, a sentence each
     std::size_t dataEnd = 0;           // bytes of the data that belong to the reply
     bool streamFound = false;          // the real-time stream began at dataEnd
-
-    int DamagedReadings() const;
 };
 
 // endByteSeen: the reply ended with 0xDD before its announced length, so

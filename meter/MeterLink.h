@@ -66,8 +66,6 @@ public:
     bool Connected() const { return m_decoder.Connected(); }
     CSerialLink& SerialLink() { return m_link; }
     const CSerialLink& SerialLink() const { return m_link; }
-    CReadingDecoder& Decoder() { return m_decoder; }
-    CMscomm& Comm() { return m_comm; }
     const CPortMap& PortMap() const { return m_map; }
     const std::string& IniPath() const { return m_iniPath; }
 

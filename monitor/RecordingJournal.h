@@ -47,9 +47,6 @@ public:
     // Takes the first orphaned journal of folder (oldest first): opens and
     // locks it, so no other program takes it meanwhile. False when there is none.
     bool TakeOrphan(const std::string& folder);
-    // The orphan taken becomes this program's journal: renamed to a name of
-    // ours and open for further readings. False with Error() set when it cannot.
-    bool Adopt(const std::string& folder);
 
     bool IsOpen() const { return m_fd >= 0; }
     const std::string& Path() const { return m_path; }

@@ -172,7 +172,7 @@ TEST_F(MscommTest, AVanishedDeviceGoesQuietWithoutSpinning)
     EXPECT_LT(cpuUsed, 0.3) << "the event loop spins on the dead device";
     // Still open as far as the program is concerned: supervision closes it.
     EXPECT_TRUE(comm.PortOpen());
-    const int eventsSoFar = events.count();
+    const auto eventsSoFar = events.count();
     comm.Output({0x55});
     EXPECT_TRUE(comm.Input().empty());
     QTest::qWait(100);

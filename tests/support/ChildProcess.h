@@ -25,8 +25,8 @@ public:
     bool Started() const { return m_pid > 0; }
     const std::string& Error() const { return m_error; }
 
-    // Sends one line (without its newline) to the child's stdin.
-    bool Send(const std::string& line);
+    // Sends command as one line (without its newline) to the child's stdin.
+    bool Send(const std::string& command);
     void CloseInput();
 
     // The first line starting with `prefix` that came after the line matched

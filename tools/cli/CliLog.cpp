@@ -171,7 +171,7 @@ int RunLog(const CliOptions& options)
 
     QuitOnSignals(app);
     IgnoreBrokenPipe();
-    const int code = app.exec();
+    const int code = QCoreApplication::exec();
     tick.stop();
     retry.stop();
     link.RemoveListener(sampler);

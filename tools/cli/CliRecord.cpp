@@ -235,7 +235,7 @@ int RunRecord(const CliOptions& options)
     IgnoreBrokenPipe();
     if (options.Has("timeout"))
         QTimer::singleShot(static_cast<int>(*timeout * 1000), &app, [] { QCoreApplication::exit(kExitTimedOut); });
-    const int code = app.exec();
+    const int code = QCoreApplication::exec();
     controller.Stop();
     const int n = controller.Store().Count();
     if (code != 0) {

@@ -104,6 +104,6 @@ int RunWatch(const CliOptions& options)
     if (options.Has("seconds"))
         QTimer::singleShot(static_cast<int>(*seconds * 1000), &app, &QCoreApplication::quit);
     // Interrupting is the usual way to end watching.
-    const int code = app.exec();
+    const int code = QCoreApplication::exec();
     return code >= kExitSignalled ? 0 : code;
 }
