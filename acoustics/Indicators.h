@@ -178,7 +178,7 @@ public:
     const std::vector<Weighting>& Weightings() const { return m_seen; }
     // The indicators of one weighting up to the last reading, which counts for
     // one sampling period. A weighting never seen gives "not enough data".
-    NoiseIndicators Result(Weighting weighting) const;
+    NoiseIndicators Result(Weighting asked) const;
 
 private:
     struct Pending {

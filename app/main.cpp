@@ -56,5 +56,5 @@ int main(int argc, char** argv)
     };
     if (!app.InitInstance(makeView))
         return 1;
-    return qapp.exec();
+    return QApplication::exec();
 }

@@ -168,7 +168,7 @@ int main(int argc, char** argv)
             while (next < due && next < to)
                 take(next++);
             if (next >= to)
-                app.quit();
+                QApplication::quit();
         });
         feedTimer.start(std::max(1, static_cast<int>(1000.0 / rate)));
     } else {
@@ -190,7 +190,7 @@ int main(int argc, char** argv)
     });
     report.start(5000);
     clock.start();
-    app.exec();
+    QApplication::exec();
     const double seconds = clock.elapsed() / 1000.0;
     std::printf("total CPU%% %.2f over %.1f s, readings %d\n", 100.0 * (CpuSeconds() - startCpu) / seconds, seconds,
                 next);

@@ -177,7 +177,7 @@ std::string CSheetFile::FindExcelDriver() const
         return {};
     for (std::size_t at = 0; at < sizeof buffer && buffer[at] != '\0';) {
         const std::size_t length = strnlen(buffer + at, sizeof buffer - at);
-        const std::string name(buffer + at, length);
+        std::string name(buffer + at, length);
         if (name.find("Excel") != std::string::npos)
             return name;
         at += length + 1;

@@ -31,7 +31,7 @@ QImage LoadToolbarImage(int index)
 {
     if (index < 0 || index >= kToolbarImages)
         return QImage();
-    const QImage strip = LoadToolbarStrip();
+    QImage strip = LoadToolbarStrip();
     if (strip.isNull())
         return strip;
     return strip.copy(index * kToolbarImageWidth, 0, kToolbarImageWidth, kToolbarImageHeight);

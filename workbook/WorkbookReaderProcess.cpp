@@ -19,8 +19,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace {
 
 bool Executable(const std::string& path)

@@ -320,7 +320,7 @@ TEST(Indicators, TooLittleDataSaysSoAndNeverGivesANumber)
         {"no sampling interval", Evenly({60.0, 70.0}, kNoon, 1), 0.0},
         {"a sampling interval no meter has", Evenly({60.0, 70.0}, kNoon, 1), 1e300},
         {"times no calendar holds", Evenly({60.0, 70.0}, INT64_MAX - 1, -7), 1.0},
-        {"levels that are no levels", Evenly({std::nan(""), 1e300, -INFINITY}, kNoon, 1), 1.0},
+        {"levels that are no levels", Evenly({std::nan(""), 1e300, -HUGE_VAL}, kNoon, 1), 1.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

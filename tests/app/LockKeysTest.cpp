@@ -20,8 +20,6 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
-extern char** environ;
-
 namespace {
 
 // Xvfb on the first free display; it writes the number it took to a pipe.

@@ -58,12 +58,12 @@ XlsReadBack ReadXlsWithXlrd(const std::string& path)
         result.error = "not JSON: " + output.substr(0, 200);
         return result;
     }
-    for (const QJsonValue& sheetValue : document.array()) {
+    for (const auto& sheetValue : document.array()) {
         XlsSheet sheet;
         sheet.name = sheetValue.toObject().value("name").toString().toStdString();
-        for (const QJsonValue& rowValue : sheetValue.toObject().value("rows").toArray()) {
+        for (const auto& rowValue : sheetValue.toObject().value("rows").toArray()) {
             std::vector<std::string> row;
-            for (const QJsonValue& cell : rowValue.toArray())
+            for (const auto& cell : rowValue.toArray())
                 row.push_back(cell.toString().toStdString());
             sheet.rows.push_back(std::move(row));
         }
@@ -95,9 +95,9 @@ CsvReadBack ReadCsvWithPython(const std::string& path)
         result.error = "not JSON: " + output.substr(0, 200);
         return result;
     }
-    for (const QJsonValue& rowValue : document.array()) {
+    for (const auto& rowValue : document.array()) {
         std::vector<std::string> row;
-        for (const QJsonValue& cell : rowValue.toArray())
+        for (const auto& cell : rowValue.toArray())
             row.push_back(cell.toString().toStdString());
         result.rows.push_back(std::move(row));
     }

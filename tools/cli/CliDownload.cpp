@@ -141,7 +141,7 @@ int RunDownload(const CliOptions& options)
             result = ended.outcome == DownloadOutcome::LinkLost ? kExitLinkLost : kExitFailed;
             break;
         }
-        app.quit();
+        QCoreApplication::quit();
     });
     QTimer watch;
     bool started = false;
@@ -152,12 +152,12 @@ int RunDownload(const CliOptions& options)
             std::fprintf(stderr, "vexalog-cli download: the meter did not answer within %s s\n",
                          FormatGeneral(*timeout).c_str());
             result = kExitTimedOut;
-            app.quit();
+            QCoreApplication::quit();
         }
     });
     watch.start(50);
     QuitOnSignals(app);
-    app.exec();
+    QCoreApplication::exec();
     if (result < 0) {
         std::fputs("vexalog-cli download: interrupted\n", stderr);
         return kExitFailed;
