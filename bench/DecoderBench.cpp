@@ -1,6 +1,7 @@
 // Decoding speed of the real-time stream and heap use per block.
 #include "Clock.h"
 #include "MeterState.h"
+#include "MeterWire.h"
 #include "ReadingDecoder.h"
 #include "TimeText.h"
 
@@ -61,6 +62,8 @@ std::uint8_t MeterHour(int hour24)
 // value, display and bar, the clock in the first, a status tag or two.
 std::vector<std::uint8_t> MeterStream(int seconds)
 {
+    namespace Tag = MeterWire::Tag;
+    using MeterWire::kTagStart;
     std::vector<std::uint8_t> s;
     s.reserve(static_cast<std::size_t>(seconds) * 40);
     const auto block = [&](std::initializer_list<std::uint8_t> bytes) {
@@ -74,10 +77,11 @@ std::vector<std::uint8_t> MeterStream(int seconds)
         const std::uint8_t b1 = Bcd(tenths / 100);
         const std::uint8_t b2 = Bcd(tenths % 100);
         const std::uint8_t b2b = Bcd(tenths % 100 / 10 * 10 + (i * 3) % 10);
-        block({0xA5, 0x0D, b1, b2, 0xA5, 0x0B, 0xA5, 0x0C, 0xA5, 0x06, MeterHour(clock / 3600 % 24),
-            Bcd(clock / 60 % 60), Bcd(clock % 60), 0xA5, 0x02, 0xA5, 0x1B, 0xA5, 0x40});
-        block({0xA5, 0x0D, b1, b2b, 0xA5, 0x0B, 0xA5, 0x0C, 0xA5, 0x11, 0xA5, i % 60 < 30 ? std::uint8_t{0x0A}
-                                                                                         : std::uint8_t{0x1A}});
+        block({kTagStart, Tag::Value, b1, b2, kTagStart, Tag::Display, kTagStart, Tag::Bar, kTagStart, Tag::Clock,
+               MeterHour(clock / 3600 % 24), Bcd(clock / 60 % 60), Bcd(clock % 60), kTagStart, Tag::Fast, kTagStart,
+               Tag::WeightA, kTagStart, Tag::RangeAuto});
+        block({kTagStart, Tag::Value, b1, b2b, kTagStart, Tag::Display, kTagStart, Tag::Bar, kTagStart, Tag::InRange,
+               kTagStart, i % 60 < 30 ? Tag::RecOn : Tag::RecOff});
     }
     return s;
 }

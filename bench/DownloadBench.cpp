@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "DataLoggerModel.h"
 #include "LoggerReplyCheck.h"
+#include "MeterWire.h"
 #include "ScriptedDialogs.h"
 
 #include <QApplication>
@@ -24,7 +25,7 @@ std::vector<std::uint8_t> Reply(int n)
 {
     std::vector<std::uint8_t> data;
     for (int i = 0; i < n; ++i) {
-        const std::uint8_t set[] = {static_cast<std::uint8_t>(i % 2 ? 0xCC : 0xAA), 0x24, 0x03, 0x07, 0x09, 0x05,
+        const std::uint8_t set[] = {i % 2 ? MeterWire::kMarkerC : MeterWire::kMarkerA, 0x24, 0x03, 0x07, 0x09, 0x05,
                                     0x00, 0x01, 0x00};
         data.insert(data.end(), std::begin(set), std::end(set));
         for (int k = 0; k < 20; ++k) {
