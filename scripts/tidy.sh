@@ -10,7 +10,7 @@
 #
 # TIDY_BUILD names another build folder, TIDY_JOBS the number of clang-tidy
 # processes (2 by default). Every finding is printed and makes the run fail.
-# Slow: about an hour for every source on a busy 2-core machine.
+# Slow: 12 to 50 minutes for every source on a 2-core machine, by how busy it is.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${TIDY_BUILD:-$here/build}"
