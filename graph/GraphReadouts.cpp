@@ -1,7 +1,7 @@
-#include "GraphReadouts.h"
+#include "graph/GraphReadouts.h"
 
-#include "NumberText.h"
-#include "TimeText.h"
+#include "common/NumberText.h"
+#include "common/TimeText.h"
 
 std::array<std::pair<GraphReadoutField, const std::string*>, 9> GraphReadoutTexts::Fields() const
 {

@@ -1,7 +1,7 @@
-#include "DownloadedSet.h"
+#include "logger/DownloadedSet.h"
 
-#include "MeterWire.h"
-#include "PackedBcd.h"
+#include "common/MeterWire.h"
+#include "common/PackedBcd.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "LoggerReplyCheck.h"
+#include "meter/LoggerReplyCheck.h"
 
-#include "MeterWire.h"
-#include "PackedBcd.h"
+#include "common/MeterWire.h"
+#include "common/PackedBcd.h"
 
 #include <algorithm>
 

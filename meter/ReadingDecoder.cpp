@@ -1,7 +1,7 @@
-#include "ReadingDecoder.h"
+#include "meter/ReadingDecoder.h"
 
-#include "Clock.h"
-#include "MeterWire.h"
+#include "common/Clock.h"
+#include "common/MeterWire.h"
 
 #include <algorithm>
 #include <cstring>

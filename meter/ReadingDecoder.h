@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MeterLinkListener.h"
-#include "MeterState.h"
-#include "MeterWire.h"
+#include "common/MeterWire.h"
+#include "meter/MeterLinkListener.h"
+#include "meter/MeterState.h"
 
 #include <array>
 #include <cstddef>

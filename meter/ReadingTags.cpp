@@ -1,11 +1,11 @@
 // The tagged fields of a 20-byte block: status flags, the meter clock, the
 // display and bar digits and the value bytes.
-#include "ReadingDecoder.h"
+#include "meter/ReadingDecoder.h"
 
-#include "Clock.h"
-#include "MeterWire.h"
-#include "PackedBcd.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/MeterWire.h"
+#include "common/PackedBcd.h"
+#include "common/TimeText.h"
 
 namespace {
 namespace Tag = MeterWire::Tag;

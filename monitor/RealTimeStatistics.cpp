@@ -1,7 +1,7 @@
-#include "RealTimeStatistics.h"
+#include "monitor/RealTimeStatistics.h"
 
-#include "GraphReadouts.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "graph/GraphReadouts.h"
 
 std::array<std::pair<StatisticsField, const std::string*>, 7> RealTimeStatisticsTexts::Fields() const
 {

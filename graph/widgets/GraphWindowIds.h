@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GraphReadouts.h"
+#include "graph/GraphReadouts.h"
 
 // The control ids both graph windows share: the main form and the DataLogger
 // window's form place the graph, its time strip, scroll bars and Undo Zoom,

@@ -1,6 +1,6 @@
-#include "DataLoggerForm.h"
+#include "logger/widgets/DataLoggerForm.h"
 
-#include "DialogUnits.h"
+#include "res/DialogUnits.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GraphWindowIds.h"
+#include "graph/widgets/GraphWindowIds.h"
 
 #include <QWidget>
 

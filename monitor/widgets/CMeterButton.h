@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MainForm.h"
-#include "MeterWire.h"
-#include "PictureIds.h"
+#include "common/MeterWire.h"
+#include "monitor/widgets/MainForm.h"
+#include "res/PictureIds.h"
 
 #include <QAbstractButton>
 #include <QImage>

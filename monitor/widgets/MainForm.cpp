@@ -1,6 +1,6 @@
-#include "MainForm.h"
+#include "monitor/widgets/MainForm.h"
 
-#include "DialogUnits.h"
+#include "res/DialogUnits.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GraphWindowIds.h"
-#include "RealTimeStatistics.h"
+#include "graph/widgets/GraphWindowIds.h"
+#include "monitor/RealTimeStatistics.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeterLinkListener.h"
+#include "meter/MeterLinkListener.h"
 
 #include <QRect>
 

@@ -4,7 +4,7 @@
 // 0xA5-tagged fields, packed BCD levels, the 12-hour clock coding and the
 // data-logger dump. Pure functions, so the tests can check every byte.
 
-#include "MeterWire.h"
+#include "common/MeterWire.h"
 
 #include <array>
 #include <cstddef>

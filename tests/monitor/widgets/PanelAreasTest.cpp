@@ -1,7 +1,7 @@
 // The areas the view redraws when the link says a panel element changed:
 // whatever the change alters on the rendered panel lies inside its element's area.
-#include "MeterPanel.h"
-#include "PanelAreas.h"
+#include "monitor/widgets/MeterPanel.h"
+#include "monitor/widgets/PanelAreas.h"
 
 #include <QImage>
 #include <QPainter>
