@@ -6,6 +6,7 @@
 #include "ReadingCache.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,15 @@ public:
 
     TrafficGraphState& State() { return m_state; }
     const TrafficGraphState& State() const { return m_state; }
+    // The readings from cursor A to cursor B, as the readouts between them
+    // count them, while both cursors stand; empty otherwise.
+    std::span<const DataSample> ReadingsBetweenCursors() const
+    {
+        const TrafficGraphState& s = m_state;
+        if (!s.aShown || !s.bShown || s.aSlot > s.bSlot)
+            return {};
+        return s.between;
+    }
     IGraphOwner& Owner() { return m_owner; }
     const CReadingCache& Readings() const { return m_readings; }
     CReadingCache::Converter Converter() const { return m_convert; }

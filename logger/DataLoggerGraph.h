@@ -6,7 +6,9 @@
 #include "GraphOwnerModel.h"
 #include "ReadingCache.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 
 class IGraphOwner;
@@ -119,6 +121,19 @@ public:
     GraphMath::TimeLabels TimeStripTexts() const;
 
     const DataLoggerGraphState& State() const { return m_state; }
+    // The samples from cursor A to cursor B, as the readouts between them
+    // count them, while both cursors stand; empty otherwise.
+    std::span<const DataSample> SamplesBetweenCursors() const
+    {
+        const DataLoggerGraphState& s = m_state;
+        if (!s.cursorAShown || !s.cursorBShown || s.betweenCount <= 0 || !s.samples)
+            return {};
+        const int last = std::min({s.cursorBIndex >= 0 ? s.cursorBIndex : View().last, s.sampleCount - 1,
+                                   kStatisticsLimit - 1});
+        if (s.cursorAIndex < 0 || s.cursorAIndex > last)
+            return {};
+        return {s.samples + s.cursorAIndex, static_cast<std::size_t>(last - s.cursorAIndex + 1)};
+    }
     IGraphOwner& Owner() { return m_owner; }
     // The samples' calendar times and values; kNoTime for a sample without one.
     const CReadingCache& Readings() const { return m_readings; }

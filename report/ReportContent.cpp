@@ -1,6 +1,6 @@
 #include "ReportContent.h"
 
-#include "SetIndicators.h"
+#include "logger/SetIndicators.h"
 
 #include "acoustics/IndicatorText.h"
 #include "acoustics/LocalClock.h"

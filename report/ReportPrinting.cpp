@@ -6,10 +6,10 @@
 #include "DataLoggerPrinting.h"
 #include "DialogSeam.h"
 #include "GraphOwnerModel.h"
-#include "ReportCharts.h"
-#include "SetIndicators.h"
 
 #include "acoustics/LocalClock.h"
+#include "logger/IndicatorCharts.h"
+#include "logger/SetIndicators.h"
 
 #include <QPainter>
 

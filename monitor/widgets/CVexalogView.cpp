@@ -1,6 +1,7 @@
 #include "CVexalogView.h"
 
 #include "CMeterButton.h"
+#include "CNoiseIndicatorPanel.h"
 #include "CPortDialog.h"
 #include "CStaticCursor.h"
 #include "CTimeButtom.h"
@@ -60,6 +61,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
+    m_formWidth = minimumWidth();
     m_controller.SetJournal(&m_journal, FolderOf(m_iniPath));
     m_link.AddListener(m_controller);
     m_link.AddListener(*this);
@@ -186,11 +188,18 @@ void CVexalogView::InvalidatePanel(const PanelRect& rect)
 void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
 {
     ShowFieldTexts(texts.ByControlId());
+    // The statistics follow every decoded block: the reading it may have
+    // brought goes into the run's indicators too.
+    if (m_recordingIndicators.Follow(m_controller.Store(), m_controller.SamplingPeriod()) && m_indicatorPanel)
+        m_indicatorPanel->Invalidate();
 }
 
 void CVexalogView::ShowReadouts(const GraphReadoutTexts& texts)
 {
     ShowFieldTexts(texts.ByControlId());
+    // The cursors moved, or what lies between them: the panel follows.
+    if (m_indicatorPanel)
+        m_indicatorPanel->Invalidate();
 }
 
 void CVexalogView::ShowFieldTexts(std::span<const std::pair<int, const std::string*>> fields)

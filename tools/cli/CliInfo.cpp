@@ -4,7 +4,7 @@
 #include "DataFileSummary.h"
 #include "TimeText.h"
 
-#include "SetIndicators.h"
+#include "logger/SetIndicators.h"
 
 #include "acoustics/IndicatorText.h"
 

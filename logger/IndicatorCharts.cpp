@@ -1,4 +1,4 @@
-#include "ReportCharts.h"
+#include "logger/IndicatorCharts.h"
 
 #include "acoustics/IndicatorText.h"
 #include "acoustics/LocalClock.h"

@@ -1,4 +1,4 @@
-#include "SetIndicators.h"
+#include "logger/SetIndicators.h"
 
 #include "TimeText.h"
 
@@ -54,6 +54,22 @@ NoiseIndicators IndicatorsOfSamples(const DataSample* samples, int count, double
 {
     const std::vector<TimedLevel> readings = TimedLevelsOf(samples, count);
     return ComputeIndicators(readings, SamplingPeriod(rate, readings), WeightingOfUnit(unit));
+}
+
+std::vector<NoiseIndicators> IndicatorsByWeighting(const DataSample* samples, int count, double rate)
+{
+    const std::vector<TimedLevel> readings = TimedLevelsOf(samples, count);
+    CLiveIndicators live(SamplingPeriod(rate, readings));
+    live.Add(readings.data(), readings.size());
+    return IndicatorsByWeighting(live);
+}
+
+std::vector<NoiseIndicators> IndicatorsByWeighting(const CLiveIndicators& live)
+{
+    std::vector<NoiseIndicators> results;
+    for (const Weighting weighting : live.Weightings())
+        results.push_back(live.Result(weighting));
+    return results;
 }
 
 std::vector<SetIndicators> IndicatorsOfSets(const DataFileImport& data)
