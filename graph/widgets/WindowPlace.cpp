@@ -84,15 +84,16 @@ void RememberPlace(const QWidget& window, const QString& key)
     settings.setValue(QString::fromLatin1(kGroup) + QLatin1Char('/') + key, window.normalGeometry());
 }
 
-void WidenWindow(QWidget& window, int extra)
+int WidenWindow(QWidget& window, int extra)
 {
     // A maximised window has all the room there is already.
     if (window.isMaximized() || window.isFullScreen())
-        return;
+        return 0;
+    const int before = window.width();
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen) {
         window.resize(std::max(1, window.width() + extra), window.height());
-        return;
+        return window.width() - before;
     }
     const WindowRect place = WidenWindowRect(ToRect(window.geometry()), extra, ToRect(screen->availableGeometry()),
                                              FrameOf(window), std::max(160, window.minimumWidth()));
@@ -100,4 +101,5 @@ void WidenWindow(QWidget& window, int extra)
         window.setGeometry(place.x, place.y, place.width, place.height);
     else
         window.resize(place.width, place.height);
+    return window.width() - before;
 }

@@ -20,7 +20,8 @@ void PlaceInside(QWidget& window, const QRect& available, QSize wanted, const QS
 
 // Makes a top-level window wider by extra pixels (narrower for a negative
 // extra), inside the available area of its screen (WidenWindowRect).
-void WidenWindow(QWidget& window, int extra);
+// Returns how much wider it became: give back that much, not extra.
+int WidenWindow(QWidget& window, int extra);
 
 // Keeps the window's place (its normal geometry, even when maximised).
 void RememberPlace(const QWidget& window, const QString& key);

@@ -138,6 +138,7 @@ private:
     // The form beside the Noise Indicators panel (made when first shown).
     QHBoxLayout* m_body = nullptr;
     CNoiseIndicatorPanel* m_indicatorPanel = nullptr;
+    int m_indicatorWidening = 0; // what the window grew by for the panel
     // The indicators of the set opened, worked out when the panel first needs them.
     std::vector<NoiseIndicators> m_openedIndicators;
     bool m_openedIndicatorsStale = true;

@@ -32,10 +32,11 @@ void CDataLoggerDlg::ShowNoiseIndicators(bool shown)
         m_indicatorPanel->show();
         m_indicatorPanel->Invalidate();
         setMaximumSize(NaturalSize());
-        WidenWindow(*this, CNoiseIndicatorPanel::kWidth);
+        m_indicatorWidening = WidenWindow(*this, CNoiseIndicatorPanel::kWidth);
     } else {
         m_indicatorPanel->hide();
-        WidenWindow(*this, -CNoiseIndicatorPanel::kWidth);
+        WidenWindow(*this, -m_indicatorWidening);
+        m_indicatorWidening = 0;
         setMaximumSize(NaturalSize());
     }
 }

@@ -187,6 +187,7 @@ private:
     CRecordingIndicators m_recordingIndicators;
     CNoiseIndicatorPanel* m_indicatorPanel = nullptr; // a child, made when first shown
     int m_formWidth = 0;                              // the form's least width, left of the panel
+    int m_indicatorWidening = 0;                      // what the window grew by for the panel
     // Where the recording was last saved, for the report's digest.
     std::string m_savedPath;
     // A window of its own (no parent), destroyed with the view.

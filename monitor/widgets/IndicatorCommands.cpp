@@ -27,8 +27,12 @@ void CVexalogView::ShowNoiseIndicators(bool shown)
     // the panel, and narrows again when it goes.
     const int extra = CNoiseIndicatorPanel::kWidth;
     if (shown) {
+        const int before = width();
+        m_indicatorWidening = WidenWindow(*window(), extra);
         setMinimumWidth(m_formWidth + extra);
-        WidenWindow(*window(), extra);
+        // The view alone (no frame around it) grows with its least width.
+        if (window() == this)
+            m_indicatorWidening = width() - before;
         PlaceIndicatorPanel();
         m_indicatorPanel->show();
         m_indicatorPanel->raise();
@@ -36,7 +40,8 @@ void CVexalogView::ShowNoiseIndicators(bool shown)
     } else {
         m_indicatorPanel->hide();
         setMinimumWidth(m_formWidth);
-        WidenWindow(*window(), -extra);
+        WidenWindow(*window(), -m_indicatorWidening);
+        m_indicatorWidening = 0;
     }
 }
 
