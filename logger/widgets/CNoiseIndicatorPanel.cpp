@@ -13,8 +13,11 @@ namespace {
 
 constexpr double kMargin = 8.0;
 constexpr double kGap = 6.0;
-constexpr double kCellPadding = 2.0;
-constexpr double kChartHeight = 100.0;
+constexpr double kCellPadding = 1.0;
+constexpr double kChartHeight = 76.0;
+// The panel's text at most this large, so the table and both charts fit
+// the main window's height.
+constexpr int kLargestPointSize = 8;
 // Room beside and under the charts' plot boxes for their axis labels.
 constexpr double kHourlyLeft = 30.0;
 constexpr double kDistributionLeft = 44.0;
@@ -75,6 +78,10 @@ CNoiseIndicatorPanel::CNoiseIndicatorPanel(Source source, QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWidgetResizable(true);
+    QFont face = font();
+    if (face.pointSize() > kLargestPointSize)
+        face.setPointSize(kLargestPointSize);
+    setFont(face);
     setWidget(new CIndicatorCanvas(*this, [this] { Layout(); }));
     m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);
@@ -134,11 +141,11 @@ void CNoiseIndicatorPanel::Layout()
         y += height + 2 * kCellPadding;
     }
 
-    y += 2 * kGap;
+    y += kGap;
     m_hourlyTitle = QRectF(kMargin, y, width - 2 * kMargin, line);
-    y += line + kGap + line; // room for the value labels above the bars
+    y += line + kGap;
     m_hourlyBox = QRectF(kMargin + kHourlyLeft, y, width - 2 * kMargin - kHourlyLeft, kChartHeight);
-    y += kChartHeight + line + 2 * kGap;
+    y += kChartHeight + line + kGap;
     m_distributionTitle = QRectF(kMargin, y, width - 2 * kMargin, line);
     y += line + kGap;
     m_distributionBox = QRectF(kMargin + kDistributionLeft, y,
