@@ -331,6 +331,9 @@ bool CVexalogView::QueryClose()
     m_journal.Remove();
     if (!m_portSaved)
         SaveRememberedPort(true);
+    // The window's place is kept without the panel's width: the next start
+    // opens without the panel.
+    ShowNoiseIndicators(false);
     return true;
 }
 

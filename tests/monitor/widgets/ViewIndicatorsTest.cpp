@@ -2,7 +2,7 @@
 // simulated meter: the panel beside the form follows the recording reading
 // by reading, repaints no more than four times a second, ends where the
 // indicators of the saved readings are, and its column between cursors A
-// and B follows the cursors.
+// and B follows the cursors; the program ends with it closed.
 #include "CNoiseIndicatorPanel.h"
 #include "CTrafficButton.h"
 #include "CVexalogView.h"
@@ -129,6 +129,15 @@ TEST(ViewIndicators, ThePanelFollowsTheRecordingAndTheCursors)
     view.OnCommand(CommandId::NoiseIndicators);
     EXPECT_FALSE(view.IsCommandMarked(CommandId::NoiseIndicators));
     EXPECT_TRUE(panel->isHidden());
+    EXPECT_EQ(view.minimumWidth(), formWidth);
+
+    // Open when the program ends: closed first, so the window's place is
+    // kept without it.
+    view.OnCommand(CommandId::NoiseIndicators);
+    EXPECT_TRUE(view.IsCommandMarked(CommandId::NoiseIndicators));
+    dialogs.QueueChoice(1); // discard the readings
+    EXPECT_TRUE(view.QueryClose());
+    EXPECT_FALSE(view.IsCommandMarked(CommandId::NoiseIndicators));
     EXPECT_EQ(view.minimumWidth(), formWidth);
 }
 
