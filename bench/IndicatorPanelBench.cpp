@@ -3,7 +3,7 @@
 // the live accumulator), and one refresh of the panel's texts over a full
 // store of 40000 readings, which the panel asks for at most four times a
 // second.
-#include "RecordingIndicators.h"
+#include "monitor/RecordingIndicators.h"
 
 #include "logger/IndicatorPanelText.h"
 

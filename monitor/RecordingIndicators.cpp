@@ -1,4 +1,4 @@
-#include "RecordingIndicators.h"
+#include "monitor/RecordingIndicators.h"
 
 #include "logger/SetIndicators.h"
 

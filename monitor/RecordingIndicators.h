@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DataSample.h"
-#include "ReadingStore.h"
+#include "common/DataSample.h"
+#include "monitor/ReadingStore.h"
 
 #include "acoustics/Indicators.h"
 

@@ -1,12 +1,13 @@
 #include "CDataLoggerDlg.h"
 
-#include "CNoiseIndicatorPanel.h"
 #include "CStaticCursor.h"
 #include "CTimeButtom.h"
 #include "DataLoggerForm.h"
 #include "DialogSeam.h"
 #include "OwnerScrollBars.h"
 #include "WindowPlace.h"
+
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "CNoiseIndicatorPanel.h"
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 
 #include "logger/IndicatorCharts.h"
 

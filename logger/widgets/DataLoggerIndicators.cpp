@@ -1,11 +1,10 @@
 // View > Noise Indicators of the DataLogger window: the panel beside the
 // form, for the set opened and the samples between cursors A and B.
-#include "CDataLoggerDlg.h"
+#include "logger/widgets/CDataLoggerDlg.h"
 
-#include "CNoiseIndicatorPanel.h"
-#include "WindowPlace.h"
-
+#include "graph/widgets/WindowPlace.h"
 #include "logger/SetIndicators.h"
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 
 #include <QAction>
 #include <QHBoxLayout>

@@ -1,7 +1,6 @@
 #include "CVexalogView.h"
 
 #include "CMeterButton.h"
-#include "CNoiseIndicatorPanel.h"
 #include "CPortDialog.h"
 #include "CStaticCursor.h"
 #include "CTimeButtom.h"
@@ -14,6 +13,8 @@
 #include "OwnerScrollBars.h"
 #include "TempFile.h"
 #include "PortProbe.h"
+
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 
 #include <QComboBox>
 #include <QLineEdit>

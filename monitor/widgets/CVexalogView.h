@@ -10,7 +10,7 @@
 #include "MeterLink.h"
 #include "MeterPanel.h"
 #include "RealTimeController.h"
-#include "RecordingIndicators.h"
+#include "monitor/RecordingIndicators.h"
 
 #include "logger/IndicatorPanelText.h"
 

@@ -1,12 +1,11 @@
 // View > Noise Indicators of the main window: the panel beside the form,
 // for the run recorded and the readings between cursors A and B.
-#include "CVexalogView.h"
+#include "monitor/widgets/CVexalogView.h"
 
-#include "CNoiseIndicatorPanel.h"
-#include "CTrafficButton.h"
-#include "WindowPlace.h"
-
+#include "graph/widgets/CTrafficButton.h"
+#include "graph/widgets/WindowPlace.h"
 #include "logger/SetIndicators.h"
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 
 #include <QResizeEvent>
 

@@ -2,7 +2,7 @@
 // form for the set opened, its column between cursors A and B following
 // the cursors, and the table and the two charts as they are painted.
 #include "CDataLoggerDlg.h"
-#include "CNoiseIndicatorPanel.h"
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 #include "Clock.h"
 #include "DataFile.h"
 #include "DataLoggerForm.h"

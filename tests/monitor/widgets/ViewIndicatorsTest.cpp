@@ -3,7 +3,7 @@
 // by reading, repaints no more than four times a second, ends where the
 // indicators of the saved readings are, and its column between cursors A
 // and B follows the cursors; the program ends with it closed.
-#include "CNoiseIndicatorPanel.h"
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 #include "CTrafficButton.h"
 #include "CVexalogView.h"
 #include "CommandIds.h"
