@@ -1,6 +1,6 @@
 #include "logger/SetIndicators.h"
 
-#include "TimeText.h"
+#include "common/TimeText.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "ReportPrinting.h"
+#include "report/ReportPrinting.h"
 
-#include "CPrintJob.h"
-#include "DataLoggerForm.h"
-#include "DataLoggerGraph.h"
-#include "DataLoggerPrinting.h"
-#include "DialogSeam.h"
-#include "GraphOwnerModel.h"
+#include "common/DialogSeam.h"
+#include "graph/GraphOwnerModel.h"
+#include "graph/widgets/CPrintJob.h"
+#include "logger/DataLoggerGraph.h"
+#include "logger/widgets/DataLoggerForm.h"
+#include "logger/widgets/DataLoggerPrinting.h"
 
 #include "acoustics/LocalClock.h"
 #include "logger/IndicatorCharts.h"

@@ -1,8 +1,8 @@
-#include "CliOptions.h"
+#include "tools/cli/CliOptions.h"
 
-#include "DataFileReader.h"
-#include "DataFileSummary.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "logger/DataFileReader.h"
+#include "logger/DataFileSummary.h"
 
 #include "logger/SetIndicators.h"
 

@@ -1,14 +1,14 @@
 // View > Noise Indicators of the DataLogger window: the panel beside the
 // form for the set opened, its column between cursors A and B following
 // the cursors, and the table and the two charts as they are painted.
-#include "CDataLoggerDlg.h"
+#include "common/Clock.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TimeText.h"
+#include "logger/DataFile.h"
+#include "logger/widgets/CDataLoggerDlg.h"
 #include "logger/widgets/CNoiseIndicatorPanel.h"
-#include "Clock.h"
-#include "DataFile.h"
-#include "DataLoggerForm.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
-#include "TimeText.h"
+#include "logger/widgets/DataLoggerForm.h"
+#include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QMenu>

@@ -3,16 +3,16 @@
 // by reading, repaints no more than four times a second, ends where the
 // indicators of the saved readings are, and its column between cursors A
 // and B follows the cursors; the program ends with it closed.
+#include "common/CommandIds.h"
+#include "common/ControlIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/widgets/CTrafficButton.h"
 #include "logger/widgets/CNoiseIndicatorPanel.h"
-#include "CTrafficButton.h"
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "ControlIds.h"
-#include "FastClock.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "tests/support/FastClock.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include "logger/SetIndicators.h"
 
