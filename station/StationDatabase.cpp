@@ -21,10 +21,13 @@ constexpr const char* kSchema =
     " l10 REAL, l50 REAL, l90 REAL, published INTEGER NOT NULL DEFAULT 0,"
     " PRIMARY KEY(station, start_utc)) WITHOUT ROWID;"
     "CREATE TABLE IF NOT EXISTS gaps(station TEXT NOT NULL, start_utc TEXT NOT NULL, end_utc TEXT NOT NULL,"
-    " reason TEXT NOT NULL, PRIMARY KEY(station, start_utc)) WITHOUT ROWID;"
-    "CREATE INDEX IF NOT EXISTS intervals_unpublished ON intervals(station, published, start_utc);";
+    " reason TEXT NOT NULL, published INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(station, start_utc)) WITHOUT ROWID;";
+// After the tables: a database of an earlier version gets what it lacks.
+constexpr const char* kIndexes =
+    "CREATE INDEX IF NOT EXISTS intervals_unpublished ON intervals(station, published, start_utc);"
+    "CREATE INDEX IF NOT EXISTS gaps_unpublished ON gaps(station, published, start_utc);";
 
-enum Slot { kInsertReading, kUpsertInterval, kUpsertGap, kMarkPublished, kLastReading, kBegin, kCommit, kRollback };
+enum Slot { kInsertReading, kUpsertInterval, kUpsertGap, kMarkPublished, kMarkGapPublished, kLastReading };
 
 constexpr const char* kInsertReadingSql =
     "INSERT OR IGNORE INTO readings(station, t_utc, meter_time, level, unit, response, flags)"
@@ -36,10 +39,16 @@ constexpr const char* kUpsertIntervalSql =
     " count = excluded.count, coverage = excluded.coverage, leq = excluded.leq, lmax = excluded.lmax,"
     " lmin = excluded.lmin, l10 = excluded.l10, l50 = excluded.l50, l90 = excluded.l90,"
     " published = excluded.published";
+// A gap written again as it stands keeps its acknowledgement; one that has
+// changed (grown after a restart) is to be sent again.
 constexpr const char* kUpsertGapSql =
-    "INSERT INTO gaps(station, start_utc, end_utc, reason) VALUES(?1, ?2, ?3, ?4)"
-    " ON CONFLICT(station, start_utc) DO UPDATE SET end_utc = excluded.end_utc, reason = excluded.reason";
+    "INSERT INTO gaps(station, start_utc, end_utc, reason, published) VALUES(?1, ?2, ?3, ?4, ?5)"
+    " ON CONFLICT(station, start_utc) DO UPDATE SET published = CASE WHEN gaps.end_utc = excluded.end_utc"
+    " AND gaps.reason = excluded.reason THEN max(gaps.published, excluded.published) ELSE excluded.published END,"
+    " end_utc = excluded.end_utc, reason = excluded.reason";
 constexpr const char* kMarkPublishedSql = "UPDATE intervals SET published = 1 WHERE station = ?1 AND start_utc = ?2";
+constexpr const char* kMarkGapPublishedSql =
+    "UPDATE gaps SET published = 1 WHERE station = ?1 AND start_utc = ?2 AND end_utc = ?3";
 constexpr const char* kLastReadingSql =
     "SELECT t_utc, meter_time, level, unit, response, flags FROM readings WHERE station = ?1"
     " ORDER BY t_utc DESC LIMIT 1";
@@ -88,6 +97,12 @@ StationInterval IntervalOfRow(sqlite3_stmt* row)
     interval.published = sqlite3_column_int(row, 12) != 0;
     return interval;
 }
+
+// A statement run once, finalized however it ends.
+struct Statement {
+    sqlite3_stmt* handle = nullptr;
+    ~Statement() { sqlite3_finalize(handle); }
+};
 
 constexpr const char* kIntervalColumns =
     "SELECT station, start_utc, end_utc, unit, count, coverage, leq, lmax, lmin, l10, l50, l90, published"
@@ -183,7 +198,7 @@ bool CStationDatabase::Open(const std::string& path, std::string* error)
     // durable, so a power cut loses at most the batch being written.
     if (!Exec("PRAGMA journal_mode=WAL", error) || !Exec("PRAGMA synchronous=FULL", error) ||
         !Exec("PRAGMA cache_size=-16384", error) ||
-        !Exec(kSchema, error)) {
+        !Exec(kSchema, error) || !Upgrade(error) || !Exec(kIndexes, error)) {
         Close();
         return false;
     }
@@ -193,6 +208,21 @@ bool CStationDatabase::Open(const std::string& path, std::string* error)
         return false;
     }
     return true;
+}
+
+// The gaps of a database made before their acknowledgement was kept get the
+// column, in place; those gaps count as not yet sent.
+bool CStationDatabase::Upgrade(std::string* error)
+{
+    Statement columns;
+    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM pragma_table_info('gaps') WHERE name = 'published'", -1,
+                           &columns.handle, nullptr) != SQLITE_OK ||
+        sqlite3_step(columns.handle) != SQLITE_ROW) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return sqlite3_column_int(columns.handle, 0) == 1 ||
+           Exec("ALTER TABLE gaps ADD COLUMN published INTEGER NOT NULL DEFAULT 0", error);
 }
 
 bool CStationDatabase::OpenForReading(const std::string& path, std::string* error)
@@ -281,7 +311,18 @@ bool CStationDatabase::Write(const Batch& batch, std::string* error)
         BindText(upsert, 2, FormatUtc(gap.startUtc));
         BindText(upsert, 3, FormatUtc(gap.endUtc));
         BindText(upsert, 4, gap.reason);
+        sqlite3_bind_int(upsert, 5, gap.published ? 1 : 0);
         if (sqlite3_step(upsert) != SQLITE_DONE)
+            return fail();
+    }
+    for (const StationGap& gap : batch.publishedGaps) {
+        sqlite3_stmt* mark = Prepare(kMarkGapPublished, kMarkGapPublishedSql, error);
+        if (mark == nullptr)
+            return fail();
+        BindText(mark, 1, batch.station);
+        BindText(mark, 2, FormatUtc(gap.startUtc));
+        BindText(mark, 3, FormatUtc(gap.endUtc));
+        if (sqlite3_step(mark) != SQLITE_DONE)
             return fail();
     }
     for (const std::int64_t start : batch.publishedStarts) {
@@ -316,16 +357,6 @@ std::optional<StationReading> CStationDatabase::LastReading(const std::string& s
     sqlite3_reset(query);
     return reading;
 }
-
-namespace {
-
-// A statement run once, finalized however it ends.
-struct Statement {
-    sqlite3_stmt* handle = nullptr;
-    ~Statement() { sqlite3_finalize(handle); }
-};
-
-} // namespace
 
 bool CStationDatabase::ForEachReading(const std::string& station, std::int64_t from, std::int64_t to,
                                       const ReadingVisitor& each, std::string* error)
@@ -402,16 +433,36 @@ bool CStationDatabase::Intervals(const std::string& station, std::int64_t from, 
 
 bool CStationDatabase::Gaps(const std::string& station, std::vector<StationGap>& out, std::string* error)
 {
+    return GapRows("SELECT station, start_utc, end_utc, reason, published FROM gaps WHERE station = ?1"
+                   " ORDER BY start_utc LIMIT ?2", station, -1, out, error);
+}
+
+bool CStationDatabase::UnpublishedGaps(const std::string& station, std::size_t limit, std::vector<StationGap>& out,
+                                       std::string* error)
+{
+    return GapRows("SELECT station, start_utc, end_utc, reason, published FROM gaps WHERE station = ?1"
+                   " AND published = 0 ORDER BY start_utc LIMIT ?2", station, static_cast<std::int64_t>(limit), out, error);
+}
+
+bool CStationDatabase::GapRows(const char* sql, const std::string& station, std::int64_t limit,
+                               std::vector<StationGap>& out, std::string* error)
+{
     Statement query;
-    if (sqlite3_prepare_v2(m_db, "SELECT station, start_utc, end_utc, reason FROM gaps WHERE station = ?1 ORDER BY start_utc",
-                           -1, &query.handle, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(m_db, sql, -1, &query.handle, nullptr) != SQLITE_OK) {
         *error = Explain(sqlite3_extended_errcode(m_db));
         return false;
     }
     BindText(query.handle, 1, station);
-    while (sqlite3_step(query.handle) == SQLITE_ROW)
+    sqlite3_bind_int64(query.handle, 2, limit);
+    int code = SQLITE_OK;
+    while ((code = sqlite3_step(query.handle)) == SQLITE_ROW)
         out.push_back({Text(query.handle, 0), ParseUtc(Text(query.handle, 1)).value_or(0),
-                       ParseUtc(Text(query.handle, 2)).value_or(0), Text(query.handle, 3)});
+                       ParseUtc(Text(query.handle, 2)).value_or(0), Text(query.handle, 3),
+                       sqlite3_column_int(query.handle, 4) != 0});
+    if (code != SQLITE_DONE) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
     return true;
 }
 

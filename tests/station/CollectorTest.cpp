@@ -134,6 +134,6 @@ TEST(Collector, TwoCollectorsOnOneDatabaseLeaveOneRowPerStationAndInterval)
                        " WHERE station = 'sill' ORDER BY start_utc LIMIT 1"),
                   std::vector<std::string>{"sill|2026-12-08T10:00:00.000Z|2026-12-08T10:01:00.000Z|dBA|60|100|50.5"});
         EXPECT_EQ(rows("SELECT * FROM gaps"),
-                  std::vector<std::string>{"roof|2026-12-08T10:15:00.000Z|2026-12-08T10:16:00.000Z|meter lost"});
+                  std::vector<std::string>{"roof|2026-12-08T10:15:00.000Z|2026-12-08T10:16:00.000Z|meter lost|1"});
     }
 }
