@@ -139,6 +139,9 @@ TEST_F(StationLogTest, ADatabaseItCannotWriteIsRefusedBeforeLogging)
          "a password is not taken on the command line"},
         {{cli, "log", "--device", m_device, "--mqtt", "broker:99999"}, "--mqtt wants HOST or HOST:PORT"},
         {{cli, "log", "--device", m_device, "--ha-discovery"}, "--topic and --ha-discovery go with --mqtt"},
+        {{cli, "log", "--device", m_device, "--mqtt", "broker", "--mqtt-version", "4"}, "--mqtt-version wants 3.1.1 or 5"},
+        {{cli, "log", "--device", m_device, "--mqtt", "broker", "--mqtt-cafile", m_temp.File("none.crt")},
+         "cannot read the certificate authority " + m_temp.File("none.crt")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
