@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -104,6 +106,27 @@ struct Statement {
     ~Statement() { sqlite3_finalize(handle); }
 };
 
+// Why a write may have failed for want of room: the file (or its log) at
+// the largest size the process may write (ulimit -f), or too little space
+// left on the disk; empty when neither.
+std::string WhyNoRoom(const std::string& path)
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        for (const std::string& file : {path, path + "-wal"}) {
+            struct stat info {};
+            if (::stat(file.c_str(), &info) == 0 && static_cast<rlim_t>(info.st_size) + 65536 >= limit.rlim_cur)
+                return path + " cannot grow: this process may write files of at most " +
+                       std::to_string(limit.rlim_cur) + " bytes (ulimit -f)";
+        }
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct statvfs disk {};
+    if (::statvfs(folder.c_str(), &disk) == 0 && static_cast<double>(disk.f_bavail) * disk.f_frsize < 1048576.0)
+        return "the disk holding " + path + " is full";
+    return {};
+}
+
 constexpr const char* kIntervalColumns =
     "SELECT station, start_utc, end_utc, unit, count, coverage, leq, lmax, lmin, l10, l50, l90, published"
     " FROM intervals ";
@@ -135,6 +158,10 @@ std::string CStationDatabase::Explain(int code) const
         return m_path + " is read-only";
     case SQLITE_FULL:
         return "the disk holding " + m_path + " is full";
+    case SQLITE_IOERR:
+        if (const std::string why = WhyNoRoom(m_path); !why.empty())
+            return why;
+        break;
     case SQLITE_CANTOPEN:
         return "cannot open " + m_path;
     case SQLITE_CORRUPT:

@@ -104,6 +104,26 @@ TEST_F(StationLogTest, KillNineLosesAtMostTheLastSecondAndARestartGoesOn)
     EXPECT_EQ(SqlCount(m_db, "SELECT count(*) FROM readings WHERE t_utc <= '" + last.front() + "'"), kept);
 }
 
+TEST_F(StationLogTest, AFileThatCannotGrowEndsTheStationWithItsReasonAndNoHalfWrittenBatch)
+{
+    // No file of the process may grow beyond 96 KiB: the database fills up
+    // as on a small disk, after a few seconds of commits.
+    CChildProcess run("/usr/bin/prlimit", {"--fsize=98304", "--", std::getenv("VEXALOG_CLI"), "log", "--device",
+                                           m_device, "--db", m_db, "--station", "sill"}, {}, true);
+    ASSERT_TRUE(run.Started()) << run.Error();
+    EXPECT_EQ(run.WaitExit(120000), 1);
+    const std::string output = FinalOutput(run);
+    EXPECT_NE(output.find("vexalog-cli log: " + m_db + " cannot grow: this process may write files of at most 98304 "
+                          "bytes (ulimit -f)"),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(output.find("cannot grow"), output.rfind("cannot grow")) << output;
+    // What was committed before is whole and readable: the failed batch left nothing.
+    EXPECT_EQ(SqlRows(m_db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+    EXPECT_GE(Readings(), 1);
+    EXPECT_EQ(SqlCount(m_db, "SELECT count(*) FROM readings WHERE level IS NULL OR unit = '' OR meter_time = ''"), 0);
+}
+
 TEST_F(StationLogTest, ADatabaseItCannotWriteIsRefusedBeforeLogging)
 {
     const std::string text = "not a database at all\n";
