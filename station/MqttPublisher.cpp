@@ -82,12 +82,19 @@ void CMqttPublisher::TakeEvents()
             std::fprintf(stderr, "vexalog-cli log: the broker %s:%d is back\n", m_client.Settings().host.c_str(),
                          m_client.Settings().port);
         m_saidUnreachable = false;
+        m_saidReason.clear();
         m_disconnectedPumps = 0;
     } else if (!events.connected && !m_saidUnreachable && ++m_disconnectedPumps >= 3) {
         std::fprintf(stderr, "vexalog-cli log: the broker %s:%d cannot be reached: logging locally, trying again%s%s\n",
                      m_client.Settings().host.c_str(), m_client.Settings().port, events.error.empty() ? "" : "; ",
                      events.error.c_str());
         m_saidUnreachable = true;
+        m_saidReason = events.error;
+    } else if (!events.connected && m_saidUnreachable && m_saidReason.empty() && !events.error.empty()) {
+        // The library told why only after the station said it: said once then.
+        std::fprintf(stderr, "vexalog-cli log: the broker %s:%d: %s\n", m_client.Settings().host.c_str(),
+                     m_client.Settings().port, events.error.c_str());
+        m_saidReason = events.error;
     }
     for (const int mid : events.acknowledged) {
         const auto found = m_inFlight.find(mid);

@@ -56,6 +56,7 @@ private:
     std::vector<std::int64_t> m_acknowledged;
     std::vector<StationGap> m_acknowledgedGaps;
     bool m_saidUnreachable = false;
+    std::string m_saidReason; // why, as the library said it
     int m_disconnectedPumps = 0; // in a row: the broker is said unreachable after a few
 };
 
