@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DataSample.h"
-#include "GraphCanvas.h"
-#include "GraphMath.h"
-#include "ReadingCache.h"
+#include "common/DataSample.h"
+#include "graph/GraphCanvas.h"
+#include "graph/GraphMath.h"
+#include "graph/ReadingCache.h"
 
 #include <cstdint>
 #include <string>

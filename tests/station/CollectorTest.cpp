@@ -2,10 +2,10 @@
 // PostgreSQL, leave one row per station and start, malformed messages are
 // counted and skipped, and a PostgreSQL server restarted under a collector
 // loses nothing.
-#include "Broker.h"
-#include "Postgres.h"
-#include "StationTestKit.h"
-#include "TempDir.h"
+#include "tests/station/Broker.h"
+#include "tests/station/Postgres.h"
+#include "tests/station/StationTestKit.h"
+#include "tests/support/TempDir.h"
 
 #include "station/IsoTime.h"
 #include "station/MqttClient.h"

@@ -2,10 +2,10 @@
 // throwaway certificate authority: the station speaking MQTT 5, and a
 // certificate authority that did not sign the broker's certificate refused
 // with the reason.
-#include "Broker.h"
-#include "SimulatedMeter.h"
-#include "StationTestKit.h"
-#include "TempDir.h"
+#include "tests/station/Broker.h"
+#include "tests/station/StationTestKit.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
