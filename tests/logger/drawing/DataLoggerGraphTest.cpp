@@ -196,7 +196,7 @@ TEST(DataLoggerGraphDrawing, ASampleWithoutCalendarTimeIsLeftOutAndReportedOnce)
     g.Draw();
     g.Draw();
     EXPECT_EQ(g.view.messages.size(), 1u);
-    EXPECT_NE(g.graph.State().cursorATime, "");
+    EXPECT_NE(g.graph.Cursors().A().time, "");
 }
 
 TEST(DataLoggerGraphDrawing, BothRenderingsGiveTheSamePixels)
