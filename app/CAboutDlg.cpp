@@ -1,8 +1,8 @@
-#include "CAboutDlg.h"
+#include "app/CAboutDlg.h"
 
-#include "DialogUnits.h"
-#include "MainForm.h"
-#include "ToolbarStrip.h"
+#include "app/ToolbarStrip.h"
+#include "monitor/widgets/MainForm.h"
+#include "res/DialogUnits.h"
 
 #include <QLabel>
 #include <QPushButton>

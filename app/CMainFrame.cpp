@@ -1,9 +1,9 @@
-#include "CMainFrame.h"
+#include "app/CMainFrame.h"
 
-#include "CommandTable.h"
-#include "CommandTarget.h"
-#include "ToolbarStrip.h"
-#include "WindowPlace.h"
+#include "app/CommandTable.h"
+#include "app/ToolbarStrip.h"
+#include "common/CommandTarget.h"
+#include "graph/widgets/WindowPlace.h"
 
 #include <QAction>
 #include <QActionGroup>

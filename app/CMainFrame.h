@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LockKeys.h"
+#include "app/LockKeys.h"
 
 #include <QMainWindow>
 

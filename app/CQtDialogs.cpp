@@ -1,4 +1,4 @@
-#include "CQtDialogs.h"
+#include "app/CQtDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

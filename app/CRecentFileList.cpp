@@ -1,4 +1,4 @@
-#include "CRecentFileList.h"
+#include "app/CRecentFileList.h"
 
 #include <QSettings>
 

@@ -1,10 +1,10 @@
-#include "CVexalogApp.h"
+#include "app/CVexalogApp.h"
 
-#include "CAboutDlg.h"
-#include "CHelpWindow.h"
-#include "CMainFrame.h"
-#include "CQtDialogs.h"
-#include "CommandTable.h"
+#include "app/CAboutDlg.h"
+#include "app/CHelpWindow.h"
+#include "app/CMainFrame.h"
+#include "app/CQtDialogs.h"
+#include "app/CommandTable.h"
 
 #include <QCoreApplication>
 #include <QSettings>

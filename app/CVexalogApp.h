@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CRecentFileList.h"
-#include "CVexalogDoc.h"
-#include "CommandTarget.h"
+#include "app/CRecentFileList.h"
+#include "app/CVexalogDoc.h"
+#include "common/CommandTarget.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandIds.h"
+#include "common/CommandIds.h"
 
 #include <QKeySequence>
 #include <QString>

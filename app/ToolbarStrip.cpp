@@ -1,7 +1,7 @@
-#include "ToolbarStrip.h"
+#include "app/ToolbarStrip.h"
 
-#include "CommandTable.h"
-#include "PanelBitmaps.h"
+#include "app/CommandTable.h"
+#include "res/PanelBitmaps.h"
 
 #include <QPainter>
 

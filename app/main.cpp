@@ -1,6 +1,6 @@
-#include "CVexalogApp.h"
-#include "CVexalogView.h"
-#include "StartupOptions.h"
+#include "app/CVexalogApp.h"
+#include "app/StartupOptions.h"
+#include "monitor/widgets/CVexalogView.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 // Decoding speed of the real-time stream and heap use per block.
-#include "Clock.h"
-#include "MeterState.h"
-#include "ReadingDecoder.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/TimeText.h"
+#include "meter/MeterState.h"
+#include "meter/ReadingDecoder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,11 +2,11 @@
 // holds (999), against one of 5: the reply's check, the model's list and the
 // DataLogger window showing it. The window should be as quick with 999 sets
 // as a user can tell from 5.
-#include "CDataLoggerDlg.h"
-#include "Clock.h"
-#include "DataLoggerModel.h"
-#include "LoggerReplyCheck.h"
-#include "ScriptedDialogs.h"
+#include "common/Clock.h"
+#include "common/ScriptedDialogs.h"
+#include "logger/DataLoggerModel.h"
+#include "logger/widgets/CDataLoggerDlg.h"
+#include "meter/LoggerReplyCheck.h"
 
 #include <QApplication>
 

@@ -2,7 +2,7 @@
 // every statement through the workbook driver, the .xls file written; the
 // same through vexalog-cli, start included; and 30000 readings into a
 // workbook that already holds 30000, changed at record level.
-#include "ExportWorker.h"
+#include "logger/ExportWorker.h"
 #include "workbook/WorkbookDriver.h"
 
 #include <benchmark/benchmark.h>

@@ -9,12 +9,12 @@
 // Run as the program runs: without TZ in the environment the C library looks
 // up the local time zone on every conversion, which is what the reference
 // pays on every frame.
-#include "DataLoggerGraph.h"
-#include "DataLoggerPainter.h"
-#include "GraphOwnerModel.h"
-#include "TimeText.h"
-#include "TrafficGraph.h"
-#include "TrafficGraphPainter.h"
+#include "common/TimeText.h"
+#include "graph/GraphOwnerModel.h"
+#include "graph/TrafficGraph.h"
+#include "graph/TrafficGraphPainter.h"
+#include "logger/DataLoggerGraph.h"
+#include "logger/DataLoggerPainter.h"
 
 #include <QFont>
 #include <QGuiApplication>

@@ -8,12 +8,12 @@
 //   GraphLoad idle SECONDS          a full store (40000) on screen, none arriving
 //
 // Prints one line per interval (5 s) and a last line "total CPU% N".
-#include "CTimeButtom.h"
-#include "CTrafficButton.h"
-#include "DataSample.h"
-#include "DialogSeam.h"
-#include "GraphOwnerModel.h"
-#include "TimeText.h"
+#include "common/DataSample.h"
+#include "common/DialogSeam.h"
+#include "common/TimeText.h"
+#include "graph/GraphOwnerModel.h"
+#include "graph/widgets/CTimeButtom.h"
+#include "graph/widgets/CTrafficButton.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // The measurement report of a full import store (40000 readings, a day at
 // 2 s) written to a PDF file: the goal is at most 1 s.
-#include "CPrintJob.h"
-#include "ReportPrinting.h"
-#include "ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/widgets/CPrintJob.h"
+#include "report/ReportPrinting.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>

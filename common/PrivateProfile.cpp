@@ -1,6 +1,6 @@
-#include "PrivateProfile.h"
+#include "common/PrivateProfile.h"
 
-#include "TempFile.h"
+#include "common/TempFile.h"
 
 #include <filesystem>
 #include <fstream>

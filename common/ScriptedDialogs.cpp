@@ -1,4 +1,4 @@
-#include "ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
 
 MsgAnswer CScriptedDialogs::MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
                                        MsgIcon icon)

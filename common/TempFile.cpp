@@ -1,4 +1,4 @@
-#include "TempFile.h"
+#include "common/TempFile.h"
 
 #include <atomic>
 #include <cerrno>

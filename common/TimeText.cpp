@@ -1,6 +1,6 @@
-#include "TimeText.h"
+#include "common/TimeText.h"
 
-#include "DataSample.h"
+#include "common/DataSample.h"
 
 #include <algorithm>
 #include <climits>

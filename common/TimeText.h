@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NumberText.h"
+#include "common/NumberText.h"
 
 #include <cstdint>
 #include <optional>

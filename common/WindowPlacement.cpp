@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "common/WindowPlacement.h"
 
 #include <algorithm>
 

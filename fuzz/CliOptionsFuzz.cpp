@@ -1,7 +1,7 @@
 // The companion's command line as anyone may type it: words split at NUL
 // bytes, parsed, checked and read as numbers the way the commands do. A number
 // that comes back lies inside the range it was asked for.
-#include "CliOptions.h"
+#include "tools/cli/CliOptions.h"
 
 #include <cmath>
 #include <cstdlib>

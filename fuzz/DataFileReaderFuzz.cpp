@@ -1,6 +1,6 @@
 // The data text file as any file may hold it: read without harm, and what is
 // imported stays within the import store and its table of record sets.
-#include "DataFileReader.h"
+#include "logger/DataFileReader.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -10,12 +10,12 @@
 //   stream hunted for anew; any other byte b: a chunk of the next (b & 0x7F)
 //   bytes (the whole rest when b & 0x80 and the rest is shorter). A first
 //   byte 0xFF gives the download a 64-byte buffer, so announcements fail.
-#include "Clock.h"
-#include "LoggerDownload.h"
-#include "MeterState.h"
-#include "PackedBcd.h"
-#include "ReadingDecoder.h"
-#include "DownloadedSet.h"
+#include "common/Clock.h"
+#include "common/PackedBcd.h"
+#include "logger/DownloadedSet.h"
+#include "meter/LoggerDownload.h"
+#include "meter/MeterState.h"
+#include "meter/ReadingDecoder.h"
 
 #include <cmath>
 #include <cstdlib>

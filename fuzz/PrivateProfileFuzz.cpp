@@ -1,7 +1,7 @@
 // The port file as any file may hold it: read without harm, and after the
 // program writes a key the same key reads back what was written, whatever
 // else the file holds.
-#include "PrivateProfile.h"
+#include "common/PrivateProfile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,9 +2,9 @@
 // route that claims the header or the data phase between chunks. Every chunk
 // the route is handed is read to its last byte, so a chunk reaching past the
 // received bytes is caught; what the decoder stores stays within its ranges.
-#include "Clock.h"
-#include "MeterState.h"
-#include "ReadingDecoder.h"
+#include "common/Clock.h"
+#include "meter/MeterState.h"
+#include "meter/ReadingDecoder.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,6 @@
-#include "GraphMath.h"
+#include "graph/GraphMath.h"
 
-#include "DataSample.h"
+#include "common/DataSample.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "GraphOwnerModel.h"
+#include "graph/GraphOwnerModel.h"
 
-#include "TimeText.h"
+#include "common/TimeText.h"
 
 #include <algorithm>
 #include <cmath>

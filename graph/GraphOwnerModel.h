@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GraphOwner.h"
-#include "GraphReadouts.h"
+#include "graph/GraphOwner.h"
+#include "graph/GraphReadouts.h"
 
 #include <string>
 

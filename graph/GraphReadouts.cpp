@@ -1,8 +1,8 @@
-#include "GraphReadouts.h"
+#include "graph/GraphReadouts.h"
 
-#include "ControlIds.h"
-#include "NumberText.h"
-#include "TimeText.h"
+#include "common/ControlIds.h"
+#include "common/NumberText.h"
+#include "common/TimeText.h"
 
 std::array<std::pair<int, const std::string*>, 9> GraphReadoutTexts::ByControlId() const
 {

@@ -7,7 +7,7 @@
 // the drawing and where the points go, so the screen (both renderings) and
 // printing share one walk.
 
-#include "DataSample.h"
+#include "common/DataSample.h"
 
 #include <algorithm>
 #include <cstdint>

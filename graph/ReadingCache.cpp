@@ -1,7 +1,7 @@
-#include "ReadingCache.h"
+#include "graph/ReadingCache.h"
 
-#include "DataSample.h"
-#include "TimeText.h"
+#include "common/DataSample.h"
+#include "common/TimeText.h"
 
 CReadingCache::CReadingCache(Converter convert) : m_convert(convert ? convert : &TrySampleCalendarTime) {}
 

@@ -1,10 +1,10 @@
 // The real-time graph's messages and the view's calls: taking new readings,
 // the page, clearing, the style, the time scale, vertical scrolling and the
 // zoom reset. The mouse side is in TrafficGraphNavigation.cpp.
-#include "TrafficGraph.h"
+#include "graph/TrafficGraph.h"
 
-#include "GraphOwner.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "graph/GraphOwner.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The mouse side of the real-time graph: the zoom drag, zooming in at a
 // point, cursors A and B with the readings between them, and clearing them.
-#include "TrafficGraph.h"
+#include "graph/TrafficGraph.h"
 
-#include "GraphOwner.h"
+#include "graph/GraphOwner.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "TrafficGraphPainter.h"
+#include "graph/TrafficGraphPainter.h"
 
-#include "OverviewWalk.h"
-#include "TraceSinks.h"
-#include "TrafficGraph.h"
+#include "graph/OverviewWalk.h"
+#include "graph/TraceSinks.h"
+#include "graph/TrafficGraph.h"
 
 #include <QFontMetrics>
 #include <QPainter>

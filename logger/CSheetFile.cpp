@@ -1,4 +1,4 @@
-#include "CSheetFile.h"
+#include "logger/CSheetFile.h"
 
 #include "workbook/WorkbookDriver.h"
 

@@ -1,7 +1,7 @@
 // CSheetFile: opening the content and writing it back, in both modes.
-#include "CSheetFile.h"
+#include "logger/CSheetFile.h"
 
-#include "TempFile.h"
+#include "common/TempFile.h"
 #include "workbook/WorkbookDriver.h"
 
 #include <algorithm>

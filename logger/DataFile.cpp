@@ -1,4 +1,4 @@
-#include "DataFile.h"
+#include "logger/DataFile.h"
 
 FileDialogRequest DataFileDialogRequest()
 {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DataFileReader.h"
-#include "DataFileWriter.h"
-#include "DialogSeam.h"
+#include "common/DialogSeam.h"
+#include "logger/DataFileReader.h"
+#include "logger/DataFileWriter.h"
 
 #include <functional>
 #include <optional>

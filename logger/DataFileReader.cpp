@@ -1,7 +1,7 @@
-#include "DataFileReader.h"
+#include "logger/DataFileReader.h"
 
-#include "DataFileWriter.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "logger/DataFileWriter.h"
 
 #include <algorithm>
 #include <cerrno>

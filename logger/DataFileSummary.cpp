@@ -1,7 +1,7 @@
-#include "DataFileSummary.h"
+#include "logger/DataFileSummary.h"
 
-#include "DataFileReader.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "logger/DataFileReader.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "DataFileWriter.h"
+#include "logger/DataFileWriter.h"
 
-#include "DataSample.h"
-#include "NumberText.h"
-#include "TempFile.h"
+#include "common/DataSample.h"
+#include "common/NumberText.h"
+#include "common/TempFile.h"
 
 namespace {
 

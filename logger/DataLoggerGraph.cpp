@@ -1,12 +1,12 @@
 // The data-logger graph's set-up, the set it is handed, what its view
 // plots, the zoom reset and the vertical range. The mouse, the zoom and the
 // horizontal scroll are in DataLoggerNavigation.cpp.
-#include "DataLoggerGraph.h"
+#include "logger/DataLoggerGraph.h"
 
-#include "DataLoggerTrace.h"
+#include "logger/DataLoggerTrace.h"
 
-#include "GraphOwner.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "graph/GraphOwner.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "DataSample.h"
-#include "GraphCanvas.h"
-#include "GraphMath.h"
-#include "GraphOwnerModel.h"
+#include "common/DataSample.h"
+#include "graph/GraphCanvas.h"
 #include "graph/GraphCursors.h"
-#include "ReadingCache.h"
+#include "graph/GraphMath.h"
+#include "graph/GraphOwnerModel.h"
+#include "graph/ReadingCache.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
-#include "DataLoggerModel.h"
+#include "logger/DataLoggerModel.h"
 
-#include "Clock.h"
-#include "DataFile.h"
-#include "DownloadedSet.h"
-#include "GraphReadouts.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/TimeText.h"
+#include "graph/GraphReadouts.h"
+#include "logger/DataFile.h"
+#include "logger/DownloadedSet.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DataFileReader.h"
-#include "DataSample.h"
-#include "LoggerRecordSet.h"
+#include "common/DataSample.h"
+#include "common/LoggerRecordSet.h"
+#include "logger/DataFileReader.h"
 
 #include <array>
 #include <functional>

@@ -1,10 +1,10 @@
 // The mouse side of the data-logger graph and the window's horizontal bar:
 // the drag that zooms dB and time together, panning a zoomed view, cursors A
 // and B with the statistics between them, and removing them.
-#include "DataLoggerGraph.h"
+#include "logger/DataLoggerGraph.h"
 
-#include "GraphOwner.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "graph/GraphOwner.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "DataLoggerPainter.h"
+#include "logger/DataLoggerPainter.h"
 
-#include "DataLoggerGraph.h"
-#include "DataLoggerTrace.h"
-#include "TraceSinks.h"
+#include "graph/TraceSinks.h"
+#include "logger/DataLoggerGraph.h"
+#include "logger/DataLoggerTrace.h"
 
 #include <QPainter>
 

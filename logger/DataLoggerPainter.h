@@ -4,7 +4,7 @@
 // graph, not the widget, so the widget's off-screen image, the tests and the
 // benchmark draw with it.
 
-#include "TrafficGraphPainter.h"
+#include "graph/TrafficGraphPainter.h"
 
 #include <QColor>
 #include <QLine>

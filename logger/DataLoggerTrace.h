@@ -7,9 +7,9 @@
 // its time: no right-edge rule and no tail. The screen and printing place
 // the points each in their own units.
 
-#include "DataLoggerGraph.h"
-#include "GraphCanvas.h"
-#include "OverviewWalk.h"
+#include "graph/GraphCanvas.h"
+#include "graph/OverviewWalk.h"
+#include "logger/DataLoggerGraph.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "DownloadedSet.h"
+#include "logger/DownloadedSet.h"
 
-#include "PackedBcd.h"
+#include "common/PackedBcd.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DataSample.h"
-#include "LoggerRecordSet.h"
+#include "common/DataSample.h"
+#include "common/LoggerRecordSet.h"
 
 #include <cstdint>
 #include <span>

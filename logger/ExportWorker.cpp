@@ -1,7 +1,7 @@
-#include "ExportWorker.h"
+#include "logger/ExportWorker.h"
 
-#include "CSheetFile.h"
-#include "NumberText.h"
+#include "common/NumberText.h"
+#include "logger/CSheetFile.h"
 #include "workbook/WorkbookDriver.h"
 #include "workbook/WorkbookText.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DataSample.h"
-#include "DialogSeam.h"
+#include "common/DataSample.h"
+#include "common/DialogSeam.h"
 
 #include <atomic>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "CMscomm.h"
+#include "meter/CMscomm.h"
 
-#include "PortMap.h"
+#include "meter/PortMap.h"
 
 #include <QMetaObject>
 

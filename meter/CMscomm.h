@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SerialControl.h"
+#include "meter/SerialControl.h"
 
 #include <QObject>
 #include <QSerialPort>

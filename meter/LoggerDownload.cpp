@@ -1,4 +1,4 @@
-#include "LoggerDownload.h"
+#include "meter/LoggerDownload.h"
 
 #include <algorithm>
 #include <new>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "LoggerRecordSet.h"
-#include "LoggerReplyCheck.h"
-#include "MeterLinkListener.h"
-#include "MeterState.h"
-#include "ReadingDecoder.h"
+#include "common/LoggerRecordSet.h"
+#include "meter/LoggerReplyCheck.h"
+#include "meter/MeterLinkListener.h"
+#include "meter/MeterState.h"
+#include "meter/ReadingDecoder.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "LoggerReplyCheck.h"
+#include "meter/LoggerReplyCheck.h"
 
-#include "PackedBcd.h"
+#include "common/PackedBcd.h"
 
 #include <algorithm>
 

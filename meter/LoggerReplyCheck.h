@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoggerRecordSet.h"
+#include "common/LoggerRecordSet.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "MeterLink.h"
+#include "meter/MeterLink.h"
 
 #include <QMetaObject>
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "CMscomm.h"
-#include "LoggerDownload.h"
-#include "MeterLinkListener.h"
-#include "MeterState.h"
-#include "PortMap.h"
-#include "PortProbe.h"
-#include "PortWatcher.h"
-#include "ReadingDecoder.h"
-#include "SerialLink.h"
+#include "meter/CMscomm.h"
+#include "meter/LoggerDownload.h"
+#include "meter/MeterLinkListener.h"
+#include "meter/MeterState.h"
+#include "meter/PortMap.h"
+#include "meter/PortProbe.h"
+#include "meter/PortWatcher.h"
+#include "meter/ReadingDecoder.h"
+#include "meter/SerialLink.h"
 
 #include <QObject>
 #include <QTimer>

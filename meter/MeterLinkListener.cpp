@@ -1,4 +1,4 @@
-#include "MeterLinkListener.h"
+#include "meter/MeterLinkListener.h"
 
 #include <algorithm>
 

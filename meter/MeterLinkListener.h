@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PanelAreas.h"
+#include "meter/PanelAreas.h"
 
 #include <vector>
 

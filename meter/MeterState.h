@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PackedBcd.h"
+#include "common/PackedBcd.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "PortEntry.h"
+#include "meter/PortEntry.h"
 
-#include "DialogSeam.h"
+#include "common/DialogSeam.h"
 
 #include <charconv>
 #include <optional>

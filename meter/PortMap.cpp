@@ -1,6 +1,6 @@
-#include "PortMap.h"
+#include "meter/PortMap.h"
 
-#include "PrivateProfile.h"
+#include "common/PrivateProfile.h"
 
 std::string CPortMap::DevicePath(int port) const
 {

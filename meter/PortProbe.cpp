@@ -1,4 +1,4 @@
-#include "PortProbe.h"
+#include "meter/PortProbe.h"
 
 #include <cerrno>
 #include <system_error>

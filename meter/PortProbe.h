@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortMap.h"
+#include "meter/PortMap.h"
 
 #include <string>
 

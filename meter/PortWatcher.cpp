@@ -1,6 +1,6 @@
-#include "PortWatcher.h"
+#include "meter/PortWatcher.h"
 
-#include "PortProbe.h"
+#include "meter/PortProbe.h"
 
 #include <system_error>
 

@@ -1,6 +1,6 @@
-#include "ReadingDecoder.h"
+#include "meter/ReadingDecoder.h"
 
-#include "Clock.h"
+#include "common/Clock.h"
 
 #include <algorithm>
 #include <cstring>

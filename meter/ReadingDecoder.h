@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MeterLinkListener.h"
-#include "MeterState.h"
+#include "meter/MeterLinkListener.h"
+#include "meter/MeterState.h"
 
 #include <array>
 #include <cstddef>

@@ -1,10 +1,10 @@
 // The tagged fields of a 20-byte block: status flags, the meter clock, the
 // display and bar digits and the value bytes.
-#include "ReadingDecoder.h"
+#include "meter/ReadingDecoder.h"
 
-#include "Clock.h"
-#include "PackedBcd.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/PackedBcd.h"
+#include "common/TimeText.h"
 
 namespace {
 constexpr std::uint8_t kTagStart = 0xA5;

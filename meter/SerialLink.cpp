@@ -1,13 +1,13 @@
-#include "SerialLink.h"
+#include "meter/SerialLink.h"
 
-#include "Clock.h"
-#include "DialogSeam.h"
-#include "MeterLinkListener.h"
-#include "PortProbe.h"
-#include "PrivateProfile.h"
-#include "ReadingDecoder.h"
-#include "SerialControl.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/DialogSeam.h"
+#include "common/PrivateProfile.h"
+#include "common/TimeText.h"
+#include "meter/MeterLinkListener.h"
+#include "meter/PortProbe.h"
+#include "meter/ReadingDecoder.h"
+#include "meter/SerialControl.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DataSample.h"
+#include "common/DataSample.h"
 
 #include <memory>
 

@@ -1,11 +1,11 @@
-#include "RealTimeController.h"
+#include "monitor/RealTimeController.h"
 
-#include "Clock.h"
-#include "DialogSeam.h"
-#include "MeterState.h"
-#include "PackedBcd.h"
-#include "RealTimeGraph.h"
-#include "RealTimeSetup.h"
+#include "common/Clock.h"
+#include "common/DialogSeam.h"
+#include "common/PackedBcd.h"
+#include "graph/RealTimeGraph.h"
+#include "meter/MeterState.h"
+#include "monitor/RealTimeSetup.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "GraphOwnerModel.h"
-#include "MeterLinkListener.h"
-#include "ReadingStore.h"
-#include "RealTimeStatistics.h"
-#include "RecordingJournal.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "graph/GraphOwnerModel.h"
+#include "meter/MeterLinkListener.h"
+#include "monitor/ReadingStore.h"
+#include "monitor/RealTimeStatistics.h"
+#include "monitor/RecordingJournal.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "RealTimeSetup.h"
+#include "monitor/RealTimeSetup.h"
 
-#include "TimeText.h"
+#include "common/TimeText.h"
 
 #include <cerrno>
 #include <cmath>

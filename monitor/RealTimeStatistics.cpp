@@ -1,8 +1,8 @@
-#include "RealTimeStatistics.h"
+#include "monitor/RealTimeStatistics.h"
 
-#include "ControlIds.h"
-#include "GraphReadouts.h"
-#include "TimeText.h"
+#include "common/ControlIds.h"
+#include "common/TimeText.h"
+#include "graph/GraphReadouts.h"
 
 std::array<std::pair<int, const std::string*>, 7> RealTimeStatisticsTexts::ByControlId() const
 {

@@ -1,10 +1,10 @@
-#include "RecordingJournal.h"
+#include "monitor/RecordingJournal.h"
 
-#include "Clock.h"
-#include "DataFileReader.h"
-#include "DataFileWriter.h"
-#include "NumberText.h"
-#include "TempFile.h"
+#include "common/Clock.h"
+#include "common/NumberText.h"
+#include "common/TempFile.h"
+#include "logger/DataFileReader.h"
+#include "logger/DataFileWriter.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "ReportCharts.h"
+#include "report/ReportCharts.h"
 
 #include "acoustics/IndicatorText.h"
 #include "acoustics/LocalClock.h"

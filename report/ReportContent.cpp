@@ -1,6 +1,6 @@
-#include "ReportContent.h"
+#include "report/ReportContent.h"
 
-#include "SetIndicators.h"
+#include "report/SetIndicators.h"
 
 #include "acoustics/IndicatorText.h"
 #include "acoustics/LocalClock.h"

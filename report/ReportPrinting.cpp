@@ -1,13 +1,13 @@
-#include "ReportPrinting.h"
+#include "report/ReportPrinting.h"
 
-#include "CPrintJob.h"
-#include "DataLoggerForm.h"
-#include "DataLoggerGraph.h"
-#include "DataLoggerPrinting.h"
-#include "DialogSeam.h"
-#include "GraphOwnerModel.h"
-#include "ReportCharts.h"
-#include "SetIndicators.h"
+#include "common/DialogSeam.h"
+#include "graph/GraphOwnerModel.h"
+#include "graph/widgets/CPrintJob.h"
+#include "logger/DataLoggerGraph.h"
+#include "logger/widgets/DataLoggerForm.h"
+#include "logger/widgets/DataLoggerPrinting.h"
+#include "report/ReportCharts.h"
+#include "report/SetIndicators.h"
 
 #include "acoustics/LocalClock.h"
 

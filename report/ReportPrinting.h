@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ChartPrinting.h"
-#include "DataSample.h"
-#include "ReportContent.h"
+#include "common/DataSample.h"
+#include "graph/widgets/ChartPrinting.h"
+#include "report/ReportContent.h"
 
 #include <optional>
 #include <string>

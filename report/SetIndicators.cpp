@@ -1,6 +1,6 @@
-#include "SetIndicators.h"
+#include "report/SetIndicators.h"
 
-#include "TimeText.h"
+#include "common/TimeText.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DataFileReader.h"
+#include "logger/DataFileReader.h"
 
 #include "acoustics/IndicatorText.h"
 #include "acoustics/TimedLevel.h"

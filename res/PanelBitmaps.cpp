@@ -1,4 +1,4 @@
-#include "PanelBitmaps.h"
+#include "res/PanelBitmaps.h"
 
 namespace {
 

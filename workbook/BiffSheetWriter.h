@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workbook/BiffStream.h"
 #include "workbook/BiffSharedStrings.h"
+#include "workbook/BiffStream.h"
 #include "workbook/Workbook.h"
 
 #include <cstdint>

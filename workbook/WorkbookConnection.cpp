@@ -1,6 +1,6 @@
 #include "workbook/WorkbookDriver.h"
 
-#include "TempFile.h"
+#include "common/TempFile.h"
 #include "workbook/BiffWorkbookWriter.h"
 #include "workbook/CompoundFile.h"
 #include "workbook/WorkbookEditor.h"

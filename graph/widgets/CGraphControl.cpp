@@ -1,6 +1,6 @@
-#include "CGraphControl.h"
+#include "graph/widgets/CGraphControl.h"
 
-#include "GraphMath.h"
+#include "graph/GraphMath.h"
 
 QRegion RoundedControlRegion(int width, int height)
 {

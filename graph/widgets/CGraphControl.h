@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CPrintJob.h"
-#include "GraphCanvas.h"
-#include "OffscreenFrame.h"
+#include "graph/GraphCanvas.h"
+#include "graph/widgets/CPrintJob.h"
+#include "graph/widgets/OffscreenFrame.h"
 
 #include <QElapsedTimer>
 #include <QMouseEvent>

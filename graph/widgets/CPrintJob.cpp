@@ -1,6 +1,6 @@
-#include "CPrintJob.h"
+#include "graph/widgets/CPrintJob.h"
 
-#include "DialogSeam.h"
+#include "common/DialogSeam.h"
 
 #include <QFileInfo>
 #include <QFontMetrics>

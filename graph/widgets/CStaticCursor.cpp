@@ -1,6 +1,6 @@
-#include "CStaticCursor.h"
+#include "graph/widgets/CStaticCursor.h"
 
-#include "TrafficGraphPainter.h"
+#include "graph/TrafficGraphPainter.h"
 
 #include <QFontMetrics>
 #include <QPainter>

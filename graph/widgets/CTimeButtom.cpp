@@ -1,4 +1,4 @@
-#include "CTimeButtom.h"
+#include "graph/widgets/CTimeButtom.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OffscreenFrame.h"
+#include "graph/widgets/OffscreenFrame.h"
 
 #include <QWidget>
 

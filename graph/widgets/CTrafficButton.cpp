@@ -1,6 +1,6 @@
-#include "CTrafficButton.h"
+#include "graph/widgets/CTrafficButton.h"
 
-#include "TrafficGraphPrinting.h"
+#include "graph/widgets/TrafficGraphPrinting.h"
 
 CTrafficButton::CTrafficButton(IGraphOwner& owner, IDialogSeam& dialogs, QWidget* parent)
     : CGraphControl(owner, dialogs, parent)

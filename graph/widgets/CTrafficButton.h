@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CGraphControl.h"
-#include "ChartPrinting.h"
-#include "RealTimeGraph.h"
-#include "TrafficGraph.h"
-#include "TrafficGraphPainter.h"
+#include "graph/RealTimeGraph.h"
+#include "graph/TrafficGraph.h"
+#include "graph/TrafficGraphPainter.h"
+#include "graph/widgets/CGraphControl.h"
+#include "graph/widgets/ChartPrinting.h"
 
 #include <optional>
 #include <string>

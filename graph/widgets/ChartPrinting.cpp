@@ -1,8 +1,8 @@
-#include "ChartPrinting.h"
+#include "graph/widgets/ChartPrinting.h"
 
-#include "CPrintJob.h"
-#include "DialogSeam.h"
-#include "GraphMath.h"
+#include "common/DialogSeam.h"
+#include "graph/GraphMath.h"
+#include "graph/widgets/CPrintJob.h"
 
 #include <QColor>
 #include <QPainter>

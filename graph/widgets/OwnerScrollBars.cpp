@@ -1,4 +1,4 @@
-#include "OwnerScrollBars.h"
+#include "graph/widgets/OwnerScrollBars.h"
 
 #include <QEvent>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GraphOwnerModel.h"
+#include "graph/GraphOwnerModel.h"
 
 #include <functional>
 

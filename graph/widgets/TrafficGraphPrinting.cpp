@@ -1,7 +1,7 @@
-#include "TrafficGraphPrinting.h"
+#include "graph/widgets/TrafficGraphPrinting.h"
 
-#include "OverviewWalk.h"
-#include "TrafficGraph.h"
+#include "graph/OverviewWalk.h"
+#include "graph/TrafficGraph.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "WindowPlace.h"
+#include "graph/widgets/WindowPlace.h"
 
-#include "WindowPlacement.h"
+#include "common/WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

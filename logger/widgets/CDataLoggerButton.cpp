@@ -1,6 +1,6 @@
-#include "CDataLoggerButton.h"
+#include "logger/widgets/CDataLoggerButton.h"
 
-#include "DataLoggerPrinting.h"
+#include "logger/widgets/DataLoggerPrinting.h"
 
 CDataLoggerButton::CDataLoggerButton(IGraphOwner& owner, IDialogSeam& dialogs, QWidget* parent)
     : CGraphControl(owner, dialogs, parent)

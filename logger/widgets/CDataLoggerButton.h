@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CGraphControl.h"
-#include "ChartPrinting.h"
-#include "DataLoggerGraph.h"
-#include "DataLoggerPainter.h"
+#include "graph/widgets/CGraphControl.h"
+#include "graph/widgets/ChartPrinting.h"
+#include "logger/DataLoggerGraph.h"
+#include "logger/DataLoggerPainter.h"
 
 #include <cstdint>
 #include <functional>

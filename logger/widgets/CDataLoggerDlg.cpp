@@ -1,11 +1,11 @@
-#include "CDataLoggerDlg.h"
+#include "logger/widgets/CDataLoggerDlg.h"
 
-#include "CStaticCursor.h"
-#include "CTimeButtom.h"
-#include "DataLoggerForm.h"
-#include "DialogSeam.h"
-#include "OwnerScrollBars.h"
-#include "WindowPlace.h"
+#include "common/DialogSeam.h"
+#include "graph/widgets/CStaticCursor.h"
+#include "graph/widgets/CTimeButtom.h"
+#include "graph/widgets/OwnerScrollBars.h"
+#include "graph/widgets/WindowPlace.h"
+#include "logger/widgets/DataLoggerForm.h"
 
 #include <QAction>
 #include <QCloseEvent>

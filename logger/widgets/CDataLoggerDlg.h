@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CDataLoggerButton.h"
-#include "DataLoggerModel.h"
-#include "GraphOwnerModel.h"
+#include "graph/GraphOwnerModel.h"
+#include "logger/DataLoggerModel.h"
+#include "logger/widgets/CDataLoggerButton.h"
 
 #include <QDialog>
 #include <QFont>

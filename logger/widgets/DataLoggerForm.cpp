@@ -1,7 +1,7 @@
-#include "DataLoggerForm.h"
+#include "logger/widgets/DataLoggerForm.h"
 
-#include "ControlIds.h"
-#include "DialogUnits.h"
+#include "common/ControlIds.h"
+#include "res/DialogUnits.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

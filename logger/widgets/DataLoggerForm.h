@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ControlIds.h"
+#include "common/ControlIds.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "DataLoggerPrinting.h"
+#include "logger/widgets/DataLoggerPrinting.h"
 
-#include "DataLoggerTrace.h"
+#include "logger/DataLoggerTrace.h"
 
 using GraphMath::Trunc;
 

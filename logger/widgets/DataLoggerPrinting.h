@@ -3,7 +3,7 @@
 // What the data-logger graph prints: its page of points, built from the
 // graph as it stands, for the page both graphs share (ChartPrinting.h).
 
-#include "ChartPrinting.h"
+#include "graph/widgets/ChartPrinting.h"
 
 class CDataLoggerGraph;
 

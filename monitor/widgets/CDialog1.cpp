@@ -1,7 +1,7 @@
-#include "CDialog1.h"
+#include "monitor/widgets/CDialog1.h"
 
-#include "DialogUnits.h"
-#include "MainForm.h"
+#include "monitor/widgets/MainForm.h"
+#include "res/DialogUnits.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "CExportCommand.h"
+#include "monitor/widgets/CExportCommand.h"
 
-#include "DataFile.h"
-#include "DialogSeam.h"
-#include "ExportWorker.h"
+#include "common/DialogSeam.h"
+#include "logger/DataFile.h"
+#include "logger/ExportWorker.h"
 
 #include <QProgressDialog>
 #include <QWidget>

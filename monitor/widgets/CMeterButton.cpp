@@ -1,7 +1,7 @@
-#include "CMeterButton.h"
+#include "monitor/widgets/CMeterButton.h"
 
-#include "DialogUnits.h"
-#include "PanelBitmaps.h"
+#include "res/DialogUnits.h"
+#include "res/PanelBitmaps.h"
 
 #include <QPainter>
 

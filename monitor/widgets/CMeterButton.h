@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ControlIds.h"
-#include "MeterState.h"
-#include "PictureIds.h"
+#include "common/ControlIds.h"
+#include "meter/MeterState.h"
+#include "res/PictureIds.h"
 
 #include <QAbstractButton>
 #include <QImage>

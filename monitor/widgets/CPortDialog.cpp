@@ -1,8 +1,8 @@
-#include "CPortDialog.h"
+#include "monitor/widgets/CPortDialog.h"
 
-#include "DialogUnits.h"
-#include "MainForm.h"
-#include "PortEntry.h"
+#include "meter/PortEntry.h"
+#include "monitor/widgets/MainForm.h"
+#include "res/DialogUnits.h"
 
 #include <QLabel>
 #include <QLineEdit>

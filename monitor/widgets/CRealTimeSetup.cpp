@@ -1,9 +1,9 @@
-#include "CRealTimeSetup.h"
+#include "monitor/widgets/CRealTimeSetup.h"
 
-#include "Clock.h"
-#include "DialogSeam.h"
-#include "DialogUnits.h"
-#include "MainForm.h"
+#include "common/Clock.h"
+#include "common/DialogSeam.h"
+#include "monitor/widgets/MainForm.h"
+#include "res/DialogUnits.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RealTimeSetup.h"
+#include "monitor/RealTimeSetup.h"
 
 #include <QDialog>
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "CDataLoggerDlg.h"
-#include "CDialog1.h"
-#include "CExportCommand.h"
-#include "CommandTarget.h"
-#include "CRealTimeSetup.h"
-#include "GraphOwnerModel.h"
-#include "MainForm.h"
-#include "MeterLink.h"
-#include "MeterPanel.h"
-#include "RealTimeController.h"
+#include "common/CommandTarget.h"
+#include "graph/GraphOwnerModel.h"
+#include "logger/widgets/CDataLoggerDlg.h"
+#include "meter/MeterLink.h"
+#include "monitor/RealTimeController.h"
+#include "monitor/widgets/CDialog1.h"
+#include "monitor/widgets/CExportCommand.h"
+#include "monitor/widgets/CRealTimeSetup.h"
+#include "monitor/widgets/MainForm.h"
+#include "monitor/widgets/MeterPanel.h"
 
 #include <QPointer>
 

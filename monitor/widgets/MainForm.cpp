@@ -1,7 +1,7 @@
-#include "MainForm.h"
+#include "monitor/widgets/MainForm.h"
 
-#include "ControlIds.h"
-#include "DialogUnits.h"
+#include "common/ControlIds.h"
+#include "res/DialogUnits.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "MeterPanel.h"
+#include "monitor/widgets/MeterPanel.h"
 
-#include "PanelBitmaps.h"
-#include "PictureIds.h"
+#include "res/PanelBitmaps.h"
+#include "res/PictureIds.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeterState.h"
+#include "meter/MeterState.h"
 
 #include <QImage>
 #include <QPoint>

@@ -1,9 +1,9 @@
 // File > Report… of the main window and Report… of the DataLogger window:
 // the measurement report through the print dialog.
-#include "CVexalogView.h"
+#include "monitor/widgets/CVexalogView.h"
 
-#include "CPrintJob.h"
-#include "ReportPrinting.h"
+#include "graph/widgets/CPrintJob.h"
+#include "report/ReportPrinting.h"
 
 #include <vector>
 

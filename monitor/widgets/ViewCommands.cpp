@@ -1,6 +1,6 @@
-#include "CVexalogView.h"
+#include "monitor/widgets/CVexalogView.h"
 
-#include "CommandIds.h"
+#include "common/CommandIds.h"
 
 // The commands the main view answers, one row each: its id, when it is
 // enabled (always when no rule is given), what it does, and for the port

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureIds.h"
+#include "res/PictureIds.h"
 
 #include <QColor>
 #include <QImage>

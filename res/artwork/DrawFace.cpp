@@ -1,5 +1,5 @@
 // The meter body, its display window and the wells the keys sit in.
-#include "ArtworkPalette.h"
+#include "res/artwork/ArtworkPalette.h"
 
 #include <QFont>
 #include <QLinearGradient>

@@ -1,5 +1,5 @@
 // Seven-segment level digits, the decimal point and the key pictures.
-#include "ArtworkPalette.h"
+#include "res/artwork/ArtworkPalette.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 // The toolbar strip (ten 16x15 images) and the application icon, on a
 // transparent background so they sit on any toolbar colour.
-#include "ArtworkPalette.h"
+#include "res/artwork/ArtworkPalette.h"
 
 #include <QFont>
 #include <QLinearGradient>

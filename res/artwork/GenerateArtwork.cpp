@@ -1,7 +1,7 @@
 // Draws every picture of the meter panel, the toolbar strip and the program
 // icon, and writes them as PNG files named by resource id into the folder
 // given on the command line. Run at build time (QT_QPA_PLATFORM=offscreen).
-#include "ArtworkPalette.h"
+#include "res/artwork/ArtworkPalette.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,18 +1,18 @@
 // The application object, the About box, the help window, the command line,
 // the recent-file list, the menu text conversion and the Qt dialog seam.
-#include "CAboutDlg.h"
-#include "CHelpWindow.h"
-#include "CMainFrame.h"
-#include "CQtDialogs.h"
-#include "CRecentFileList.h"
-#include "CTrafficButton.h"
-#include "CVexalogApp.h"
-#include "CVexalogView.h"
-#include "CommandTable.h"
-#include "DialogUnits.h"
-#include "FakeCommandTarget.h"
-#include "ScriptedDialogs.h"
-#include "StartupOptions.h"
+#include "app/CAboutDlg.h"
+#include "app/CHelpWindow.h"
+#include "app/CMainFrame.h"
+#include "app/CQtDialogs.h"
+#include "app/CRecentFileList.h"
+#include "app/CVexalogApp.h"
+#include "app/CommandTable.h"
+#include "app/StartupOptions.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/widgets/CTrafficButton.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "res/DialogUnits.h"
+#include "tests/app/FakeCommandTarget.h"
 
 #include <QApplication>
 #include <QCoreApplication>

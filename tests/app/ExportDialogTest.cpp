@@ -1,9 +1,9 @@
 // The save dialog of Export Data as the user meets it (a real QFileDialog on
 // the offscreen platform): a name typed without an extension gets ".xls",
 // one with an extension keeps it.
-#include "CQtDialogs.h"
-#include "ExportWorker.h"
-#include "TempDir.h"
+#include "app/CQtDialogs.h"
+#include "logger/ExportWorker.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandTarget.h"
+#include "common/CommandTarget.h"
 
 #include <map>
 #include <set>

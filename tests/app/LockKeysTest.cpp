@@ -1,7 +1,7 @@
 // The lock keys read from a real X server's XKB indicators: a virtual X
 // server of its own (Xvfb on a display number it picks itself), whose lock
 // modifiers the test sets as the keys would.
-#include "LockKeys.h"
+#include "app/LockKeys.h"
 
 #include <gtest/gtest.h>
 

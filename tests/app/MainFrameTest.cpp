@@ -1,8 +1,8 @@
 // The main frame built for real: its menu bar, toolbar, accelerators and
 // status bar read back and checked against the command table of the program.
-#include "CMainFrame.h"
-#include "FakeCommandTarget.h"
-#include "PanelBitmaps.h"
+#include "app/CMainFrame.h"
+#include "res/PanelBitmaps.h"
+#include "tests/app/FakeCommandTarget.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,7 +1,7 @@
 // The main frame as a window: a view that goes away, the size it opens at
 // on screens large and small, and the lock-key panes of its status bar.
-#include "CMainFrame.h"
-#include "FakeCommandTarget.h"
+#include "app/CMainFrame.h"
+#include "tests/app/FakeCommandTarget.h"
 
 #include <QAction>
 #include <QApplication>

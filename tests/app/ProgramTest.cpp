@@ -1,11 +1,11 @@
 // The program as it starts: the application, its frame and the real main view,
 // with commands going through the frame's menus and toolbar.
-#include "CMainFrame.h"
-#include "CVexalogApp.h"
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
+#include "app/CMainFrame.h"
+#include "app/CVexalogApp.h"
+#include "common/CommandIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "monitor/widgets/CVexalogView.h"
 
 #include <QAction>
 #include <QComboBox>

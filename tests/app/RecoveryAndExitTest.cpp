@@ -1,16 +1,16 @@
 // The program started in a working folder where an earlier run left a
 // recovery journal, and the end of the program: the readings are offered back,
 // Exit with unsaved readings asks, and a port file that cannot be written says so.
-#include "CMainFrame.h"
-#include "Clock.h"
-#include "CVexalogApp.h"
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "DataFileReader.h"
-#include "PrivateProfile.h"
-#include "RecordingJournal.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
+#include "app/CMainFrame.h"
+#include "app/CVexalogApp.h"
+#include "common/Clock.h"
+#include "common/CommandIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "logger/DataFileReader.h"
+#include "monitor/RecordingJournal.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

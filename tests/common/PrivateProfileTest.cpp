@@ -1,5 +1,5 @@
-#include "PrivateProfile.h"
-#include "TempDir.h"
+#include "common/PrivateProfile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

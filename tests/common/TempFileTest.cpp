@@ -1,7 +1,7 @@
 // Files a save left beside its target when its program was killed: cleared
 // by the next save of that target when they are ours and nobody owns them.
-#include "TempFile.h"
-#include "TempDir.h"
+#include "common/TempFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "DataSample.h"
-#include "TimeText.h"
+#include "common/DataSample.h"
+#include "common/TimeText.h"
 
 #include <gtest/gtest.h>
 

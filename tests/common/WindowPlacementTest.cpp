@@ -1,6 +1,6 @@
 // Where a window opens: inside the available area, frame and all, centred or
 // where the user left it, shrunk to fit a smaller screen.
-#include "WindowPlacement.h"
+#include "common/WindowPlacement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The graph's arithmetic without a window: labels, time texts, the dB range
 // a drag selects, vertical scrolling, zoom steps, coordinates.
-#include "DataSample.h"
-#include "GraphMath.h"
-#include "OverviewWalk.h"
+#include "common/DataSample.h"
+#include "graph/GraphMath.h"
+#include "graph/OverviewWalk.h"
 
 #include <gtest/gtest.h>
 

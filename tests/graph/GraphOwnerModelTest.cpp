@@ -1,6 +1,6 @@
 // The owner side of a graph: scroll bars and their actions, zoom reset, the
 // readouts, the time labels and the print and histogram flags.
-#include "GraphOwnerModel.h"
+#include "graph/GraphOwnerModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "DataFile.h"
-#include "DataFileSummary.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
+#include "common/ScriptedDialogs.h"
+#include "logger/DataFile.h"
+#include "logger/DataFileSummary.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "DataFileReader.h"
-#include "DataFileWriter.h"
-#include "TempDir.h"
+#include "logger/DataFileReader.h"
+#include "logger/DataFileWriter.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "DataFile.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
+#include "common/ScriptedDialogs.h"
+#include "logger/DataFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

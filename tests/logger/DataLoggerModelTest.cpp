@@ -2,13 +2,13 @@
 // opening a set (sample times, statistics, title, what the graph gets) and
 // what Save Data writes. Downloaded bytes are written out here byte by byte,
 // so the test does not share the program's encoding.
-#include "Clock.h"
-#include "DataFileWriter.h"
-#include "DataLoggerModel.h"
-#include "LoggerBytesKit.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TimeText.h"
+#include "logger/DataFileWriter.h"
+#include "logger/DataLoggerModel.h"
+#include "tests/logger/LoggerBytesKit.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // the value texts, upper-case names, the comma-separated file, a workbook
 // made by another program whose sheets are kept, the refusals that leave a
 // file as it was, a sparse workbook, a cancel, and the worker thread.
-#include "CSheetFile.h"
-#include "ExportWorker.h"
-#include "TempDir.h"
-#include "XlsTool.h"
+#include "logger/CSheetFile.h"
+#include "logger/ExportWorker.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XlsTool.h"
 
 #include <gtest/gtest.h>
 

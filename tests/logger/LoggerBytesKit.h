@@ -3,7 +3,7 @@
 // Downloaded record sets written out byte by byte, so the tests do not share
 // the program's encoding: each set's header and readings as the meter writes
 // them, and the table that marks where the sets lie (entry 0 holds no set).
-#include "LoggerRecordSet.h"
+#include "common/LoggerRecordSet.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // CSheetFile's rules in both modes: the refusals and their texts, where rows
 // land, how stored rows split, the text file it writes, and the statements a
 // commit sends to the driver in their order.
-#include "CSheetFile.h"
-#include "TempDir.h"
+#include "logger/CSheetFile.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XlsTool.h"
 #include "workbook/WorkbookDriver.h"
-#include "XlsTool.h"
 
 #include <gtest/gtest.h>
 

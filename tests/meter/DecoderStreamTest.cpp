@@ -1,11 +1,11 @@
 // Whole streams through the decoder: the result must not depend on how the
 // serial port happened to cut the stream into chunks, and hostile bytes must
 // run clean.
-#include "ReadingDecoderTestKit.h"
+#include "tests/meter/ReadingDecoderTestKit.h"
 
-#include "Clock.h"
-#include "ReadingDecoder.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/TimeText.h"
+#include "meter/ReadingDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The data-logger download through the whole meter link against the simulated
 // meter on a pseudo-terminal: Cancel before the meter answers and in the
 // middle of its reply, then a download that brings every byte the meter holds.
-#include "Clock.h"
-#include "MeterLink.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
-#include "SimWire.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
+#include "common/Clock.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "meter/MeterLink.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
+#include "tools/sim/SimWire.h"
 
 #include <QTest>
 

@@ -1,17 +1,17 @@
 // The whole link over a pseudo-terminal: the serial control, the link logic,
 // the decoder and the port watchers against the simulated meter, which can
 // go silent and be unplugged and plugged back.
-#include "CMscomm.h"
-#include "Clock.h"
-#include "FastClock.h"
-#include "PortProbe.h"
-#include "PortWatcher.h"
-#include "PrivateProfile.h"
-#include "ReadingDecoder.h"
-#include "ScriptedDialogs.h"
-#include "SerialLink.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
+#include "common/Clock.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "meter/CMscomm.h"
+#include "meter/PortProbe.h"
+#include "meter/PortWatcher.h"
+#include "meter/ReadingDecoder.h"
+#include "meter/SerialLink.h"
+#include "tests/support/FastClock.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <QTest>
 #include <QTimer>

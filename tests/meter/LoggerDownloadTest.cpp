@@ -1,7 +1,7 @@
 // The data-logger download on its own: a host that records what the
 // download asks of the link, and replies cut into chunks in every way the
 // serial driver may cut them.
-#include "LoggerDownload.h"
+#include "meter/LoggerDownload.h"
 
 #include <gtest/gtest.h>
 

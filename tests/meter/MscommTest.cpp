@@ -1,8 +1,8 @@
-#include "CMscomm.h"
-#include "PortMap.h"
-#include "PrivateProfile.h"
-#include "Pty.h"
-#include "TempDir.h"
+#include "common/PrivateProfile.h"
+#include "meter/CMscomm.h"
+#include "meter/PortMap.h"
+#include "tests/support/Pty.h"
+#include "tests/support/TempDir.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "PortMap.h"
-#include "PrivateProfile.h"
-#include "TempDir.h"
+#include "common/PrivateProfile.h"
+#include "meter/PortMap.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "PortProbe.h"
-#include "PrivateProfile.h"
-#include "Pty.h"
-#include "TempDir.h"
+#include "common/PrivateProfile.h"
+#include "meter/PortProbe.h"
+#include "tests/support/Pty.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

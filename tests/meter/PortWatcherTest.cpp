@@ -1,7 +1,7 @@
-#include "PortProbe.h"
-#include "PortWatcher.h"
-#include "PrivateProfile.h"
-#include "Pty.h"
+#include "common/PrivateProfile.h"
+#include "meter/PortProbe.h"
+#include "meter/PortWatcher.h"
+#include "tests/support/Pty.h"
 
 #include <gtest/gtest.h>
 

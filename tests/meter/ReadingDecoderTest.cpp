@@ -1,8 +1,8 @@
-#include "ReadingDecoderTestKit.h"
+#include "tests/meter/ReadingDecoderTestKit.h"
 
-#include "Clock.h"
-#include "ReadingDecoder.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/TimeText.h"
+#include "meter/ReadingDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 // Helpers shared by the decoder tests: an events recorder, a download route
 // that records what it is handed, and a small encoder for meter streams.
-#include "MeterState.h"
-#include "ReadingDecoder.h"
+#include "meter/MeterState.h"
+#include "meter/ReadingDecoder.h"
 
 #include <cstdint>
 #include <cstdio>

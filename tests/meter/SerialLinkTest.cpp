@@ -1,11 +1,11 @@
-#include "Clock.h"
-#include "PrivateProfile.h"
-#include "PortProbe.h"
-#include "ReadingDecoder.h"
-#include "ScriptedDialogs.h"
-#include "SerialControl.h"
-#include "SerialLink.h"
-#include "TempDir.h"
+#include "common/Clock.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "meter/PortProbe.h"
+#include "meter/ReadingDecoder.h"
+#include "meter/SerialControl.h"
+#include "meter/SerialLink.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

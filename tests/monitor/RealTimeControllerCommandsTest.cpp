@@ -1,7 +1,7 @@
 // The sampling-rate box, Setup, the enable rules, the graph commands, and
 // what the graph's owner asks of the graph through the controller: scrolling,
 // zoom reset and the time-scale extension.
-#include "RealTimeControllerTestFixture.h"
+#include "tests/monitor/RealTimeControllerTestFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Recording: the first reading of a run, both pacing rules, the limit and the
 // end of monitoring, Run and Clean, maximum and minimum, reading dates.
-#include "RealTimeControllerTestFixture.h"
+#include "tests/monitor/RealTimeControllerTestFixture.h"
 
 namespace {
 

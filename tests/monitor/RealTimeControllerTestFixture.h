@@ -2,13 +2,13 @@
 
 // Stand-ins shared by the controller tests: a graph that records every call,
 // a scripted Setup dialog and recording sinks, around one controller.
-#include "Clock.h"
-#include "MeterState.h"
-#include "RealTimeController.h"
-#include "RealTimeGraph.h"
-#include "RealTimeSetup.h"
-#include "ScriptedDialogs.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TimeText.h"
+#include "graph/RealTimeGraph.h"
+#include "meter/MeterState.h"
+#include "monitor/RealTimeController.h"
+#include "monitor/RealTimeSetup.h"
 
 #include <gtest/gtest.h>
 

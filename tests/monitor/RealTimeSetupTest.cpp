@@ -1,7 +1,7 @@
 // The Setup dialog's rules without widgets: interval texts, item search, the
 // recording period and the count check.
-#include "RealTimeSetup.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "monitor/RealTimeSetup.h"
 
 #include <gtest/gtest.h>
 

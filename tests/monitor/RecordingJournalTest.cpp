@@ -1,10 +1,10 @@
 // The recovery journal: written as readings are taken, flushed to disk at
 // most once a second, read back strictly whatever damage it took, locked
 // while its program lives, and given back to a recorder as it was recorded.
-#include "DataFileWriter.h"
-#include "RealTimeControllerTestFixture.h"
-#include "RecordingJournal.h"
-#include "TempDir.h"
+#include "logger/DataFileWriter.h"
+#include "monitor/RecordingJournal.h"
+#include "tests/monitor/RealTimeControllerTestFixture.h"
+#include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <fstream>

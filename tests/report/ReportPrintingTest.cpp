@@ -1,11 +1,11 @@
 // The measurement report through the print dialog: the paper chosen there
 // sets the layout, Cancel prints nothing and says nothing, and a file that
 // cannot be written is reported.
-#include "CPrintJob.h"
-#include "PdfPages.h"
-#include "ReportPrinting.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/widgets/CPrintJob.h"
+#include "report/ReportPrinting.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

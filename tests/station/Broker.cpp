@@ -1,6 +1,6 @@
-#include "Broker.h"
+#include "tests/station/Broker.h"
 
-#include "StationTestKit.h"
+#include "tests/station/StationTestKit.h"
 
 #include <csignal>
 #include <fstream>

@@ -3,8 +3,8 @@
 // A real mosquitto broker for one test, on a free loopback port with a
 // configuration of its own in a temporary folder. It keeps its sessions on
 // disk, so a subscriber's queued messages survive a restart of the broker.
-#include "ChildProcess.h"
-#include "TempDir.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
 
 #include <memory>
 #include <string>

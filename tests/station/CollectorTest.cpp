@@ -1,10 +1,10 @@
 // The central collector: two collectors on one database, SQLite or a real
 // PostgreSQL, leave one row per station and start, and malformed messages are
 // counted and skipped.
-#include "Broker.h"
-#include "Postgres.h"
-#include "StationTestKit.h"
-#include "TempDir.h"
+#include "tests/station/Broker.h"
+#include "tests/station/Postgres.h"
+#include "tests/station/StationTestKit.h"
+#include "tests/support/TempDir.h"
 
 #include "station/IsoTime.h"
 #include "station/MqttClient.h"

@@ -1,6 +1,6 @@
-#include "Postgres.h"
+#include "tests/station/Postgres.h"
 
-#include "StationTestKit.h"
+#include "tests/station/StationTestKit.h"
 
 #include <libpq-fe.h>
 

@@ -4,8 +4,8 @@
 // folder, the server on a Unix socket there and no TCP port. initdb and
 // postgres refuse to run as root, so under root (CI) they run as the
 // unprivileged user vexalog-test that scripts/install-deps.sh creates.
-#include "ChildProcess.h"
-#include "TempDir.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // The station database and its parts without a meter: times, the interval
 // indicators, idempotent writes and the files it refuses.
-#include "StationTestKit.h"
-#include "TempDir.h"
+#include "tests/station/StationTestKit.h"
+#include "tests/support/TempDir.h"
 
 #include "station/IntervalBuilder.h"
 #include "station/IsoTime.h"

@@ -1,8 +1,8 @@
 // vexalog-cli log against the simulated meter on a pseudo-terminal: the meter
 // going away and coming back, kill -9 and a restart, files it must refuse.
-#include "SimulatedMeter.h"
-#include "StationTestKit.h"
-#include "TempDir.h"
+#include "tests/station/StationTestKit.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // A station publishing to a real broker that is stopped for a while and
 // started again: every interval arrives, in order, and is marked published
 // only once the broker has it.
-#include "Broker.h"
-#include "SimulatedMeter.h"
-#include "StationTestKit.h"
-#include "TempDir.h"
+#include "tests/station/Broker.h"
+#include "tests/station/StationTestKit.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include "station/MqttPublisher.h"
 

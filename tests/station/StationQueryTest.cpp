@@ -1,7 +1,7 @@
 // vexalog-cli query: readings of a time range as CSV, JSON lines and the
 // program's data file, read back as text.
-#include "StationTestKit.h"
-#include "TempDir.h"
+#include "tests/station/StationTestKit.h"
+#include "tests/support/TempDir.h"
 
 #include "station/IsoTime.h"
 #include "station/StationDatabase.h"

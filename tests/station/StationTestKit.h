@@ -2,7 +2,7 @@
 
 // What the station tests share: the companion run as a long-running child,
 // waiting for conditions, and the database read back by plain SQL.
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <sqlite3.h>
 

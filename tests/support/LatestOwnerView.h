@@ -3,7 +3,7 @@
 // What a graph's owner model last showed: readouts, both scroll bars, the
 // time labels; and every status message. For tests of either graph.
 
-#include "GraphOwnerModel.h"
+#include "graph/GraphOwnerModel.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "PdfPages.h"
+#include "tests/support/PdfPages.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "SimulatedMeter.h"
+#include "tests/support/SimulatedMeter.h"
 
 #include <atomic>
 #include <cstdlib>

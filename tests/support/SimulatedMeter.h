@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <memory>
 #include <string>

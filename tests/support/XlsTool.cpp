@@ -1,4 +1,4 @@
-#include "XlsTool.h"
+#include "tests/support/XlsTool.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,12 +2,12 @@
 // refuses leave the workbook on disk as it was; the format's bounds are
 // kept; what it writes reads back in xlrd and in FreeXL, small files (mini
 // stream) and large ones (long shared strings, DIFAT sectors) alike.
+#include "tests/support/TempDir.h"
+#include "tests/support/XlsTool.h"
 #include "workbook/BiffWorkbookWriter.h"
 #include "workbook/CompoundFile.h"
-#include "TempDir.h"
 #include "workbook/WorkbookDriver.h"
 #include "workbook/WorkbookReader.h"
-#include "XlsTool.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // cell that would lose its formula or boolean is refused by name, damaged
 // and foreign files are refused, and a workbook no statement touched keeps
 // every stream and sheet.
+#include "tests/support/XlsTool.h"
 #include "workbook/CompoundFileReader.h"
 #include "workbook/WorkbookEditor.h"
 #include "workbook/WorkbookReader.h"
-#include "XlsTool.h"
 
 #include <gtest/gtest.h>
 

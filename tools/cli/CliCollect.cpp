@@ -1,6 +1,6 @@
-#include "CliOptions.h"
-#include "CliSignals.h"
-#include "CliStation.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliSignals.h"
+#include "tools/cli/CliStation.h"
 
 #include "station/Collector.h"
 

@@ -1,12 +1,12 @@
-#include "CliOptions.h"
-#include "CliSignals.h"
-#include "ConsoleDialogs.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliSignals.h"
+#include "tools/cli/ConsoleDialogs.h"
 
-#include "Clock.h"
-#include "DataFileWriter.h"
-#include "DataLoggerModel.h"
-#include "MeterLink.h"
-#include "NumberText.h"
+#include "common/Clock.h"
+#include "common/NumberText.h"
+#include "logger/DataFileWriter.h"
+#include "logger/DataLoggerModel.h"
+#include "meter/MeterLink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
-#include "CliOptions.h"
+#include "tools/cli/CliOptions.h"
 
-#include "CSheetFile.h"
-#include "DataFileReader.h"
-#include "ExportWorker.h"
+#include "logger/CSheetFile.h"
+#include "logger/DataFileReader.h"
+#include "logger/ExportWorker.h"
 
 #include <cstdio>
 

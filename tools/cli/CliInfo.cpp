@@ -1,10 +1,10 @@
-#include "CliOptions.h"
+#include "tools/cli/CliOptions.h"
 
-#include "DataFileReader.h"
-#include "DataFileSummary.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "logger/DataFileReader.h"
+#include "logger/DataFileSummary.h"
 
-#include "SetIndicators.h"
+#include "report/SetIndicators.h"
 
 #include "acoustics/IndicatorText.h"
 

@@ -1,10 +1,10 @@
-#include "CliOptions.h"
-#include "CliSignals.h"
-#include "CliStation.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliSignals.h"
+#include "tools/cli/CliStation.h"
 
-#include "Clock.h"
-#include "DialogSeam.h"
-#include "MeterLink.h"
+#include "common/Clock.h"
+#include "common/DialogSeam.h"
+#include "meter/MeterLink.h"
 
 #include "station/IsoTime.h"
 #include "station/MqttPublisher.h"

@@ -1,10 +1,10 @@
-#include "CliOptions.h"
+#include "tools/cli/CliOptions.h"
 
-#include "LoggerRecordSet.h"
-#include "NumberText.h"
-#include "PortMap.h"
-#include "PrivateProfile.h"
-#include "TempFile.h"
+#include "common/LoggerRecordSet.h"
+#include "common/NumberText.h"
+#include "common/PrivateProfile.h"
+#include "common/TempFile.h"
+#include "meter/PortMap.h"
 
 #include <algorithm>
 #include <cctype>

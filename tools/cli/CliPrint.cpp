@@ -1,15 +1,15 @@
-#include "CliOptions.h"
+#include "tools/cli/CliOptions.h"
 
-#include "CPrintJob.h"
-#include "Clock.h"
-#include "ConsoleDialogs.h"
-#include "DataFileReader.h"
-#include "DataLoggerForm.h"
-#include "DataLoggerGraph.h"
-#include "DataLoggerModel.h"
-#include "DataLoggerPrinting.h"
-#include "GraphOwnerModel.h"
-#include "LoggerRecordSet.h"
+#include "common/Clock.h"
+#include "common/LoggerRecordSet.h"
+#include "graph/GraphOwnerModel.h"
+#include "graph/widgets/CPrintJob.h"
+#include "logger/DataFileReader.h"
+#include "logger/DataLoggerGraph.h"
+#include "logger/DataLoggerModel.h"
+#include "logger/widgets/DataLoggerForm.h"
+#include "logger/widgets/DataLoggerPrinting.h"
+#include "tools/cli/ConsoleDialogs.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
-#include "CliOptions.h"
-#include "CliSignals.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliSignals.h"
 
-#include "DataFileWriter.h"
+#include "logger/DataFileWriter.h"
 
 #include "station/IsoTime.h"
 #include "station/StationDatabase.h"

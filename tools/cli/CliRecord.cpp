@@ -1,15 +1,15 @@
-#include "CliOptions.h"
-#include "CliSignals.h"
-#include "ConsoleDialogs.h"
-#include "RecordedStatistics.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliSignals.h"
+#include "tools/cli/ConsoleDialogs.h"
+#include "tools/cli/RecordedStatistics.h"
 
-#include "Clock.h"
-#include "DataFile.h"
-#include "MeterLink.h"
-#include "NumberText.h"
-#include "RealTimeController.h"
-#include "RealTimeGraph.h"
-#include "RealTimeSetup.h"
+#include "common/Clock.h"
+#include "common/NumberText.h"
+#include "graph/RealTimeGraph.h"
+#include "logger/DataFile.h"
+#include "meter/MeterLink.h"
+#include "monitor/RealTimeController.h"
+#include "monitor/RealTimeSetup.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,10 +1,10 @@
-#include "CliOptions.h"
+#include "tools/cli/CliOptions.h"
 
-#include "CPrintJob.h"
-#include "ConsoleDialogs.h"
-#include "DataFileReader.h"
-#include "LoggerRecordSet.h"
-#include "ReportPrinting.h"
+#include "common/LoggerRecordSet.h"
+#include "graph/widgets/CPrintJob.h"
+#include "logger/DataFileReader.h"
+#include "report/ReportPrinting.h"
+#include "tools/cli/ConsoleDialogs.h"
 
 #include <algorithm>
 #include <cstdio>

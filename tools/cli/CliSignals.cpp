@@ -1,4 +1,4 @@
-#include "CliSignals.h"
+#include "tools/cli/CliSignals.h"
 
 #include <QCoreApplication>
 #include <QTimer>

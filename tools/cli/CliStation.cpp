@@ -1,4 +1,4 @@
-#include "CliStation.h"
+#include "tools/cli/CliStation.h"
 
 #include "station/MqttClient.h"
 #include "station/StationJson.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CliOptions.h"
+#include "tools/cli/CliOptions.h"
 
 #include <optional>
 #include <string>

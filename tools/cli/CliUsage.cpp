@@ -1,4 +1,4 @@
-#include "CliUsage.h"
+#include "tools/cli/CliUsage.h"
 
 #include <cstring>
 

@@ -1,10 +1,10 @@
-#include "CliOptions.h"
-#include "CliSignals.h"
-#include "ConsoleDialogs.h"
-#include "MeterDescription.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliSignals.h"
+#include "tools/cli/ConsoleDialogs.h"
+#include "tools/cli/MeterDescription.h"
 
-#include "Clock.h"
-#include "MeterLink.h"
+#include "common/Clock.h"
+#include "meter/MeterLink.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "ConsoleDialogs.h"
+#include "tools/cli/ConsoleDialogs.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogSeam.h"
+#include "common/DialogSeam.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "MeterDescription.h"
+#include "tools/cli/MeterDescription.h"
 
-#include "MeterState.h"
+#include "meter/MeterState.h"
 
 #include <chrono>
 #include <cstdio>

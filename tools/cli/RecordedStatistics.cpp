@@ -1,10 +1,10 @@
-#include "RecordedStatistics.h"
+#include "tools/cli/RecordedStatistics.h"
 
-#include "DataFileReader.h"
-#include "DataFileSummary.h"
-#include "DataSample.h"
-#include "NumberText.h"
-#include "TimeText.h"
+#include "common/DataSample.h"
+#include "common/NumberText.h"
+#include "common/TimeText.h"
+#include "logger/DataFileReader.h"
+#include "logger/DataFileSummary.h"
 
 #include <cstdio>
 

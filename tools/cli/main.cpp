@@ -1,6 +1,6 @@
 // vexalog-cli: the headless companion of Vexalog, on the program's own core.
-#include "CliOptions.h"
-#include "CliUsage.h"
+#include "tools/cli/CliOptions.h"
+#include "tools/cli/CliUsage.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

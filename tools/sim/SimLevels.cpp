@@ -1,4 +1,4 @@
-#include "SimLevels.h"
+#include "tools/sim/SimLevels.h"
 
 #include <algorithm>
 #include <cmath>

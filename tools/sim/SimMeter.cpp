@@ -1,4 +1,4 @@
-#include "SimMeter.h"
+#include "tools/sim/SimMeter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,8 @@
 // logger. Time is given by the caller in seconds since the simulator started,
 // so the state is driven the same way by the main loop and by tests.
 
-#include "SimLevels.h"
-#include "SimWire.h"
+#include "tools/sim/SimLevels.h"
+#include "tools/sim/SimWire.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "SimPty.h"
+#include "tools/sim/SimPty.h"
 
 #include <cerrno>
 #include <cstdio>

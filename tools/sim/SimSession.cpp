@@ -1,4 +1,4 @@
-#include "SimSession.h"
+#include "tools/sim/SimSession.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -4,8 +4,8 @@
 // meter's pace, the key bytes and logger requests from the program, the
 // data-logger dump, and the commands that tests type on stdin.
 
-#include "SimMeter.h"
-#include "SimPty.h"
+#include "tools/sim/SimMeter.h"
+#include "tools/sim/SimPty.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "SimWire.h"
+#include "tools/sim/SimWire.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // lx47sim: a simulated LX47 sound level meter on a pseudo-terminal, for
 // trying the program without the meter and for the tests.
-#include "SimSession.h"
+#include "tools/sim/SimSession.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,10 +1,10 @@
 // The printed chart page, printed to PDF and read back with poppler: level
 // lines and their labels, time texts, the trace's pen and the title.
-#include "CPrintJob.h"
-#include "ChartPrinting.h"
-#include "PdfPages.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/widgets/CPrintJob.h"
+#include "graph/widgets/ChartPrinting.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,13 @@
 // What the graph tests share: a store of readings, a feed that widens the
 // time scale as the recorder does, a graph control on its owner model, and
 // looking at rendered pixels.
-#include "CTrafficButton.h"
-#include "DataSample.h"
-#include "GraphOwnerModel.h"
-#include "LatestOwnerView.h"
-#include "ScriptedDialogs.h"
-#include "TimeText.h"
-#include "TrafficGraphPainter.h"
+#include "common/DataSample.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TimeText.h"
+#include "graph/GraphOwnerModel.h"
+#include "graph/TrafficGraphPainter.h"
+#include "graph/widgets/CTrafficButton.h"
+#include "tests/support/LatestOwnerView.h"
 
 #include <QImage>
 

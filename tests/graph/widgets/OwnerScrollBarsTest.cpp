@@ -1,5 +1,5 @@
 // A graph window's scroll bar as the owner model sets it.
-#include "OwnerScrollBars.h"
+#include "graph/widgets/OwnerScrollBars.h"
 
 #include <QImage>
 #include <QScrollBar>

@@ -1,9 +1,9 @@
 // The print job printing to PDF files, its texts read back by poppler's
 // pdftotext, and its refusals.
-#include "CPrintJob.h"
-#include "PdfPages.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/widgets/CPrintJob.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/TempDir.h"
 
 #include <QPainter>
 

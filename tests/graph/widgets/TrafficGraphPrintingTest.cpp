@@ -1,11 +1,11 @@
 // File > Print of the real-time graph: the page's trace and times from the
 // graph as it stands (overview and page, line and histogram), and the page
 // printed to PDF and read back with poppler.
-#include "GraphTestKit.h"
+#include "tests/graph/widgets/GraphTestKit.h"
 
-#include "PdfPages.h"
-#include "TempDir.h"
-#include "TrafficGraphPrinting.h"
+#include "graph/widgets/TrafficGraphPrinting.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

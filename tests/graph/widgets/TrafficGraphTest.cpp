@@ -1,10 +1,10 @@
 // The real-time graph as the screen shows it: rendered under the offscreen
 // platform and checked at the pixels where its colours, labels, trace, bars
 // and cursors belong; its page, zoom and cursor rules through its owner.
-#include "GraphTestKit.h"
+#include "tests/graph/widgets/GraphTestKit.h"
 
-#include "CStaticCursor.h"
-#include "CTimeButtom.h"
+#include "graph/widgets/CStaticCursor.h"
+#include "graph/widgets/CTimeButtom.h"
 
 #include <QPainter>
 #include <QTest>

@@ -2,7 +2,7 @@
 // statistics between the cursors on any page, after a further zoom step, the
 // overview of a run slower than its sampling interval, and a style change
 // while nothing is recorded. All through the control and its owner model.
-#include "GraphTestKit.h"
+#include "tests/graph/widgets/GraphTestKit.h"
 
 #include <QPainter>
 

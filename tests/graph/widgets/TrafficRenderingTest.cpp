@@ -2,7 +2,7 @@
 // collapsed to its first, lowest, highest and last point) against the
 // reference rendering that converts every reading's date and time on every
 // frame and draws every point: the images must be the same, pixel for pixel.
-#include "GraphTestKit.h"
+#include "tests/graph/widgets/GraphTestKit.h"
 
 #include <QPainter>
 

@@ -4,11 +4,11 @@
 // window hands them over, a graph on the window's kind of owner model (times
 // shown as handed over) with a view that records what it is shown, and
 // looking at rendered pixels.
-#include "DataLoggerGraph.h"
-#include "DataLoggerPainter.h"
-#include "GraphOwnerModel.h"
-#include "LatestOwnerView.h"
-#include "TimeText.h"
+#include "common/TimeText.h"
+#include "graph/GraphOwnerModel.h"
+#include "logger/DataLoggerGraph.h"
+#include "logger/DataLoggerPainter.h"
+#include "tests/support/LatestOwnerView.h"
 
 #include <QFont>
 #include <QImage>

@@ -2,9 +2,9 @@
 // stamps merged, sets at a single time stamp, the dB labels, print allowed,
 // the time strip's texts, samples without calendar time, both renderings.
 // The control itself is tried through the DataLogger window's tests.
-#include "DataLoggerGraphKit.h"
+#include "tests/logger/drawing/DataLoggerGraphKit.h"
 
-#include "DataLoggerTrace.h"
+#include "logger/DataLoggerTrace.h"
 
 #include <QFontMetrics>
 

@@ -2,7 +2,7 @@
 // vertical and horizontal bars, the cursors and the statistics between them,
 // what the readouts show, and the zooms and scrolls that have no span of
 // time to show. The graph is 300 pixels high here, 3 pixels a decibel.
-#include "DataLoggerGraphKit.h"
+#include "tests/logger/drawing/DataLoggerGraphKit.h"
 
 #include <gtest/gtest.h>
 

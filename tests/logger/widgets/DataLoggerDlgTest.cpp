@@ -2,18 +2,18 @@
 // after an import, a set opened by a double click into the graph with its
 // fields and title, the graph's readouts, scroll bars and UnDoZoom through the
 // window's own controls, Save Data, reset, and closing.
-#include "CDataLoggerDlg.h"
-#include "CTimeButtom.h"
-#include "Clock.h"
-#include "DataFile.h"
-#include "DataLoggerForm.h"
-#include "FieldRoom.h"
-#include "GraphReadouts.h"
-#include "LoggerBytesKit.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
-#include "TimeText.h"
-#include "TrafficGraphPainter.h"
+#include "common/Clock.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TimeText.h"
+#include "graph/GraphReadouts.h"
+#include "graph/TrafficGraphPainter.h"
+#include "graph/widgets/CTimeButtom.h"
+#include "logger/DataFile.h"
+#include "logger/widgets/CDataLoggerDlg.h"
+#include "logger/widgets/DataLoggerForm.h"
+#include "tests/logger/LoggerBytesKit.h"
+#include "tests/support/FieldRoom.h"
+#include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QCoreApplication>

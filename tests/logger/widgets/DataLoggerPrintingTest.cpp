@@ -1,16 +1,16 @@
 // Print Data: the data-logger graph's page in the overview and in a zoomed
 // view (read back from the PDF with poppler), and the DataLogger window's
 // command with its enable rule, its print dialog and Cancel.
-#include "CDataLoggerDlg.h"
-#include "CPrintJob.h"
-#include "Clock.h"
-#include "DataLoggerForm.h"
-#include "drawing/DataLoggerGraphKit.h"
-#include "DataLoggerPrinting.h"
-#include "LoggerBytesKit.h"
-#include "PdfPages.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
+#include "common/Clock.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/widgets/CPrintJob.h"
+#include "logger/widgets/CDataLoggerDlg.h"
+#include "logger/widgets/DataLoggerForm.h"
+#include "logger/widgets/DataLoggerPrinting.h"
+#include "tests/logger/LoggerBytesKit.h"
+#include "tests/logger/drawing/DataLoggerGraphKit.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QPushButton>

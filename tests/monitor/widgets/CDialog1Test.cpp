@@ -1,7 +1,7 @@
 // The download's wait dialog, rendered offscreen: where its parts stand, what
 // it paints, and that it neither blocks nor takes its own closing for Cancel.
-#include "CDialog1.h"
-#include "DialogUnits.h"
+#include "monitor/widgets/CDialog1.h"
+#include "res/DialogUnits.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,16 +1,16 @@
 // Everything that writes or reads a number as text, run under a locale with
 // a decimal comma: the data file, the sampling-rate items, the statistics
 // fields and the Setup dialog keep the file format's point.
-#include "CRealTimeSetup.h"
-#include "CommaLocale.h"
-#include "DataFileReader.h"
-#include "DataFileSummary.h"
-#include "DataFileWriter.h"
-#include "RealTimeSetup.h"
-#include "RealTimeStatistics.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
-#include "TimeText.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TimeText.h"
+#include "logger/DataFileReader.h"
+#include "logger/DataFileSummary.h"
+#include "logger/DataFileWriter.h"
+#include "monitor/RealTimeSetup.h"
+#include "monitor/RealTimeStatistics.h"
+#include "monitor/widgets/CRealTimeSetup.h"
+#include "tests/support/CommaLocale.h"
+#include "tests/support/TempDir.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -2,18 +2,18 @@
 // a pseudo-terminal, the download with its wait dialog into the DataLogger
 // window, the listed sets against what the meter holds, a set opened by a
 // double click with its graph and fields; Cancel, an empty logger, Open.
-#include "CDataLoggerDlg.h"
-#include "CDialog1.h"
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "DataLoggerForm.h"
-#include "FastClock.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
-#include "TrafficGraphPainter.h"
-#include "SimWire.h"
+#include "common/CommandIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/TrafficGraphPainter.h"
+#include "logger/widgets/CDataLoggerDlg.h"
+#include "logger/widgets/DataLoggerForm.h"
+#include "monitor/widgets/CDialog1.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "tests/support/FastClock.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
+#include "tools/sim/SimWire.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,11 +1,11 @@
 // Export Data on the user-interface side: the save dialog asked through the
 // seam, the readings copied when the command runs, the worker's outcome in a
 // message box, the progress bar of a large store.
-#include "CExportCommand.h"
-#include "ExportWorker.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
-#include "XlsTool.h"
+#include "common/ScriptedDialogs.h"
+#include "logger/ExportWorker.h"
+#include "monitor/widgets/CExportCommand.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XlsTool.h"
 
 #include <QSignalSpy>
 #include <QPointer>

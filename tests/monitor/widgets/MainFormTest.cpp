@@ -1,8 +1,8 @@
 // The main form laid out from its resource: positions through the one
 // dialog-unit conversion, the background colour as rendered, the edits on
 // the system's colours, the tab order and replacing the placeholders.
-#include "DialogUnits.h"
-#include "MainForm.h"
+#include "monitor/widgets/MainForm.h"
+#include "res/DialogUnits.h"
 
 #include <QComboBox>
 #include <QGroupBox>

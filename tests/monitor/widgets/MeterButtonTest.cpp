@@ -1,8 +1,8 @@
 // The panel keys: placement, pictures, the pressed position and one command
 // byte per press.
-#include "CMeterButton.h"
-#include "MeterPanel.h"
-#include "PanelBitmaps.h"
+#include "monitor/widgets/CMeterButton.h"
+#include "monitor/widgets/MeterPanel.h"
+#include "res/PanelBitmaps.h"
 
 #include <QPainter>
 #include <QTest>

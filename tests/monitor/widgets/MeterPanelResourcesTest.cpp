@@ -1,6 +1,6 @@
 // The compiled-in pictures: every one is there at its size, and the
 // background pictures fit the face where the painter puts them.
-#include "PanelBitmaps.h"
+#include "res/PanelBitmaps.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The meter panel rendered off screen and checked at its pixel places.
-#include "MeterPanel.h"
+#include "monitor/widgets/MeterPanel.h"
 
 #include <QImage>
 #include <QPainter>

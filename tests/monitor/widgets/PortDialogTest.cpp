@@ -1,8 +1,8 @@
-#include "CPortDialog.h"
-#include "DialogUnits.h"
-#include "MainForm.h"
-#include "PortEntry.h"
-#include "ScriptedDialogs.h"
+#include "common/ScriptedDialogs.h"
+#include "meter/PortEntry.h"
+#include "monitor/widgets/CPortDialog.h"
+#include "monitor/widgets/MainForm.h"
+#include "res/DialogUnits.h"
 
 #include <QImage>
 #include <QLabel>

@@ -1,10 +1,10 @@
 // The Qt Setup dialog: its layout, rendered offscreen, the recompute on user
 // changes, the range check that keeps it open, and the runner the view uses.
-#include "CRealTimeSetup.h"
-#include "Clock.h"
-#include "DialogUnits.h"
-#include "ScriptedDialogs.h"
-#include "TimeText.h"
+#include "common/Clock.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TimeText.h"
+#include "monitor/widgets/CRealTimeSetup.h"
+#include "res/DialogUnits.h"
 
 #include <QApplication>
 #include <QComboBox>

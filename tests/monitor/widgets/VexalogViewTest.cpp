@@ -2,22 +2,22 @@
 // pseudo-terminal to the simulated meter: first layout, the panel's two
 // faces, the keys, the commands with their enable rules and marks, the
 // statistics fields, Save as, and the port remembered when the view goes.
-#include "CTrafficButton.h"
-#include "CMeterButton.h"
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "FastClock.h"
-#include "FieldRoom.h"
-#include "PanelBitmaps.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
-#include "CTimeButtom.h"
-#include "GraphMath.h"
-#include "GraphReadouts.h"
-#include "TimeText.h"
-#include "TrafficGraphPainter.h"
+#include "common/CommandIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TimeText.h"
+#include "graph/GraphMath.h"
+#include "graph/GraphReadouts.h"
+#include "graph/TrafficGraphPainter.h"
+#include "graph/widgets/CTimeButtom.h"
+#include "graph/widgets/CTrafficButton.h"
+#include "monitor/widgets/CMeterButton.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "res/PanelBitmaps.h"
+#include "tests/support/FastClock.h"
+#include "tests/support/FieldRoom.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

@@ -1,14 +1,14 @@
 // File > Export Data through the main view while it records from the
 // simulated meter: the readings taken so far reach the workbook, recording
 // goes on meanwhile, and the outcome is reported.
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "FastClock.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
-#include "XlsTool.h"
+#include "common/CommandIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "tests/support/FastClock.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XlsTool.h"
 
 #include <QTest>
 

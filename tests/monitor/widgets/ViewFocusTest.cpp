@@ -1,13 +1,13 @@
 // Keyboard focus in the main view while it records from the simulated
 // meter: Run leaves the focus where the user put it, and tabbing and typing
 // through the form never lands in a field or changes what a field shows.
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "FastClock.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
+#include "common/CommandIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "tests/support/FastClock.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,15 +1,15 @@
 // File > Print through the main view while the simulated meter is attached:
 // the command's enable rule follows the graph, Cancel in the print dialog
 // prints nothing, and the target chosen there gets the graph's page.
-#include "CTrafficButton.h"
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "FastClock.h"
-#include "PdfPages.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
+#include "common/CommandIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "graph/widgets/CTrafficButton.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "tests/support/FastClock.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <QTest>
 

@@ -1,13 +1,13 @@
 // A recording from the simulated meter whose program ends without saving (the
 // view goes as under kill -9: its journal closed, nothing saved) is offered
 // back by the next program started in the same folder, reading for reading.
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "DataFileWriter.h"
-#include "PrivateProfile.h"
-#include "ScriptedDialogs.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
+#include "common/CommandIds.h"
+#include "common/PrivateProfile.h"
+#include "common/ScriptedDialogs.h"
+#include "logger/DataFileWriter.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
 
 #include <QTest>
 

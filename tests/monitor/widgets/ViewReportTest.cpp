@@ -1,12 +1,12 @@
 // The measurement report from the windows: Report… of the DataLogger window
 // for the set opened from a data file, and File > Report… of the main window
 // for the recording, both through the print dialog.
-#include "CVexalogView.h"
-#include "CommandIds.h"
-#include "FastClock.h"
-#include "PdfPages.h"
-#include "ScriptedDialogs.h"
-#include "TempDir.h"
+#include "common/CommandIds.h"
+#include "common/ScriptedDialogs.h"
+#include "monitor/widgets/CVexalogView.h"
+#include "tests/support/FastClock.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QCryptographicHash>

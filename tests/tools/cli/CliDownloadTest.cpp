@@ -1,6 +1,6 @@
 // vexalog-cli download against the simulated meter's data logger on a
 // pseudo-terminal: every set written, damaged replies, an empty or silent meter.
-#include "CliKit.h"
+#include "tests/tools/cli/CliKit.h"
 
 namespace {
 

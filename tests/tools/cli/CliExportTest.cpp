@@ -1,8 +1,8 @@
 // vexalog-cli export run as a user runs it: a data file into a workbook (read
 // back by xlrd) and into a text file, and the refusals with their reasons.
-#include "CliRun.h"
-#include "TempDir.h"
-#include "XlsTool.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XlsTool.h"
+#include "tests/tools/cli/CliRun.h"
 
 #include <gtest/gtest.h>
 

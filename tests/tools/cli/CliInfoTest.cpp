@@ -1,7 +1,7 @@
 // vexalog-cli info's noise indicators, as text beside the file's statistics
 // and as JSON read back by Qt's JSON reader.
-#include "CliRun.h"
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/cli/CliRun.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 
 // The command-line companion's kit: the fixture with a simulated meter on a
 // pseudo-terminal, and readers of what the companion wrote.
-#include "CliRun.h"
-#include "SimWire.h"
-#include "ChildProcess.h"
-#include "CommaLocale.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/CommaLocale.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/cli/CliRun.h"
+#include "tools/sim/SimWire.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // standard output, data on standard output and status on standard error,
 // every watched line stamped with the PC's time, and a record summary that
 // says what the saved file says.
-#include "CliRun.h"
-#include "SimulatedMeter.h"
-#include "TempDir.h"
+#include "tests/support/SimulatedMeter.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/cli/CliRun.h"
 
 #include <gtest/gtest.h>
 

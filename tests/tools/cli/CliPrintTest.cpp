@@ -1,8 +1,8 @@
 // vexalog-cli print run as a user runs it: a record set of a data file on
 // one page of a PDF file, read back with poppler, and the refusals.
-#include "CliRun.h"
-#include "PdfPages.h"
-#include "TempDir.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/cli/CliRun.h"
 
 #include <gtest/gtest.h>
 

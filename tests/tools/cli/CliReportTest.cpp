@@ -1,9 +1,9 @@
 // vexalog-cli report run as a user runs it: the measurement report of a set
 // read back with poppler, its footer checked against sha256sum and the
 // program's own --version, and the sets too short to measure.
-#include "CliRun.h"
-#include "PdfPages.h"
-#include "TempDir.h"
+#include "tests/support/PdfPages.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/cli/CliRun.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The command-line companion run as a user runs it, against the simulated
 // meter on a pseudo-terminal: watch, record into a data file, info on it.
-#include "CliKit.h"
+#include "tests/tools/cli/CliKit.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The simulated meter's state machine, driven with made-up times: keys,
 // status tags, clock and display pacing, over/under, and the data logger.
-#include "SimMeter.h"
+#include "tools/sim/SimMeter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The simulated meter's wire encoding: what the program's decoder must read back.
-#include "SimWire.h"
+#include "tools/sim/SimWire.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The simulated meter as a process on a real pseudo-terminal, seen from the
 // program's side: the device opened with plain termios.
-#include "SimulatedMeter.h"
+#include "tests/support/SimulatedMeter.h"
 
-#include "SimWire.h"
+#include "tools/sim/SimWire.h"
 
 #include <gtest/gtest.h>
 
