@@ -27,7 +27,8 @@ std::vector<TimedLevel> TimedLevelsOf(const DataSample* samples, int count)
     std::vector<TimedLevel> readings;
     readings.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int n = 0; n < count; ++n)
-        readings.push_back({samples[n].value, CalendarTimeOf(samples[n]), WeightingOfUnit(samples[n].unit)});
+        if (samples[n].valid) // an empty slot of a page is no reading
+            readings.push_back({samples[n].value, CalendarTimeOf(samples[n]), WeightingOfUnit(samples[n].unit)});
     return readings;
 }
 

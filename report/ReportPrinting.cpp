@@ -1,11 +1,10 @@
-#include "report/ReportPrinting.h"
-
 #include "common/DialogSeam.h"
 #include "graph/GraphOwnerModel.h"
 #include "graph/widgets/CPrintJob.h"
 #include "logger/DataLoggerGraph.h"
 #include "logger/widgets/DataLoggerForm.h"
 #include "logger/widgets/DataLoggerPrinting.h"
+#include "report/ReportPrinting.h"
 
 #include "acoustics/LocalClock.h"
 #include "logger/IndicatorCharts.h"

@@ -1,13 +1,11 @@
-#include "logger/widgets/CDataLoggerDlg.h"
-
 #include "common/DialogSeam.h"
 #include "graph/widgets/CStaticCursor.h"
 #include "graph/widgets/CTimeButtom.h"
 #include "graph/widgets/OwnerScrollBars.h"
 #include "graph/widgets/WindowPlace.h"
-#include "logger/widgets/DataLoggerForm.h"
-
+#include "logger/widgets/CDataLoggerDlg.h"
 #include "logger/widgets/CNoiseIndicatorPanel.h"
+#include "logger/widgets/DataLoggerForm.h"
 
 #include <QAction>
 #include <QCloseEvent>

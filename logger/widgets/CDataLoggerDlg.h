@@ -2,9 +2,8 @@
 
 #include "graph/GraphOwnerModel.h"
 #include "logger/DataLoggerModel.h"
-#include "logger/widgets/CDataLoggerButton.h"
-
 #include "logger/IndicatorPanelText.h"
+#include "logger/widgets/CDataLoggerButton.h"
 
 #include <QDialog>
 #include <QFont>

@@ -1,5 +1,3 @@
-#include "monitor/widgets/CVexalogView.h"
-
 #include "common/Clock.h"
 #include "common/CommandIds.h"
 #include "common/ControlIds.h"
@@ -10,11 +8,11 @@
 #include "graph/widgets/CTrafficButton.h"
 #include "graph/widgets/OwnerScrollBars.h"
 #include "logger/DataFile.h"
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 #include "meter/PortProbe.h"
 #include "monitor/widgets/CMeterButton.h"
 #include "monitor/widgets/CPortDialog.h"
-
-#include "logger/widgets/CNoiseIndicatorPanel.h"
+#include "monitor/widgets/CVexalogView.h"
 
 #include <QComboBox>
 #include <QLineEdit>

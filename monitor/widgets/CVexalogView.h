@@ -2,6 +2,7 @@
 
 #include "common/CommandTarget.h"
 #include "graph/GraphOwnerModel.h"
+#include "logger/IndicatorPanelText.h"
 #include "logger/widgets/CDataLoggerDlg.h"
 #include "meter/MeterLink.h"
 #include "monitor/RealTimeController.h"
@@ -11,8 +12,6 @@
 #include "monitor/widgets/CRealTimeSetup.h"
 #include "monitor/widgets/MainForm.h"
 #include "monitor/widgets/MeterPanel.h"
-
-#include "logger/IndicatorPanelText.h"
 
 #include <QPointer>
 
