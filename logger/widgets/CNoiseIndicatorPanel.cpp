@@ -15,6 +15,7 @@ constexpr double kMargin = 8.0;
 constexpr double kGap = 6.0;
 constexpr double kCellPadding = 1.0;
 constexpr double kChartHeight = 76.0;
+constexpr double kSmallestChartHeight = 52.0;
 // The panel's text at most this large, so the table and both charts fit
 // the main window's height.
 constexpr int kLargestPointSize = 8;
@@ -141,16 +142,21 @@ void CNoiseIndicatorPanel::Layout()
         y += height + 2 * kCellPadding;
     }
 
+    // The charts give up some of their height before the panel scrolls.
+    const double belowCharts = kGap + 2 * (line + kGap) + line + kGap + line + kMargin;
+    const double room = (viewport()->height() - y - belowCharts) / 2.0;
+    const double chartHeight = std::clamp(std::floor(room), kSmallestChartHeight, kChartHeight);
+
     y += kGap;
     m_hourlyTitle = QRectF(kMargin, y, width - 2 * kMargin, line);
     y += line + kGap;
-    m_hourlyBox = QRectF(kMargin + kHourlyLeft, y, width - 2 * kMargin - kHourlyLeft, kChartHeight);
-    y += kChartHeight + line + kGap;
+    m_hourlyBox = QRectF(kMargin + kHourlyLeft, y, width - 2 * kMargin - kHourlyLeft, chartHeight);
+    y += chartHeight + line + kGap;
     m_distributionTitle = QRectF(kMargin, y, width - 2 * kMargin, line);
     y += line + kGap;
     m_distributionBox = QRectF(kMargin + kDistributionLeft, y,
-                               width - 2 * kMargin - kDistributionLeft - kDistributionRight, kChartHeight);
-    y += kChartHeight + line + kMargin;
+                               width - 2 * kMargin - kDistributionLeft - kDistributionRight, chartHeight);
+    y += chartHeight + line + kMargin;
     canvas->setMinimumHeight(static_cast<int>(std::ceil(y)));
 }
 
