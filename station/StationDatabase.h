@@ -78,6 +78,9 @@ private:
     bool GapRows(const char* sql, const std::string& station, std::int64_t limit, std::vector<StationGap>& out,
                  std::string* error);
     sqlite3_stmt* Prepare(int slot, const char* sql, std::string* error);
+    // A range query of one station (?1, none when empty) from ?2 up to ?3.
+    sqlite3_stmt* PrepareRange(const std::string& sql, const std::string& station, std::int64_t from,
+                               std::int64_t to, std::string* error);
     std::string Explain(int code) const;
     void Close();
 

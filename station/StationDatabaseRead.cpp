@@ -33,21 +33,31 @@ constexpr const char* kIntervalColumns =
 
 } // namespace
 
+sqlite3_stmt* CStationDatabase::PrepareRange(const std::string& sql, const std::string& station, std::int64_t from,
+                                            std::int64_t to, std::string* error)
+{
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query, nullptr) != SQLITE_OK) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        sqlite3_finalize(query);
+        return nullptr;
+    }
+    if (!station.empty())
+        BindText(query, 1, station);
+    BindText(query, 2, FormatUtc(from));
+    BindText(query, 3, FormatUtc(to));
+    return query;
+}
+
 bool CStationDatabase::ForEachReading(const std::string& station, std::int64_t from, std::int64_t to,
                                       const ReadingVisitor& each, std::string* error)
 {
-    Statement query;
     const std::string sql = std::string("SELECT station, t_utc, meter_time, level, unit, response, flags FROM readings") +
                             (station.empty() ? " WHERE t_utc >= ?2 AND t_utc < ?3 ORDER BY t_utc, station"
                                              : " WHERE station = ?1 AND t_utc >= ?2 AND t_utc < ?3 ORDER BY t_utc");
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query.handle, nullptr) != SQLITE_OK) {
-        *error = Explain(sqlite3_extended_errcode(m_db));
+    const Statement query{PrepareRange(sql, station, from, to, error)};
+    if (!query.handle)
         return false;
-    }
-    if (!station.empty())
-        BindText(query.handle, 1, station);
-    BindText(query.handle, 2, FormatUtc(from));
-    BindText(query.handle, 3, FormatUtc(to));
     int code = SQLITE_OK;
     StationReading reading;
     std::string name;
@@ -84,18 +94,12 @@ bool CStationDatabase::Readings(const std::string& station, std::int64_t from, s
 bool CStationDatabase::Intervals(const std::string& station, std::int64_t from, std::int64_t to,
                                  std::vector<StationInterval>& out, std::string* error)
 {
-    Statement query;
     const std::string sql = std::string(kIntervalColumns) +
                             (station.empty() ? "WHERE start_utc >= ?2 AND start_utc < ?3 ORDER BY station, start_utc"
                                              : "WHERE station = ?1 AND start_utc >= ?2 AND start_utc < ?3 ORDER BY start_utc");
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query.handle, nullptr) != SQLITE_OK) {
-        *error = Explain(sqlite3_extended_errcode(m_db));
+    const Statement query{PrepareRange(sql, station, from, to, error)};
+    if (!query.handle)
         return false;
-    }
-    if (!station.empty())
-        BindText(query.handle, 1, station);
-    BindText(query.handle, 2, FormatUtc(from));
-    BindText(query.handle, 3, FormatUtc(to));
     int code = SQLITE_OK;
     while ((code = sqlite3_step(query.handle)) == SQLITE_ROW)
         out.push_back(IntervalOfRow(query.handle));
