@@ -98,8 +98,8 @@ void CMainFrame::BuildMenus()
             action->setData(entry.id);
             action->setObjectName(QString::number(entry.id));
             action->setStatusTip(entry.prompt ? QString::fromLatin1(entry.prompt) : QString());
-            // The View toggles show a check mark while their bar is shown.
-            if (entry.id == CommandId::ViewToolBar || entry.id == CommandId::ViewStatusBar)
+            // The View toggles show a check mark while what they show is shown.
+            if (entry.check)
                 action->setCheckable(true);
             if (entry.radio) {
                 if (!radios) {

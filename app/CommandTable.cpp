@@ -42,8 +42,9 @@ const std::vector<TopMenu>& MainMenuTable()
          }},
         {"View(&V)", 0, nullptr,
          {
-             {ViewToolBar, "ToolBar(&T)", "Show or Hide ToolBar"},
-             {ViewStatusBar, "StatusBar(&S)", "Show or Hide StatusBar"},
+             {ViewToolBar, "ToolBar(&T)", "Show or Hide ToolBar", false, true},
+             {ViewStatusBar, "StatusBar(&S)", "Show or Hide StatusBar", false, true},
+             {NoiseIndicators, "Noise Indicators(&N)", "Show or Hide the Noise Indicators", false, true},
          }},
         {"Help(&H)", 0, nullptr,
          {

@@ -17,6 +17,7 @@ struct MenuEntry {
     const char* text = nullptr;   // as in the resource
     const char* prompt = nullptr; // status-bar prompt; nullptr when the item has none
     bool radio = false;           // shows a radio mark (the port items)
+    bool check = false;           // shows a check mark while what it shows is shown (the View items)
 };
 
 // A popup of the menu bar, or (when id is non-zero) a command placed

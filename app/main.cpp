@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -20,6 +21,19 @@ bool AsksOnlyForText(int argc, char** argv)
     return false;
 }
 
+// Without a window system Qt gives up with an abort and a core dump: say what
+// is missing instead. A platform named by QT_QPA_PLATFORM (offscreen, vnc)
+// needs no display.
+bool HasWindowSystem()
+{
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -31,6 +45,11 @@ int main(int argc, char** argv)
         std::fprintf(options.error.isEmpty() ? stdout : stderr, "%s",
                      qPrintable(options.error.isEmpty() ? options.message : options.error + "\n"));
         return options.error.isEmpty() ? 0 : 1;
+    }
+    if (!HasWindowSystem()) {
+        std::fprintf(stderr, "vexalog: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                             "vexalog-cli records, downloads and exports without one.\n");
+        return 1;
     }
     QApplication qapp(argc, argv);
     CVexalogApp::SetApplicationNames();

@@ -27,6 +27,7 @@ inline constexpr int Com5 = 32790;
 inline constexpr int OtherPort = 32799;
 inline constexpr int ViewToolBar = 59392;
 inline constexpr int ViewStatusBar = 59393;
+inline constexpr int NoiseIndicators = 32802;
 inline constexpr int HelpContents = 32798;
 inline constexpr int About = 57664;
 // Toolbar buttons no command handles.

@@ -38,3 +38,18 @@ WindowRect PlaceWindow(const WindowRect& available, int wantedWidth, int wantedH
     }
     return place;
 }
+
+WindowRect WidenWindowRect(const WindowRect& client, int extra, const WindowRect& available, const FrameMargins& frame,
+                           int minWidth)
+{
+    const int roomWidth = std::max(1, available.width - frame.left - frame.right);
+    const int left = available.x + frame.left;
+    WindowRect place = client;
+    place.width = std::max(client.width + extra, std::min(minWidth, client.width));
+    if (extra > 0) {
+        // A window already wider than the area keeps its width.
+        place.width = std::max(client.width, std::min(place.width, roomWidth));
+        place.x = FitStart(client.x, place.width, left, roomWidth);
+    }
+    return place;
+}

@@ -30,3 +30,11 @@ struct FrameMargins {
 // never smaller than minWidth x minHeight unless the screen cannot hold that.
 WindowRect PlaceWindow(const WindowRect& available, int wantedWidth, int wantedHeight, const FrameMargins& frame,
                        const std::optional<WindowRect>& remembered, int minWidth = 160, int minHeight = 120);
+
+// The client rectangle of a window made wider by extra pixels (narrower for a
+// negative extra) for a panel beside its contents. It grows to the right; a
+// window that would pass the available area's right edge moves left first,
+// and grows no wider than the area holds, frame included. It never becomes
+// narrower than minWidth.
+WindowRect WidenWindowRect(const WindowRect& client, int extra, const WindowRect& available, const FrameMargins& frame,
+                           int minWidth = 160);

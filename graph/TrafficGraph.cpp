@@ -186,7 +186,7 @@ void CTrafficGraph::UndoZoom(const DataSample* store)
     m_owner.SetHScrollPos(s.lastPage * kFirstPageSize);
     m_owner.SetVScroll(0.0, 0, 0.0);
     s.overview = true;
-    HideCursors();
+    s.cursors.Hide(m_owner);
     m_owner.SetHistogramAllowed(0);
     PlaceOverview();
     Changed();

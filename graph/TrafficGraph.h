@@ -2,10 +2,12 @@
 
 #include "common/DataSample.h"
 #include "graph/GraphCanvas.h"
+#include "graph/GraphCursors.h"
 #include "graph/GraphMath.h"
 #include "graph/ReadingCache.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,26 +52,7 @@ struct TrafficGraphState {
     int gridPhaseY = 0;
 
     // Cursors A and B and the readings between them.
-    int clickPhase = 0;
-    bool aShown = false;
-    bool bShown = false;
-    int aSlot = 0;
-    int bSlot = 0;
-    int aX = 0;
-    int bX = 0;
-    bool aOnReading = false; // a reading lies under cursor A (not an empty slot)
-    bool bOnReading = false;
-    double aValue = 0.0;
-    std::string aTime;
-    double bValue = 0.0;
-    std::string bTime;
-    double maximum = 0.0;
-    std::string maximumTime;
-    double minimum = 0.0;
-    std::string minimumTime;
-    double average = 0.0;
-    std::vector<DataSample> between; // the readings from A to B, at most kBetweenCapacity
-    int betweenCount = 0;
+    GraphCursors cursors;
 
     // What the drawing reports, settled by the update step: whether the whole
     // line fits the dB range, and the time strip's texts.
@@ -87,9 +70,8 @@ struct TrafficGraphState {
 // command, which also reports to the owner (print allowed, time labels, a
 // wider time scale) and asks the canvas for a repaint; the drawing routines
 // (TrafficGraphPainter.h) only read the state.
-class CTrafficGraph {
+class CTrafficGraph final : private ICursorSource {
 public:
-    static constexpr int kBetweenCapacity = 3000;
     // Slots of the store the graph is handed; no page reads past them.
     static constexpr int kStoreSlots = 40000;
 
@@ -123,8 +105,20 @@ public:
     // without calendar time is reported to the owner once.
     void SyncTimes();
 
+    // Cursors A and B: where their lines stand, what they read, the statistics between them.
+    const GraphCursors& Cursors() const { return m_state.cursors; }
     TrafficGraphState& State() { return m_state; }
     const TrafficGraphState& State() const { return m_state; }
+    // The page's slots from cursor A to cursor B, as the readouts between
+    // them count them (empty slots among them), while both cursors stand and
+    // readings lie between them; empty otherwise.
+    std::span<const DataSample> ReadingsBetweenCursors() const
+    {
+        const GraphCursors& c = m_state.cursors;
+        if (!c.A().shown || !c.B().shown || c.Between().count == 0)
+            return {};
+        return ReadingsBetween(c.A().at, c.B().at);
+    }
     IGraphOwner& Owner() { return m_owner; }
     const CReadingCache& Readings() const { return m_readings; }
     CReadingCache::Converter Converter() const { return m_convert; }
@@ -137,12 +131,10 @@ private:
     int LeadingValid(const DataSample* store, int last) const;
     void LoadPage(const DataSample* store, int start);
     void RefreshCursors();
-    void PlaceA(int x, int slot);
-    void ReadA();
-    void PlaceB(int x, int slot);
-    void CollectBetween();
-    void HideCursors();
     int SlotUnder(int x) const;
+    // ICursorSource: the page's slots.
+    CursorTarget TargetAt(int x) const override;
+    std::span<const DataSample> ReadingsBetween(int aSlot, int bSlot) const override;
     void Changed();
     void PlaceOverview();
     bool PlaceTail();

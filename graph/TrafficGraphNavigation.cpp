@@ -97,149 +97,44 @@ int CTrafficGraph::SlotUnder(int x) const
     return std::clamp((x - kLeftMargin) / std::max(s.slotWidth, 1), 0, std::max(lastSlot, 0));
 }
 
+CursorTarget CTrafficGraph::TargetAt(int x) const
+{
+    const int slot = SlotUnder(x);
+    return {slot, &m_state.page[static_cast<std::size_t>(slot)]};
+}
+
+std::span<const DataSample> CTrafficGraph::ReadingsBetween(int aSlot, int bSlot) const
+{
+    const std::vector<DataSample>& page = m_state.page;
+    const int last = std::min(bSlot, static_cast<int>(page.size()) - 1);
+    if (aSlot < 0 || aSlot > last)
+        return {};
+    return std::span<const DataSample>(page).subspan(static_cast<std::size_t>(aSlot),
+                                                     static_cast<std::size_t>(last - aSlot + 1));
+}
+
 void CTrafficGraph::DoubleClick(GraphPoint p)
 {
     TrafficGraphState& s = m_state;
     if (!Inside(p) || s.overview || p.x < kLeftMargin || s.page.empty())
         return;
-    s.clickPhase = (s.clickPhase + 1) % 3;
-    const int slot = SlotUnder(p.x);
-    if (s.clickPhase == 1) {
-        PlaceA(p.x, slot);
-        m_owner.ClearBetweenReadouts();
-    } else if (s.clickPhase == 2) {
-        if (p.x < s.aX)
-            PlaceA(p.x, slot); // A moves left; the next double-click only repaints
-        else
-            PlaceB(p.x, slot);
-    }
-    // Also after A has moved left, so the lines show where the cursors are.
+    s.cursors.DoubleClick(p.x, TargetAt(p.x), *this, m_owner, GraphCursors::Times::AsStored);
+    // Also after a double click that moves nothing, so the lines show where the cursors are.
     Repaint();
-}
-
-void CTrafficGraph::PlaceA(int x, int slot)
-{
-    TrafficGraphState& s = m_state;
-    s.aX = x;
-    s.aSlot = slot;
-    s.bShown = false;
-    s.aShown = true;
-    ReadA();
-    s.between.clear();
-    s.betweenCount = 0;
-    if (s.aOnReading) {
-        s.between.push_back(s.page[static_cast<std::size_t>(slot)]);
-        s.betweenCount = 1;
-    }
-}
-
-void CTrafficGraph::ReadA()
-{
-    // A cursor on an empty slot reads nothing: its readout stays empty.
-    TrafficGraphState& s = m_state;
-    const DataSample& reading = s.page[static_cast<std::size_t>(s.aSlot)];
-    s.aOnReading = reading.valid != 0;
-    s.aValue = s.aOnReading ? reading.value : 0.0;
-    s.aTime = s.aOnReading ? reading.time : std::string();
-    s.maximum = s.minimum = s.average = s.aValue;
-    s.maximumTime = s.minimumTime = s.aTime;
-    if (s.aOnReading)
-        m_owner.ShowCursorA(s.aValue, s.aTime);
-    else
-        m_owner.ShowNoReading(GraphReadout::CursorA);
-}
-
-void CTrafficGraph::PlaceB(int x, int slot)
-{
-    TrafficGraphState& s = m_state;
-    s.bShown = true;
-    s.bX = x;
-    s.bSlot = slot;
-    CollectBetween();
-}
-
-void CTrafficGraph::CollectBetween()
-{
-    // The statistics cover the readings between the cursors; empty slots
-    // are no readings and count for nothing.
-    TrafficGraphState& s = m_state;
-    const DataSample& b = s.page[static_cast<std::size_t>(s.bSlot)];
-    s.bOnReading = b.valid != 0;
-    s.bValue = s.bOnReading ? b.value : 0.0;
-    s.bTime = s.bOnReading ? b.time : std::string();
-    s.between.clear();
-    s.betweenCount = 0;
-    const int last = std::min(s.bSlot, static_cast<int>(s.page.size()) - 1);
-    for (int i = s.aSlot; i <= last && s.betweenCount < kBetweenCapacity; ++i) {
-        const DataSample& reading = s.page[static_cast<std::size_t>(i)];
-        if (!reading.valid)
-            continue;
-        // The extremes keep the earliest of equal readings.
-        if (s.betweenCount == 0 || reading.value > s.maximum) {
-            s.maximum = reading.value;
-            s.maximumTime = reading.time;
-        }
-        if (s.betweenCount == 0 || reading.value < s.minimum) {
-            s.minimum = reading.value;
-            s.minimumTime = reading.time;
-        }
-        s.average = s.betweenCount == 0 ? reading.value
-                                        : (s.betweenCount * s.average + reading.value) / (s.betweenCount + 1);
-        s.between.push_back(reading);
-        ++s.betweenCount;
-    }
-    if (s.bOnReading)
-        m_owner.ShowCursorB(s.bValue, s.bTime);
-    else
-        m_owner.ShowNoReading(GraphReadout::CursorB);
-    if (s.betweenCount == 0) {
-        s.maximum = s.minimum = s.average = 0.0;
-        s.maximumTime.clear();
-        s.minimumTime.clear();
-        m_owner.ShowNoReading(GraphReadout::Between);
-        return;
-    }
-    m_owner.ShowMaxBetween(s.maximum, s.maximumTime);
-    m_owner.ShowMinBetween(s.minimum, s.minimumTime);
-    m_owner.ShowAvgBetween(s.average);
 }
 
 void CTrafficGraph::RefreshCursors()
 {
-    TrafficGraphState& s = m_state;
-    if (!s.aShown || s.page.empty())
-        return;
     // The cursors keep their places and read what now lies under their
     // lines, at the page's present slot width.
-    s.aSlot = SlotUnder(s.aX);
-    ReadA();
-    m_owner.ClearBetweenReadouts();
-    if (s.bShown) {
-        s.bSlot = SlotUnder(s.bX);
-        if (s.aSlot <= s.bSlot)
-            CollectBetween();
-    }
+    if (!m_state.page.empty())
+        m_state.cursors.Reread(*this, m_owner);
 }
 
 void CTrafficGraph::RightButtonDown(GraphPoint p)
 {
     if (!Inside(p) || p.x < kLeftMargin)
         return;
-    HideCursors();
+    m_state.cursors.Hide(m_owner);
     Repaint();
-}
-
-void CTrafficGraph::HideCursors()
-{
-    TrafficGraphState& s = m_state;
-    s.clickPhase = 0;
-    s.aShown = false;
-    s.bShown = false;
-    m_owner.ShowCursorA(0.0, "");
-    m_owner.ShowCursorB(0.0, "");
-    m_owner.ShowMaxBetween(0.0, "");
-    m_owner.ShowMinBetween(0.0, "");
-    m_owner.ShowAvgBetween(0.0);
-    s.between.clear();
-    s.betweenCount = 0;
 }

@@ -163,10 +163,7 @@ void CTrafficGraphPainter::Draw(QPainter& painter, const CTrafficGraph& graph, T
 void CTrafficGraphPainter::DrawMarks(QPainter& painter, const TrafficGraphState& s) const
 {
     const int h = s.height;
-    if (s.aShown && s.aX > kLeftMargin)
-        painter.fillRect(s.aX, 0, 1, h, GraphColours::kCursorA);
-    if (s.bShown)
-        painter.fillRect(s.bX, 0, 1, h, GraphColours::kCursorB);
+    DrawCursorLines(painter, s.cursors, h);
     if (s.drag.Shows())
         FrameZoomRect(painter, s.drag.start.x, s.drag.start.y, s.drag.end.x, s.drag.end.y, GraphColours::kZoomFrame);
     // The control is drawn inside its rounded shape; the button face shows
@@ -424,4 +421,12 @@ void CTrafficGraphPainter::DrawKeptFrame(QPainter& painter, int phaseX)
                 painter.fillRect(x, top, 1, y - top, GraphColours::kGrid);
         }
     }
+}
+
+void DrawCursorLines(QPainter& painter, const GraphCursors& cursors, int height)
+{
+    if (cursors.A().shown && cursors.A().x > kLeftMargin)
+        painter.fillRect(cursors.A().x, 0, 1, height, GraphColours::kCursorA);
+    if (cursors.B().shown)
+        painter.fillRect(cursors.B().x, 0, 1, height, GraphColours::kCursorB);
 }

@@ -17,6 +17,7 @@
 struct DataSample;
 
 class CTrafficGraph;
+class GraphCursors;
 class QPainter;
 struct TrafficGraphState;
 
@@ -123,3 +124,5 @@ void DrawDbLabels(QPainter& painter, const TrafficGraphState& state);
 // A 1-pixel frame inside the rectangle spanned by two corners, as the
 // platform frames a rectangle (right and bottom edges exclusive).
 void FrameZoomRect(QPainter& painter, int x0, int y0, int x1, int y1, const QColor& colour);
+// The lines of cursors A and B, the whole height of the plot.
+void DrawCursorLines(QPainter& painter, const GraphCursors& cursors, int height);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -201,6 +202,10 @@ bool ThreeNumbers(std::string_view text, char separator)
     return parts == 2 && digits > 0;
 }
 
+constexpr double kLowestFileLevel = 0.0;
+constexpr double kHighestFileLevel = 200.0;
+constexpr double kLongestFileRate = 86400.0;
+
 // Blanks, an optional sign, digits with at most one decimal point: the
 // writer's "%5.2f" and any plainer form of a level.
 bool PlainNumber(std::string_view text)
@@ -337,7 +342,9 @@ double ParseDataFileRate(std::string_view headerLine)
     const std::size_t start = colon == std::string_view::npos ? 0 : colon + 1;
     if (start >= tail.size())
         return 0.0;
-    return TextToDouble(tail.substr(start, semicolon - 1));
+    const double rate = TextToDouble(tail.substr(start, semicolon - 1));
+    // A rate that is no number of seconds up to a day is no rate at all.
+    return std::isfinite(rate) && rate >= 0.0 && rate <= kLongestFileRate ? rate : 0.0;
 }
 
 std::string DataFileLineDamage(std::string_view line)
@@ -360,6 +367,11 @@ std::string DataFileLineDamage(std::string_view line)
         return "its time is not hour:minute:second";
     if (!PlainNumber(fields[2]))
         return "its level is not a number";
+    // The meter measures 30 to 130 dB; a level far outside any sound level
+    // is no reading (it would stand as the file's maximum and average).
+    const double level = TextToDouble(fields[2]);
+    if (level < kLowestFileLevel || level > kHighestFileLevel)
+        return "its level is out of range";
     const std::string_view unit = rest.substr(0, 3);
     if (unit != "dBA" && unit != "dBC")
         return "its unit is neither dBA nor dBC";

@@ -116,7 +116,7 @@ void CDataLoggerGraph::UndoZoom()
     m_owner.SetHScrollRange(std::max(s.scrollStep, 1), kOverviewScrollRange);
     m_owner.SetVScroll(0.0, 0, 0.0);
     s.fullView = true;
-    HideCursors();
+    s.cursors.Hide(m_owner);
     Repaint();
 }
 
@@ -180,17 +180,4 @@ void CDataLoggerGraph::Repaint()
     }
     if (m_canvas)
         m_canvas->Repaint();
-}
-
-void CDataLoggerGraph::HideCursors()
-{
-    DataLoggerGraphState& s = m_state;
-    s.cursorState = 0;
-    s.cursorAShown = false;
-    s.cursorBShown = false;
-    m_owner.ShowCursorA(0.0, "");
-    m_owner.ShowCursorB(0.0, "");
-    m_owner.ShowMaxBetween(0.0, "");
-    m_owner.ShowMinBetween(0.0, "");
-    m_owner.ShowAvgBetween(0.0);
 }

@@ -2,11 +2,13 @@
 
 #include "common/DataSample.h"
 #include "graph/GraphCanvas.h"
+#include "graph/GraphCursors.h"
 #include "graph/GraphMath.h"
 #include "graph/GraphOwnerModel.h"
 #include "graph/ReadingCache.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 class IGraphOwner;
@@ -38,23 +40,7 @@ struct DataLoggerGraphState {
     double zoomPixelsPerSecond = 0.0;
 
     // Cursors A and B and the statistics between them.
-    int cursorState = 0; // 1: A was placed last, 2: B, 0: idle
-    bool cursorAShown = false;
-    bool cursorBShown = false;
-    int cursorAX = 0;
-    int cursorBX = 0;
-    int cursorAIndex = 0;
-    int cursorBIndex = 0;
-    double cursorAValue = 0.0;
-    std::string cursorATime;
-    double cursorBValue = 0.0;
-    std::string cursorBTime;
-    double maxBetween = 0.0;
-    std::string maxBetweenTime;
-    double minBetween = 0.0;
-    std::string minBetweenTime;
-    double avgBetween = 0.0;
-    int betweenCount = 0;
+    GraphCursors cursors;
 
     // What the drawing reports, settled by the update step: whether every
     // point fits the dB window, and the time strip's texts.
@@ -86,7 +72,7 @@ struct DataLoggerView {
 //
 // The samples' calendar times are taken once, when the set is handed over:
 // the drawing, the zoom and the cursors all read them from the cache.
-class CDataLoggerGraph {
+class CDataLoggerGraph final : private ICursorSource {
 public:
     // The statistics stop before this index, the size of a record store.
     static constexpr int kStatisticsLimit = 40000;
@@ -118,7 +104,18 @@ public:
     DataLoggerView View() const;
     GraphMath::TimeLabels TimeStripTexts() const;
 
+    // Cursors A and B: where their lines stand, what they read, the statistics between them.
+    const GraphCursors& Cursors() const { return m_state.cursors; }
     const DataLoggerGraphState& State() const { return m_state; }
+    // The samples from cursor A to cursor B, as the readouts between them
+    // count them, while both cursors stand; empty otherwise.
+    std::span<const DataSample> SamplesBetweenCursors() const
+    {
+        const GraphCursors& c = m_state.cursors;
+        if (!c.A().shown || !c.B().shown || c.Between().count == 0)
+            return {};
+        return ReadingsBetween(c.A().at, c.B().at);
+    }
     IGraphOwner& Owner() { return m_owner; }
     // The samples' calendar times and values; kNoTime for a sample without one.
     const CReadingCache& Readings() const { return m_readings; }
@@ -132,12 +129,10 @@ private:
     void SetZoom(int first, int last, std::int64_t begin, std::int64_t end, int minimumRange);
     int SampleAtX(int x) const;
     int SampleAtCursor(int cursorX) const;
-    void PlaceA(int x, int index);
-    void ReadA(int index, bool padded);
-    void ReadB(int index, bool padded);
-    void ShowBetween();
-    void CollectBetween();
-    void HideCursors();
+    CursorTarget TargetOf(int index) const;
+    // ICursorSource: a line that stays while the view moves reads the sample of its second.
+    CursorTarget TargetAt(int x) const override { return TargetOf(SampleAtCursor(x)); }
+    std::span<const DataSample> ReadingsBetween(int a, int b) const override;
 
     IGraphOwner& m_owner;
     IGraphCanvas* m_canvas;

@@ -101,7 +101,7 @@ void CDataLoggerGraph::ZoomToSelection(int x1, int x2)
         return;
     // A zoom from the overview keeps a scroll range of at least one.
     SetZoom(first, last, begin, end, view.zoomed ? 0 : 1);
-    HideCursors();
+    m_state.cursors.Hide(m_owner);
     Repaint();
 }
 
@@ -149,15 +149,7 @@ void CDataLoggerGraph::ApplyHScrollPos()
 
     // The cursors keep their places and read what now lies under them; the
     // times are shown as the samples hold them.
-    if (s.cursorAShown) {
-        ReadA(SampleAtCursor(s.cursorAX), false);
-        m_owner.ClearBetweenReadouts();
-    }
-    if (s.cursorBShown) {
-        ReadB(SampleAtCursor(s.cursorBX), false);
-        CollectBetween();
-        ShowBetween();
-    }
+    s.cursors.Reread(*this, m_owner);
     Repaint();
 }
 
@@ -197,120 +189,43 @@ int CDataLoggerGraph::SampleAtX(int x) const
     return best;
 }
 
+CursorTarget CDataLoggerGraph::TargetOf(int index) const
+{
+    const DataLoggerGraphState& s = m_state;
+    if (index < 0 || index >= s.sampleCount)
+        return {index, nullptr};
+    return {index, &s.samples[index]};
+}
+
+std::span<const DataSample> CDataLoggerGraph::ReadingsBetween(int a, int b) const
+{
+    // A cursor right of the last sample of the view: the statistics run to
+    // that sample; an A there has no sample after it.
+    const DataLoggerGraphState& s = m_state;
+    if (b < 0)
+        b = View().last;
+    if (a < 0 || a > b)
+        return {};
+    const int last = std::min({b, s.sampleCount - 1, kStatisticsLimit - 1});
+    if (last < a)
+        return {};
+    return {s.samples + a, static_cast<std::size_t>(last - a + 1)};
+}
+
 void CDataLoggerGraph::DoubleClick(GraphPoint p)
 {
     DataLoggerGraphState& s = m_state;
     if (s.sampleCount <= 0 || !Inside(p) || p.x < kLeftMargin)
         return;
-    s.cursorState = (s.cursorState + 1) % 3;
-    if (s.cursorState == 1) {
-        PlaceA(p.x, SampleAtX(p.x));
-    } else if (s.cursorState == 2) {
-        const int index = SampleAtX(p.x);
-        s.cursorBShown = true;
-        if (s.cursorAX > p.x) {
-            PlaceA(p.x, index); // A moves left; B stays hidden
-        } else {
-            s.cursorBX = p.x;
-            ReadB(index, true);
-            CollectBetween();
-            s.maxBetweenTime = PadTimeText(s.maxBetweenTime);
-            s.minBetweenTime = PadTimeText(s.minBetweenTime);
-            ShowBetween();
-        }
-    }
+    // A double click reads the sample drawn at or right of it, its time zero-filled.
+    s.cursors.DoubleClick(p.x, TargetOf(SampleAtX(p.x)), *this, m_owner, GraphCursors::Times::Padded);
     Repaint();
-}
-
-void CDataLoggerGraph::PlaceA(int x, int index)
-{
-    DataLoggerGraphState& s = m_state;
-    s.cursorBShown = false;
-    s.cursorAX = x;
-    ReadA(index, true);
-    m_owner.ClearBetweenReadouts();
-    s.cursorAShown = true;
-}
-
-// The sample under a cursor, or none (index -1: right of the last sample).
-// A double click shows its time zero-filled, a scroll as stored.
-void CDataLoggerGraph::ReadA(int index, bool padded)
-{
-    DataLoggerGraphState& s = m_state;
-    s.cursorAIndex = index;
-    const bool any = index >= 0 && index < s.sampleCount;
-    s.cursorAValue = any ? s.samples[index].value : 0.0;
-    const std::string time = any ? s.samples[index].time : std::string();
-    s.maxBetween = s.minBetween = s.avgBetween = s.cursorAValue;
-    s.maxBetweenTime = s.minBetweenTime = time;
-    s.cursorATime = padded && any ? PadTimeText(time) : time;
-    if (any)
-        m_owner.ShowCursorA(s.cursorAValue, s.cursorATime);
-    else
-        m_owner.ShowNoReading(GraphReadout::CursorA);
-}
-
-void CDataLoggerGraph::ReadB(int index, bool padded)
-{
-    DataLoggerGraphState& s = m_state;
-    s.cursorBIndex = index;
-    const bool any = index >= 0 && index < s.sampleCount;
-    s.cursorBValue = any ? s.samples[index].value : 0.0;
-    const std::string time = any ? s.samples[index].time : std::string();
-    s.cursorBTime = padded && any ? PadTimeText(time) : time;
-}
-
-void CDataLoggerGraph::ShowBetween()
-{
-    const DataLoggerGraphState& s = m_state;
-    if (s.cursorBIndex >= 0)
-        m_owner.ShowCursorB(s.cursorBValue, s.cursorBTime);
-    else
-        m_owner.ShowNoReading(GraphReadout::CursorB);
-    if (s.betweenCount == 0) {
-        m_owner.ShowNoReading(GraphReadout::Between);
-        return;
-    }
-    m_owner.ShowMaxBetween(s.maxBetween, s.maxBetweenTime);
-    m_owner.ShowMinBetween(s.minBetween, s.minBetweenTime);
-    m_owner.ShowAvgBetween(s.avgBetween);
-}
-
-void CDataLoggerGraph::CollectBetween()
-{
-    DataLoggerGraphState& s = m_state;
-    s.avgBetween = 0.0;
-    s.betweenCount = 0;
-    // A cursor right of the last sample of the view: the statistics run to
-    // that sample; an A there has no sample after it.
-    const int a = s.cursorAIndex;
-    const int b = s.cursorBIndex >= 0 ? s.cursorBIndex : View().last;
-    if (a < 0 || a > b)
-        return;
-    // The extremes start from the value at A; the earliest of equal ones stays.
-    double sum = 0.0;
-    const int last = std::min({b, s.sampleCount - 1, kStatisticsLimit - 1});
-    for (int i = a; i <= last; ++i) {
-        const DataSample& sample = s.samples[i];
-        if (sample.value > s.maxBetween) {
-            s.maxBetween = sample.value;
-            s.maxBetweenTime = sample.time;
-        }
-        if (sample.value < s.minBetween) {
-            s.minBetween = sample.value;
-            s.minBetweenTime = sample.time;
-        }
-        sum += sample.value;
-        ++s.betweenCount;
-    }
-    if (s.betweenCount > 0)
-        s.avgBetween = sum / s.betweenCount;
 }
 
 void CDataLoggerGraph::RightButtonDown(GraphPoint p)
 {
     if (!Inside(p) || p.x < kLeftMargin)
         return;
-    HideCursors();
+    m_state.cursors.Hide(m_owner);
     Repaint();
 }

@@ -48,10 +48,7 @@ void CDataLoggerPainter::Draw(QPainter& painter, const CDataLoggerGraph& graph, 
 
     DrawDbLabels(painter, s.topDb, s.bottomDb, h, s.oneDecimal);
 
-    if (s.cursorAShown && s.cursorAX > kLeftMargin)
-        painter.fillRect(s.cursorAX, 0, 1, h, GraphColours::kCursorA);
-    if (s.cursorBShown)
-        painter.fillRect(s.cursorBX, 0, 1, h, GraphColours::kCursorB);
+    DrawCursorLines(painter, s.cursors, h);
     if (s.drag.Shows())
         FrameZoomRect(painter, s.drag.start.x, s.drag.start.y, s.drag.end.x, s.drag.end.y, GraphColours::kZoomFrame);
     for (const PixelRect& corner : RoundedCorners(w, h))

@@ -34,7 +34,10 @@ _vexalog_cli()
         --db|--csv|--txt|--mqtt-password-file|--mqtt-cafile)
             _filedir
             return ;;
-        --seconds|--interval|--count|--timeout|--set|--period|--station|--mqtt|--topic|--pg|--from|--to|--title|--location)
+        --mqtt-version)
+            COMPREPLY=($(compgen -W "3.1.1 5" -- "$cur"))
+            return ;;
+        --seconds|--interval|--count|--timeout|--set|--period|--station|--mqtt|--topic|--mqtt-client-id|--pg|--from|--to|--title|--location)
             return ;;
     esac
 
@@ -48,8 +51,8 @@ _vexalog_cli()
         export) options="--help" ;;
         print) options="--pdf --set --help" ;;
         report) options="--pdf --set --title --location --help" ;;
-        log) options="--port --device --ini --db --station --interval --period --mqtt --topic --ha-discovery --mqtt-password-file --mqtt-cafile --help" ;;
-        collect) options="--mqtt --db --pg --topic --mqtt-password-file --mqtt-cafile --help" ;;
+        log) options="--port --device --ini --db --station --interval --period --mqtt --topic --ha-discovery --mqtt-password-file --mqtt-cafile --mqtt-version --help" ;;
+        collect) options="--mqtt --db --pg --topic --mqtt-password-file --mqtt-cafile --mqtt-version --mqtt-client-id --help" ;;
         query) options="--db --station --from --to --txt --csv --json --help" ;;
         *) return ;;
     esac

@@ -1,6 +1,6 @@
 #include "report/ReportContent.h"
 
-#include "report/SetIndicators.h"
+#include "logger/SetIndicators.h"
 
 #include "acoustics/IndicatorText.h"
 #include "acoustics/LocalClock.h"

@@ -1,15 +1,15 @@
-#include "report/ReportPrinting.h"
-
 #include "common/DialogSeam.h"
 #include "graph/GraphOwnerModel.h"
 #include "graph/widgets/CPrintJob.h"
 #include "logger/DataLoggerGraph.h"
 #include "logger/LoggerGraphSize.h"
+#include "logger/widgets/DataLoggerForm.h"
 #include "logger/widgets/DataLoggerPrinting.h"
-#include "report/ReportCharts.h"
-#include "report/SetIndicators.h"
+#include "report/ReportPrinting.h"
 
 #include "acoustics/LocalClock.h"
+#include "logger/IndicatorCharts.h"
+#include "logger/SetIndicators.h"
 
 #include <QPainter>
 

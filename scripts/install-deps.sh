@@ -16,7 +16,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libfreexl-dev python3-xlrd python3-xlwt python3-olefile poppler-utils locales xvfb \
     dpkg-dev file desktop-file-utils appstream clang clang-tidy libclang-rt-dev \
-    libsqlite3-dev sqlite3 libmosquitto-dev mosquitto mosquitto-clients libpq-dev postgresql >/dev/null
+    libsqlite3-dev sqlite3 libmosquitto-dev mosquitto mosquitto-clients libpq-dev postgresql openssl util-linux >/dev/null
 $SUDO sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
 $SUDO locale-gen >/dev/null
 # The station tests start a PostgreSQL cluster of their own; initdb and

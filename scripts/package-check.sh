@@ -36,6 +36,9 @@ check "installed" bash -c "dpkg-query -W -f '\${Status}' vexalog | grep -q 'ok i
 check "vexalog-cli --version" bash -c "[ \"\$(/usr/bin/vexalog-cli --version)\" = 'vexalog-cli $version' ]"
 check "lx47sim --help" bash -c "/usr/bin/lx47sim --help | grep -q '^usage: lx47sim'"
 check "vexalog --version" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/vexalog --version >/dev/null"
+# Without a display the program says so and exits 1 (Qt alone would abort).
+check "vexalog without a display" bash -c "out=\$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+    /usr/bin/vexalog 2>&1); [ \$? -eq 1 ] && grep -q 'no display' <<<\"\$out\""
 check "man pages" test -f /usr/share/man/man1/vexalog.1.gz -a -f /usr/share/man/man1/vexalog-cli.1.gz \
     -a -f /usr/share/man/man1/lx47sim.1.gz
 check "icons" test -f /usr/share/icons/hicolor/scalable/apps/vexalog.svg \

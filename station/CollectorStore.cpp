@@ -26,7 +26,8 @@ constexpr const char* kPgSchema =
     " lmax DOUBLE PRECISION, lmin DOUBLE PRECISION, l10 DOUBLE PRECISION, l50 DOUBLE PRECISION,"
     " l90 DOUBLE PRECISION, published INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(station, start_utc));"
     "CREATE TABLE IF NOT EXISTS gaps(station TEXT NOT NULL, start_utc TEXT NOT NULL, end_utc TEXT NOT NULL,"
-    " reason TEXT NOT NULL, PRIMARY KEY(station, start_utc));";
+    " reason TEXT NOT NULL, published INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(station, start_utc));"
+    "ALTER TABLE gaps ADD COLUMN IF NOT EXISTS published INTEGER NOT NULL DEFAULT 0;";
 
 constexpr const char* kPgUpsertInterval =
     "INSERT INTO intervals(station, start_utc, end_utc, unit, count, coverage, leq, lmax, lmin, l10, l50, l90,"
@@ -35,7 +36,7 @@ constexpr const char* kPgUpsertInterval =
     " count = excluded.count, coverage = excluded.coverage, leq = excluded.leq, lmax = excluded.lmax,"
     " lmin = excluded.lmin, l10 = excluded.l10, l50 = excluded.l50, l90 = excluded.l90";
 constexpr const char* kPgUpsertGap =
-    "INSERT INTO gaps(station, start_utc, end_utc, reason) VALUES($1, $2, $3, $4)"
+    "INSERT INTO gaps(station, start_utc, end_utc, reason, published) VALUES($1, $2, $3, $4, 1)"
     " ON CONFLICT(station, start_utc) DO UPDATE SET end_utc = excluded.end_utc, reason = excluded.reason";
 
 // Numbers as the server reads them: the C way, whatever the locale.

@@ -40,7 +40,9 @@ std::optional<std::pair<std::string, int>> ParseBrokerAddress(const std::string&
 CMqttClient::CMqttClient(MqttSettings settings) : m_settings(std::move(settings))
 {
     InitLibrary();
-    m_mosq = mosquitto_new(m_settings.clientId.empty() ? nullptr : m_settings.clientId.c_str(), true, this);
+    // A persistent session needs an id of its own to be found again.
+    const bool clean = !m_settings.persistentSession || m_settings.clientId.empty();
+    m_mosq = mosquitto_new(m_settings.clientId.empty() ? nullptr : m_settings.clientId.c_str(), clean, this);
 }
 
 CMqttClient::~CMqttClient()
@@ -60,7 +62,9 @@ bool CMqttClient::Start(std::string* error)
         *error = "the MQTT library could not make a client";
         return false;
     }
-    mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION,
+                         m_settings.protocolVersion == 5 ? MQTT_PROTOCOL_V5 : MQTT_PROTOCOL_V311);
+    mosquitto_log_callback_set(m_mosq, &CMqttClient::OnLog);
     mosquitto_connect_callback_set(m_mosq, &CMqttClient::OnConnect);
     mosquitto_disconnect_callback_set(m_mosq, &CMqttClient::OnDisconnect);
     mosquitto_publish_callback_set(m_mosq, &CMqttClient::OnPublish);
@@ -127,6 +131,7 @@ CMqttClient::Events CMqttClient::Take()
     m_events = {};
     m_events.connections = events.connections;
     events.connected = m_connected;
+    events.error = m_lastError;
     return events;
 }
 
@@ -155,13 +160,33 @@ void CMqttClient::Stop(const std::string& lastTopic, const std::string& lastPayl
 void CMqttClient::OnConnect(mosquitto* mosq, void* self, int code)
 {
     auto* client = static_cast<CMqttClient*>(self);
-    if (code != 0)
+    if (code != 0) {
+        std::lock_guard lock(client->m_mutex);
+        client->m_lastError = std::string("the broker refused the connection: ") + mosquitto_connack_string(code);
         return;
+    }
     for (const std::string& topic : client->m_topics)
         mosquitto_subscribe(mosq, nullptr, topic.c_str(), 1);
     std::lock_guard lock(client->m_mutex);
     client->m_connected = true;
+    client->m_lastError.clear();
     ++client->m_events.connections;
+}
+
+// The library's errors (a certificate it does not trust, a refused
+// connection) tell the user why the broker is not reached; the rest is noise.
+void CMqttClient::OnLog(mosquitto*, void* self, int level, const char* text)
+{
+    if (level != MOSQ_LOG_ERR || text == nullptr)
+        return;
+    auto* client = static_cast<CMqttClient*>(self);
+    std::string line = text;
+    if (line.find("certificate verify failed") != std::string::npos)
+        line = "its TLS certificate is not signed by the certificate authority in " + client->m_settings.caFile;
+    if (line.size() > 300)
+        line.resize(300);
+    std::lock_guard lock(client->m_mutex);
+    client->m_lastError = line;
 }
 
 void CMqttClient::OnDisconnect(mosquitto*, void* self, int)

@@ -21,12 +21,16 @@ struct MqttSettings {
     std::string password;
     std::string caFile;    // TLS with this certificate authority when set
     std::string willTopic; // retained "offline" when the connection breaks
+    int protocolVersion = 4; // MQTT 3.1.1; 5 for MQTT 5
+    // The broker keeps the session of the client id while the client is away
+    // (its subscriptions and the QoS 1 messages for them).
+    bool persistentSession = false;
 };
 
 // Reads HOST[:PORT]; nothing for anything else.
 std::optional<std::pair<std::string, int>> ParseBrokerAddress(const std::string& text);
 
-// One connection to an MQTT 3.1.1 broker through libmosquitto, on the
+// One connection to an MQTT 3.1.1 or 5 broker through libmosquitto, on the
 // library's own thread. It connects in the background and reconnects after a
 // loss with a growing delay (1 s to 30 s); what the thread learns (connected,
 // acknowledged, a message) is handed over under a lock, and the owner's
@@ -42,6 +46,7 @@ public:
         std::uint64_t connections = 0;   // connections made so far
         std::vector<int> acknowledged;   // message ids of QoS 1 publishes
         std::vector<Message> messages;   // of the subscriptions
+        std::string error;               // why the last attempt failed, if the library said
     };
 
     explicit CMqttClient(MqttSettings settings);
@@ -71,6 +76,7 @@ private:
     static void OnDisconnect(mosquitto*, void* self, int code);
     static void OnPublish(mosquitto*, void* self, int mid);
     static void OnMessage(mosquitto*, void* self, const struct mosquitto_message* message);
+    static void OnLog(mosquitto*, void* self, int level, const char* text);
 
     MqttSettings m_settings;
     mosquitto* m_mosq = nullptr;
@@ -82,4 +88,5 @@ private:
     std::atomic<bool> m_connected{false};
     std::mutex m_mutex;
     Events m_events;
+    std::string m_lastError;
 };

@@ -68,23 +68,6 @@ void CMqttPublisher::Level(const StationReading& reading)
         m_client.Publish(m_prefix + "/" + m_station + "/level", ReadingJson(m_station, reading), 0, false);
 }
 
-void CMqttPublisher::Gap(const StationGap& gap)
-{
-    m_gaps.push_back({gap, -1});
-    SendGaps();
-}
-
-// Gaps wait in memory until the broker has them; one recorded while the
-// broker is away goes out when it is back.
-void CMqttPublisher::SendGaps()
-{
-    if (!m_client.Connected())
-        return;
-    for (PendingGap& pending : m_gaps)
-        if (pending.mid < 0)
-            pending.mid = m_client.Publish(m_prefix + "/" + m_station + "/gap", GapJson(pending.gap), 1, false).value_or(-1);
-}
-
 void CMqttPublisher::TakeEvents()
 {
     CMqttClient::Events events = m_client.Take();
@@ -93,27 +76,38 @@ void CMqttPublisher::TakeEvents()
         m_connections = events.connections;
         m_inFlight.clear();
         m_sent.clear();
-        for (PendingGap& pending : m_gaps)
-            pending.mid = -1;
+        m_sentGaps.clear();
         Announce();
-        SendGaps();
         if (m_saidUnreachable)
             std::fprintf(stderr, "vexalog-cli log: the broker %s:%d is back\n", m_client.Settings().host.c_str(),
                          m_client.Settings().port);
         m_saidUnreachable = false;
+        m_saidReason.clear();
         m_disconnectedPumps = 0;
     } else if (!events.connected && !m_saidUnreachable && ++m_disconnectedPumps >= 3) {
-        std::fprintf(stderr, "vexalog-cli log: the broker %s:%d cannot be reached: logging locally, trying again\n",
-                     m_client.Settings().host.c_str(), m_client.Settings().port);
+        std::fprintf(stderr, "vexalog-cli log: the broker %s:%d cannot be reached: logging locally, trying again%s%s\n",
+                     m_client.Settings().host.c_str(), m_client.Settings().port, events.error.empty() ? "" : "; ",
+                     events.error.c_str());
         m_saidUnreachable = true;
+        m_saidReason = events.error;
+    } else if (!events.connected && m_saidUnreachable && m_saidReason.empty() && !events.error.empty()) {
+        // The library told why only after the station said it: said once then.
+        std::fprintf(stderr, "vexalog-cli log: the broker %s:%d: %s\n", m_client.Settings().host.c_str(),
+                     m_client.Settings().port, events.error.c_str());
+        m_saidReason = events.error;
     }
     for (const int mid : events.acknowledged) {
-        std::erase_if(m_gaps, [mid](const PendingGap& pending) { return pending.mid == mid; });
         const auto found = m_inFlight.find(mid);
         if (found == m_inFlight.end())
             continue;
-        m_acknowledged.push_back(found->second);
-        m_sent.erase(found->second);
+        const InFlight& what = found->second;
+        if (what.gap) {
+            m_acknowledgedGaps.push_back({m_station, what.start, what.end, {}, true});
+            m_sentGaps.erase(what.start);
+        } else {
+            m_acknowledged.push_back(what.start);
+            m_sent.erase(what.start);
+        }
         m_inFlight.erase(found);
     }
 }
@@ -126,31 +120,52 @@ void CMqttPublisher::Announce()
             m_client.Publish(topic, payload, 1, true);
 }
 
-std::vector<std::int64_t> CMqttPublisher::TakeAcknowledged()
+void CMqttPublisher::TakeAcknowledged(CStationDatabase::Batch& batch)
 {
     TakeEvents();
-    std::vector<std::int64_t> acknowledged;
-    acknowledged.swap(m_acknowledged);
-    return acknowledged;
+    batch.publishedStarts.insert(batch.publishedStarts.end(), m_acknowledged.begin(), m_acknowledged.end());
+    batch.publishedGaps.insert(batch.publishedGaps.end(), m_acknowledgedGaps.begin(), m_acknowledgedGaps.end());
+    m_acknowledged.clear();
+    m_acknowledgedGaps.clear();
 }
 
 void CMqttPublisher::Pump(CStationDatabase& database)
 {
     TakeEvents();
-    if (!m_client.Connected() || m_sent.size() >= kWindow)
+    if (!m_client.Connected() || m_inFlight.size() >= kWindow)
         return;
-    std::vector<StationInterval> waiting;
+    std::vector<StationGap> gaps;
+    std::vector<StationInterval> intervals;
     std::string error;
-    if (!database.Unpublished(m_station, kWindow + m_sent.size(), waiting, &error))
+    if (!database.UnpublishedGaps(m_station, kWindow + m_sentGaps.size(), gaps, &error) ||
+        !database.Unpublished(m_station, kWindow + m_sent.size(), intervals, &error))
         return;
-    const std::string topic = m_prefix + "/" + m_station + "/interval";
-    for (const StationInterval& interval : waiting) {
-        if (m_sent.count(interval.startUtc) != 0)
-            continue;
-        const auto mid = m_client.Publish(topic, IntervalJson(interval), 1, false);
+    const std::string base = m_prefix + "/" + m_station;
+    // Oldest first whatever the kind: a gap goes before the intervals after it.
+    auto gap = gaps.begin();
+    auto interval = intervals.begin();
+    while (gap != gaps.end() || interval != intervals.end()) {
+        std::optional<int> mid;
+        InFlight what;
+        if (interval == intervals.end() || (gap != gaps.end() && gap->startUtc <= interval->startUtc)) {
+            const StationGap& next = *gap++;
+            if (m_sentGaps.count(next.startUtc) != 0)
+                continue;
+            mid = m_client.Publish(base + "/gap", GapJson(next), 1, false);
+            what = {true, next.startUtc, next.endUtc};
+            if (mid)
+                m_sentGaps.insert(next.startUtc);
+        } else {
+            const StationInterval& next = *interval++;
+            if (m_sent.count(next.startUtc) != 0)
+                continue;
+            mid = m_client.Publish(base + "/interval", IntervalJson(next), 1, false);
+            what = {false, next.startUtc, next.endUtc};
+            if (mid)
+                m_sent.insert(next.startUtc);
+        }
         if (!mid)
             return; // the connection broke meanwhile: sent again on the next one
-        m_inFlight[*mid] = interval.startUtc;
-        m_sent.insert(interval.startUtc);
+        m_inFlight[*mid] = what;
     }
 }

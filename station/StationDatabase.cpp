@@ -1,16 +1,21 @@
 #include "station/StationDatabase.h"
 
 #include "station/IsoTime.h"
+#include "station/StationSql.h"
 
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
+
+using namespace station_sql;
 
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS readings(station TEXT NOT NULL, t_utc TEXT NOT NULL, meter_time TEXT,"
@@ -21,10 +26,13 @@ constexpr const char* kSchema =
     " l10 REAL, l50 REAL, l90 REAL, published INTEGER NOT NULL DEFAULT 0,"
     " PRIMARY KEY(station, start_utc)) WITHOUT ROWID;"
     "CREATE TABLE IF NOT EXISTS gaps(station TEXT NOT NULL, start_utc TEXT NOT NULL, end_utc TEXT NOT NULL,"
-    " reason TEXT NOT NULL, PRIMARY KEY(station, start_utc)) WITHOUT ROWID;"
-    "CREATE INDEX IF NOT EXISTS intervals_unpublished ON intervals(station, published, start_utc);";
+    " reason TEXT NOT NULL, published INTEGER NOT NULL DEFAULT 0, PRIMARY KEY(station, start_utc)) WITHOUT ROWID;";
+// After the tables: a database of an earlier version gets what it lacks.
+constexpr const char* kIndexes =
+    "CREATE INDEX IF NOT EXISTS intervals_unpublished ON intervals(station, published, start_utc);"
+    "CREATE INDEX IF NOT EXISTS gaps_unpublished ON gaps(station, published, start_utc);";
 
-enum Slot { kInsertReading, kUpsertInterval, kUpsertGap, kMarkPublished, kLastReading, kBegin, kCommit, kRollback };
+enum Slot { kInsertReading, kUpsertInterval, kUpsertGap, kMarkPublished, kMarkGapPublished, kLastReading };
 
 constexpr const char* kInsertReadingSql =
     "INSERT OR IGNORE INTO readings(station, t_utc, meter_time, level, unit, response, flags)"
@@ -36,62 +44,40 @@ constexpr const char* kUpsertIntervalSql =
     " count = excluded.count, coverage = excluded.coverage, leq = excluded.leq, lmax = excluded.lmax,"
     " lmin = excluded.lmin, l10 = excluded.l10, l50 = excluded.l50, l90 = excluded.l90,"
     " published = excluded.published";
+// A gap written again as it stands keeps its acknowledgement; one that has
+// changed (grown after a restart) is to be sent again.
 constexpr const char* kUpsertGapSql =
-    "INSERT INTO gaps(station, start_utc, end_utc, reason) VALUES(?1, ?2, ?3, ?4)"
-    " ON CONFLICT(station, start_utc) DO UPDATE SET end_utc = excluded.end_utc, reason = excluded.reason";
+    "INSERT INTO gaps(station, start_utc, end_utc, reason, published) VALUES(?1, ?2, ?3, ?4, ?5)"
+    " ON CONFLICT(station, start_utc) DO UPDATE SET published = CASE WHEN gaps.end_utc = excluded.end_utc"
+    " AND gaps.reason = excluded.reason THEN max(gaps.published, excluded.published) ELSE excluded.published END,"
+    " end_utc = excluded.end_utc, reason = excluded.reason";
 constexpr const char* kMarkPublishedSql = "UPDATE intervals SET published = 1 WHERE station = ?1 AND start_utc = ?2";
+constexpr const char* kMarkGapPublishedSql =
+    "UPDATE gaps SET published = 1 WHERE station = ?1 AND start_utc = ?2 AND end_utc = ?3";
 constexpr const char* kLastReadingSql =
     "SELECT t_utc, meter_time, level, unit, response, flags FROM readings WHERE station = ?1"
     " ORDER BY t_utc DESC LIMIT 1";
 
-void BindText(sqlite3_stmt* statement, int index, const std::string& text)
+// Why a write may have failed for want of room: the file (or its log) at
+// the largest size the process may write (ulimit -f), or too little space
+// left on the disk; empty when neither.
+std::string WhyNoRoom(const std::string& path)
 {
-    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        for (const std::string& file : {path, path + "-wal"}) {
+            struct stat info {};
+            if (::stat(file.c_str(), &info) == 0 && static_cast<rlim_t>(info.st_size) + 65536 >= limit.rlim_cur)
+                return path + " cannot grow: this process may write files of at most " +
+                       std::to_string(limit.rlim_cur) + " bytes (ulimit -f)";
+        }
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct statvfs disk {};
+    if (::statvfs(folder.c_str(), &disk) == 0 && static_cast<double>(disk.f_bavail) * disk.f_frsize < 1048576.0)
+        return "the disk holding " + path + " is full";
+    return {};
 }
-
-void BindOptional(sqlite3_stmt* statement, int index, const std::optional<double>& value)
-{
-    if (value)
-        sqlite3_bind_double(statement, index, *value);
-    else
-        sqlite3_bind_null(statement, index);
-}
-
-std::string Text(sqlite3_stmt* statement, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return text != nullptr ? std::string(text) : std::string();
-}
-
-std::optional<double> OptionalDouble(sqlite3_stmt* statement, int column)
-{
-    if (sqlite3_column_type(statement, column) == SQLITE_NULL)
-        return std::nullopt;
-    return sqlite3_column_double(statement, column);
-}
-
-StationInterval IntervalOfRow(sqlite3_stmt* row)
-{
-    StationInterval interval;
-    interval.station = Text(row, 0);
-    interval.startUtc = ParseUtc(Text(row, 1)).value_or(0);
-    interval.endUtc = ParseUtc(Text(row, 2)).value_or(0);
-    interval.unit = Text(row, 3);
-    interval.count = sqlite3_column_int64(row, 4);
-    interval.coverage = sqlite3_column_double(row, 5);
-    interval.leq = OptionalDouble(row, 6);
-    interval.lmax = OptionalDouble(row, 7);
-    interval.lmin = OptionalDouble(row, 8);
-    interval.l10 = OptionalDouble(row, 9);
-    interval.l50 = OptionalDouble(row, 10);
-    interval.l90 = OptionalDouble(row, 11);
-    interval.published = sqlite3_column_int(row, 12) != 0;
-    return interval;
-}
-
-constexpr const char* kIntervalColumns =
-    "SELECT station, start_utc, end_utc, unit, count, coverage, leq, lmax, lmin, l10, l50, l90, published"
-    " FROM intervals ";
 
 } // namespace
 
@@ -120,6 +106,10 @@ std::string CStationDatabase::Explain(int code) const
         return m_path + " is read-only";
     case SQLITE_FULL:
         return "the disk holding " + m_path + " is full";
+    case SQLITE_IOERR:
+        if (const std::string why = WhyNoRoom(m_path); !why.empty())
+            return why;
+        break;
     case SQLITE_CANTOPEN:
         return "cannot open " + m_path;
     case SQLITE_CORRUPT:
@@ -183,7 +173,7 @@ bool CStationDatabase::Open(const std::string& path, std::string* error)
     // durable, so a power cut loses at most the batch being written.
     if (!Exec("PRAGMA journal_mode=WAL", error) || !Exec("PRAGMA synchronous=FULL", error) ||
         !Exec("PRAGMA cache_size=-16384", error) ||
-        !Exec(kSchema, error)) {
+        !Exec(kSchema, error) || !Upgrade(error) || !Exec(kIndexes, error)) {
         Close();
         return false;
     }
@@ -193,6 +183,21 @@ bool CStationDatabase::Open(const std::string& path, std::string* error)
         return false;
     }
     return true;
+}
+
+// The gaps of a database made before their acknowledgement was kept get the
+// column, in place; those gaps count as not yet sent.
+bool CStationDatabase::Upgrade(std::string* error)
+{
+    Statement columns;
+    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM pragma_table_info('gaps') WHERE name = 'published'", -1,
+                           &columns.handle, nullptr) != SQLITE_OK ||
+        sqlite3_step(columns.handle) != SQLITE_ROW) {
+        *error = Explain(sqlite3_extended_errcode(m_db));
+        return false;
+    }
+    return sqlite3_column_int(columns.handle, 0) == 1 ||
+           Exec("ALTER TABLE gaps ADD COLUMN published INTEGER NOT NULL DEFAULT 0", error);
 }
 
 bool CStationDatabase::OpenForReading(const std::string& path, std::string* error)
@@ -281,7 +286,18 @@ bool CStationDatabase::Write(const Batch& batch, std::string* error)
         BindText(upsert, 2, FormatUtc(gap.startUtc));
         BindText(upsert, 3, FormatUtc(gap.endUtc));
         BindText(upsert, 4, gap.reason);
+        sqlite3_bind_int(upsert, 5, gap.published ? 1 : 0);
         if (sqlite3_step(upsert) != SQLITE_DONE)
+            return fail();
+    }
+    for (const StationGap& gap : batch.publishedGaps) {
+        sqlite3_stmt* mark = Prepare(kMarkGapPublished, kMarkGapPublishedSql, error);
+        if (mark == nullptr)
+            return fail();
+        BindText(mark, 1, batch.station);
+        BindText(mark, 2, FormatUtc(gap.startUtc));
+        BindText(mark, 3, FormatUtc(gap.endUtc));
+        if (sqlite3_step(mark) != SQLITE_DONE)
             return fail();
     }
     for (const std::int64_t start : batch.publishedStarts) {
@@ -315,118 +331,4 @@ std::optional<StationReading> CStationDatabase::LastReading(const std::string& s
     reading.flags = Text(query, 5);
     sqlite3_reset(query);
     return reading;
-}
-
-namespace {
-
-// A statement run once, finalized however it ends.
-struct Statement {
-    sqlite3_stmt* handle = nullptr;
-    ~Statement() { sqlite3_finalize(handle); }
-};
-
-} // namespace
-
-bool CStationDatabase::ForEachReading(const std::string& station, std::int64_t from, std::int64_t to,
-                                      const ReadingVisitor& each, std::string* error)
-{
-    Statement query;
-    const std::string sql = std::string("SELECT station, t_utc, meter_time, level, unit, response, flags FROM readings") +
-                            (station.empty() ? " WHERE t_utc >= ?2 AND t_utc < ?3 ORDER BY t_utc, station"
-                                             : " WHERE station = ?1 AND t_utc >= ?2 AND t_utc < ?3 ORDER BY t_utc");
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query.handle, nullptr) != SQLITE_OK) {
-        *error = Explain(sqlite3_extended_errcode(m_db));
-        return false;
-    }
-    if (!station.empty())
-        BindText(query.handle, 1, station);
-    BindText(query.handle, 2, FormatUtc(from));
-    BindText(query.handle, 3, FormatUtc(to));
-    int code = SQLITE_OK;
-    StationReading reading;
-    std::string name;
-    while ((code = sqlite3_step(query.handle)) == SQLITE_ROW) {
-        name = Text(query.handle, 0);
-        reading.tUtc = ParseUtc(Text(query.handle, 1)).value_or(0);
-        reading.meterTime = Text(query.handle, 2);
-        reading.level = sqlite3_column_double(query.handle, 3);
-        reading.unit = Text(query.handle, 4);
-        reading.response = Text(query.handle, 5);
-        reading.flags = Text(query.handle, 6);
-        if (!each(name, reading))
-            return true;
-    }
-    if (code != SQLITE_DONE) {
-        *error = Explain(sqlite3_extended_errcode(m_db));
-        return false;
-    }
-    return true;
-}
-
-bool CStationDatabase::Readings(const std::string& station, std::int64_t from, std::int64_t to,
-                                std::vector<std::pair<std::string, StationReading>>& out, std::string* error)
-{
-    return ForEachReading(
-        station, from, to,
-        [&out](const std::string& name, const StationReading& reading) {
-            out.emplace_back(name, reading);
-            return true;
-        },
-        error);
-}
-
-bool CStationDatabase::Intervals(const std::string& station, std::int64_t from, std::int64_t to,
-                                 std::vector<StationInterval>& out, std::string* error)
-{
-    Statement query;
-    const std::string sql = std::string(kIntervalColumns) +
-                            (station.empty() ? "WHERE start_utc >= ?2 AND start_utc < ?3 ORDER BY station, start_utc"
-                                             : "WHERE station = ?1 AND start_utc >= ?2 AND start_utc < ?3 ORDER BY start_utc");
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query.handle, nullptr) != SQLITE_OK) {
-        *error = Explain(sqlite3_extended_errcode(m_db));
-        return false;
-    }
-    if (!station.empty())
-        BindText(query.handle, 1, station);
-    BindText(query.handle, 2, FormatUtc(from));
-    BindText(query.handle, 3, FormatUtc(to));
-    int code = SQLITE_OK;
-    while ((code = sqlite3_step(query.handle)) == SQLITE_ROW)
-        out.push_back(IntervalOfRow(query.handle));
-    if (code != SQLITE_DONE) {
-        *error = Explain(sqlite3_extended_errcode(m_db));
-        return false;
-    }
-    return true;
-}
-
-bool CStationDatabase::Gaps(const std::string& station, std::vector<StationGap>& out, std::string* error)
-{
-    Statement query;
-    if (sqlite3_prepare_v2(m_db, "SELECT station, start_utc, end_utc, reason FROM gaps WHERE station = ?1 ORDER BY start_utc",
-                           -1, &query.handle, nullptr) != SQLITE_OK) {
-        *error = Explain(sqlite3_extended_errcode(m_db));
-        return false;
-    }
-    BindText(query.handle, 1, station);
-    while (sqlite3_step(query.handle) == SQLITE_ROW)
-        out.push_back({Text(query.handle, 0), ParseUtc(Text(query.handle, 1)).value_or(0),
-                       ParseUtc(Text(query.handle, 2)).value_or(0), Text(query.handle, 3)});
-    return true;
-}
-
-bool CStationDatabase::Unpublished(const std::string& station, std::size_t limit, std::vector<StationInterval>& out,
-                                   std::string* error)
-{
-    Statement query;
-    const std::string sql = std::string(kIntervalColumns) + "WHERE station = ?1 AND published = 0 ORDER BY start_utc LIMIT ?2";
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &query.handle, nullptr) != SQLITE_OK) {
-        *error = Explain(sqlite3_extended_errcode(m_db));
-        return false;
-    }
-    BindText(query.handle, 1, station);
-    sqlite3_bind_int64(query.handle, 2, static_cast<sqlite3_int64>(limit));
-    while (sqlite3_step(query.handle) == SQLITE_ROW)
-        out.push_back(IntervalOfRow(query.handle));
-    return true;
 }

@@ -33,16 +33,20 @@ public:
     const std::string& Path() const { return m_path; }
 
     // One transaction: the readings of a station, intervals and gaps (any
-    // station), and intervals of the station now acknowledged by the broker.
+    // station), and intervals and gaps of the station now acknowledged by the
+    // broker. A gap is marked only as it was sent (its end): one that has
+    // grown since goes out again.
     struct Batch {
         std::string station;
         std::vector<StationReading> readings;
         std::vector<StationInterval> intervals;
         std::vector<StationGap> gaps;
         std::vector<std::int64_t> publishedStarts;
+        std::vector<StationGap> publishedGaps;
         bool Empty() const
         {
-            return readings.empty() && intervals.empty() && gaps.empty() && publishedStarts.empty();
+            return readings.empty() && intervals.empty() && gaps.empty() && publishedStarts.empty() &&
+                   publishedGaps.empty();
         }
     };
     bool Write(const Batch& batch, std::string* error);
@@ -62,16 +66,25 @@ public:
     // The station's intervals not yet acknowledged by a broker, oldest first.
     bool Unpublished(const std::string& station, std::size_t limit, std::vector<StationInterval>& out,
                      std::string* error);
+    // The station's gaps not yet acknowledged as they stand, oldest first.
+    bool UnpublishedGaps(const std::string& station, std::size_t limit, std::vector<StationGap>& out,
+                         std::string* error);
 
     sqlite3* Handle() { return m_db; }
 
 private:
     bool Exec(const char* sql, std::string* error);
+    bool Upgrade(std::string* error);
+    bool GapRows(const char* sql, const std::string& station, std::int64_t limit, std::vector<StationGap>& out,
+                 std::string* error);
     sqlite3_stmt* Prepare(int slot, const char* sql, std::string* error);
+    // A range query of one station (?1, none when empty) from ?2 up to ?3.
+    sqlite3_stmt* PrepareRange(const std::string& sql, const std::string& station, std::int64_t from,
+                               std::int64_t to, std::string* error);
     std::string Explain(int code) const;
     void Close();
 
     sqlite3* m_db = nullptr;
     std::string m_path;
-    sqlite3_stmt* m_statements[8] = {};
+    sqlite3_stmt* m_statements[9] = {};
 };

@@ -153,5 +153,5 @@ std::optional<StationGap> GapOfJson(const std::string& json)
     const auto reason = TextField(*object, "reason");
     if (!station || !IsStationName(*station) || !start || !end || *end < *start || !reason || reason->size() > 200)
         return std::nullopt;
-    return StationGap{*station, *start, *end, *reason};
+    return StationGap{*station, *start, *end, *reason, true};
 }

@@ -45,8 +45,6 @@ void CStationLogger::Reading(const StationReading& reading)
     if (m_gap) {
         m_gap->endUtc = reading.tUtc;
         m_batch.gaps.push_back(*m_gap);
-        if (m_publisher != nullptr)
-            m_publisher->Gap(*m_gap);
         m_gap.reset();
     }
     m_lastReading = reading.tUtc;
@@ -88,7 +86,7 @@ bool CStationLogger::Finish(std::int64_t nowUtc, std::string* error)
 bool CStationLogger::Flush(std::string* error)
 {
     if (m_publisher != nullptr)
-        m_batch.publishedStarts = m_publisher->TakeAcknowledged();
+        m_publisher->TakeAcknowledged(m_batch);
     if (!m_database.Write(m_batch, error))
         return false;
     m_written += static_cast<std::int64_t>(m_batch.readings.size());
@@ -97,6 +95,7 @@ bool CStationLogger::Flush(std::string* error)
     m_batch.intervals.clear();
     m_batch.gaps.clear();
     m_batch.publishedStarts.clear();
+    m_batch.publishedGaps.clear();
     if (m_publisher != nullptr)
         m_publisher->Pump(m_database);
     return true;

@@ -14,10 +14,10 @@ class IStationPublisher {
 public:
     virtual ~IStationPublisher() = default;
     virtual void Level(const StationReading& reading) = 0;
-    virtual void Gap(const StationGap& gap) = 0;
-    // Starts of intervals the broker has acknowledged since the last call.
-    virtual std::vector<std::int64_t> TakeAcknowledged() = 0;
-    // Sends the intervals still waiting in the database, oldest first.
+    // Adds to the batch the intervals (starts) and gaps (as sent) the broker
+    // has acknowledged since the last call.
+    virtual void TakeAcknowledged(CStationDatabase::Batch& batch) = 0;
+    // Sends the gaps and intervals still waiting in the database, oldest first.
     virtual void Pump(CStationDatabase& database) = 0;
 };
 

@@ -41,4 +41,5 @@ struct StationGap {
     std::int64_t startUtc = 0;
     std::int64_t endUtc = 0;
     std::string reason;
+    bool published = false;    // the broker acknowledged it as it stands
 };

@@ -71,38 +71,36 @@ void AppendSharedStrings(CByteBuffer& out, const std::vector<std::string_view>& 
     // EXTSST indexes every dsst-th string by its position in the stream and
     // in the record it starts in.
     const std::size_t perBucket = std::max<std::size_t>(8, (strings.size() + 127) / 128);
-    struct Bucket {
-        std::uint32_t streamPos;
-        std::uint16_t recordPos;
-    };
-    std::vector<Bucket> buckets;
-
+    std::vector<SstBucket> buckets;
     std::size_t record = out.Begin(Biff::kSst);
     out.U32(totalReferences);
     out.U32(static_cast<std::uint32_t>(strings.size()));
+    record = AppendSstStrings(out, record, strings, 0, perBucket, buckets);
+    out.End(record);
+    AppendExtSst(out, perBucket, buckets);
+}
+
+std::size_t AppendSstStrings(CByteBuffer& out, std::size_t record, const std::vector<std::string_view>& strings,
+                             std::size_t first, std::size_t perBucket, std::vector<SstBucket>& buckets)
+{
     const auto room = [&] { return Biff::kMaxRecordData - (out.Size() - record); };
     const auto nextRecord = [&] {
         out.End(record);
         record = out.Begin(Biff::kContinue);
     };
-
     for (std::size_t i = 0; i < strings.size(); ++i) {
         const BiffString text(strings[i]);
         const std::size_t length = std::min(text.units.size(), std::size_t{0xFFFF});
-        // The string's header (length and flags) and its first character
-        // stay in one record.
         if (room() < 3 + text.CharBytes())
             nextRecord();
-        if (i % perBucket == 0)
+        if ((first + i) % perBucket == 0)
             buckets.push_back({static_cast<std::uint32_t>(out.Size()),
                                static_cast<std::uint16_t>(out.Size() - record + 4)});
         out.U16(static_cast<unsigned>(length));
         out.U8(text.wide ? 1 : 0);
-        std::size_t written = 0;
-        while (written < length) {
+        for (std::size_t written = 0; written < length;) {
             std::size_t fits = room() / text.CharBytes();
             if (fits == 0) {
-                // The rest goes on in a CONTINUE record, which repeats the flags.
                 nextRecord();
                 out.U8(text.wide ? 1 : 0);
                 fits = room() / text.CharBytes();
@@ -112,14 +110,17 @@ void AppendSharedStrings(CByteBuffer& out, const std::vector<std::string_view>& 
             written += count;
         }
     }
-    out.End(record);
+    return record;
+}
 
-    const std::size_t ext = out.Begin(Biff::kExtSst);
+void AppendExtSst(CByteBuffer& out, std::size_t perBucket, const std::vector<SstBucket>& buckets)
+{
+    const std::size_t at = out.Begin(Biff::kExtSst);
     out.U16(static_cast<unsigned>(perBucket));
-    for (const Bucket& bucket : buckets) {
+    for (const SstBucket& bucket : buckets) {
         out.U32(bucket.streamPos);
         out.U16(bucket.recordPos);
         out.U16(0);
     }
-    out.End(ext);
+    out.End(at);
 }

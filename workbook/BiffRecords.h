@@ -82,3 +82,20 @@ void AppendShortString(CByteBuffer& out, std::string_view utf8);
 // Writes the SST record with its CONTINUE records, and the EXTSST index.
 // totalReferences: how many cells refer to the table.
 void AppendSharedStrings(CByteBuffer& out, const std::vector<std::string_view>& strings, std::uint32_t totalReferences);
+
+// Where an EXTSST entry finds its string: in the stream and in its record.
+struct SstBucket {
+    std::uint32_t streamPos;
+    std::uint16_t recordPos;
+};
+
+// Writes strings into the open record that starts at `record` (the SST after
+// its counts, or a CONTINUE), going on in CONTINUE records as each fills: a
+// string's header and first character stay in one record, and the rest of a
+// string that goes on repeats its flags. Every perBucket-th string, counted
+// from index `first`, is noted for EXTSST. Returns the record left open.
+std::size_t AppendSstStrings(CByteBuffer& out, std::size_t record, const std::vector<std::string_view>& strings,
+                             std::size_t first, std::size_t perBucket, std::vector<SstBucket>& buckets);
+
+// The EXTSST index over the buckets noted while the strings were written.
+void AppendExtSst(CByteBuffer& out, std::size_t perBucket, const std::vector<SstBucket>& buckets);

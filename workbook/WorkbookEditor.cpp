@@ -24,58 +24,19 @@ std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
-struct Bucket {
-    std::uint32_t streamPos;
-    std::uint16_t recordPos;
-};
-
 // New strings after the table's last record, in CONTINUE records of their
 // own; every perBucket-th string (counting from index first) is noted for EXTSST.
 void AppendStrings(CByteBuffer& out, const std::vector<const std::string*>& strings, std::size_t first,
-                   std::size_t perBucket, std::vector<Bucket>& buckets)
+                   std::size_t perBucket, std::vector<SstBucket>& buckets)
 {
     if (strings.empty())
         return;
-    std::size_t record = out.Begin(Biff::kContinue);
-    const auto room = [&] { return Biff::kMaxRecordData - (out.Size() - record); };
-    const auto nextRecord = [&] {
-        out.End(record);
-        record = out.Begin(Biff::kContinue);
-    };
-    for (std::size_t i = 0; i < strings.size(); ++i) {
-        const BiffString text(*strings[i]);
-        const std::size_t length = std::min(text.units.size(), std::size_t{0xFFFF});
-        if (room() < 3 + text.CharBytes())
-            nextRecord();
-        if ((first + i) % perBucket == 0)
-            buckets.push_back({static_cast<std::uint32_t>(out.Size()), static_cast<std::uint16_t>(out.Size() - record + 4)});
-        out.U16(static_cast<unsigned>(length));
-        out.U8(text.wide ? 1 : 0);
-        for (std::size_t written = 0; written < length;) {
-            std::size_t fits = room() / text.CharBytes();
-            if (fits == 0) {
-                nextRecord();
-                out.U8(text.wide ? 1 : 0);
-                fits = room() / text.CharBytes();
-            }
-            const std::size_t count = std::min(fits, length - written);
-            text.AppendChars(out, written, count);
-            written += count;
-        }
-    }
+    std::vector<std::string_view> texts;
+    texts.reserve(strings.size());
+    for (const std::string* text : strings)
+        texts.emplace_back(*text);
+    const std::size_t record = AppendSstStrings(out, out.Begin(Biff::kContinue), texts, first, perBucket, buckets);
     out.End(record);
-}
-
-void AppendExtSst(CByteBuffer& out, std::size_t perBucket, const std::vector<Bucket>& buckets)
-{
-    const std::size_t at = out.Begin(Biff::kExtSst);
-    out.U16(static_cast<unsigned>(perBucket));
-    for (const Bucket& bucket : buckets) {
-        out.U32(bucket.streamPos);
-        out.U16(bucket.recordPos);
-        out.U16(0);
-    }
-    out.End(at);
 }
 
 std::size_t CountSharedReferences(std::string_view bytes)
@@ -187,7 +148,7 @@ bool EditWorkbookFile(const std::string& file, const Workbook& original, const W
     // shared strings and the few counts of sheets.
     const std::size_t sheetCount = sheets.size() + added.size();
     const std::size_t perBucket = std::max<std::size_t>(8, (strings.Count() + 127) / 128);
-    std::vector<Bucket> buckets;
+    std::vector<SstBucket> buckets;
     std::vector<std::size_t> offsetFields;
     CByteBuffer head;
     head.Reserve(stream.size() / 4 + 4096);

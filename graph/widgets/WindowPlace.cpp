@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QWidget>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -81,4 +82,24 @@ void RememberPlace(const QWidget& window, const QString& key)
         return;
     QSettings settings;
     settings.setValue(QString::fromLatin1(kGroup) + QLatin1Char('/') + key, window.normalGeometry());
+}
+
+int WidenWindow(QWidget& window, int extra)
+{
+    // A maximised window has all the room there is already.
+    if (window.isMaximized() || window.isFullScreen())
+        return 0;
+    const int before = window.width();
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        window.resize(std::max(1, window.width() + extra), window.height());
+        return window.width() - before;
+    }
+    const WindowRect place = WidenWindowRect(ToRect(window.geometry()), extra, ToRect(screen->availableGeometry()),
+                                             FrameOf(window), std::max(160, window.minimumWidth()));
+    if (window.isVisible())
+        window.setGeometry(place.x, place.y, place.width, place.height);
+    else
+        window.resize(place.width, place.height);
+    return window.width() - before;
 }

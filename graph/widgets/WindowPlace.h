@@ -18,5 +18,10 @@ void PlaceOnScreen(QWidget& window, QSize wanted, const QString& key);
 // The same inside a given available area.
 void PlaceInside(QWidget& window, const QRect& available, QSize wanted, const QString& key);
 
+// Makes a top-level window wider by extra pixels (narrower for a negative
+// extra), inside the available area of its screen (WidenWindowRect).
+// Returns how much wider it became: give back that much, not extra.
+int WidenWindow(QWidget& window, int extra);
+
 // Keeps the window's place (its normal geometry, even when maximised).
 void RememberPlace(const QWidget& window, const QString& key);

@@ -1,16 +1,17 @@
-#include "logger/widgets/CDataLoggerDlg.h"
-
 #include "common/DialogSeam.h"
 #include "graph/widgets/CStaticCursor.h"
 #include "graph/widgets/CTimeButtom.h"
 #include "graph/widgets/OwnerScrollBars.h"
 #include "graph/widgets/WindowPlace.h"
+#include "logger/widgets/CDataLoggerDlg.h"
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 #include "logger/widgets/DataLoggerForm.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -57,7 +58,11 @@ CDataLoggerDlg::CDataLoggerDlg(IDialogSeam& dialogs, const IClock& clock, const 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(m_menu);
-    layout->addWidget(m_scroll);
+    m_body = new QHBoxLayout;
+    m_body->setContentsMargins(0, 0, 0, 0);
+    m_body->setSpacing(0);
+    m_body->addWidget(m_scroll);
+    layout->addLayout(m_body);
     // No larger than the whole form, so no empty band grows beside it.
     setMaximumSize(NaturalSize());
     resize(NaturalSize());
@@ -101,6 +106,12 @@ void CDataLoggerDlg::BuildMenu()
         if (OpenedRow() >= 0)
             emit ReportRequested();
     });
+    QMenu* view = m_menu->addMenu(QStringLiteral("View(&V)"));
+    QAction* indicators = view->addAction(QStringLiteral("Noise Indicators(&N)"));
+    indicators->setData(kNoiseIndicatorsId);
+    indicators->setObjectName(QString::number(kNoiseIndicatorsId));
+    indicators->setCheckable(true);
+    connect(indicators, &QAction::triggered, this, [this](bool checked) { ShowNoiseIndicators(checked); });
 }
 
 QAction* CDataLoggerDlg::Command(int id) const
@@ -108,6 +119,10 @@ QAction* CDataLoggerDlg::Command(int id) const
     for (QAction* action : m_menu->actions()) {
         if (action->data().toInt() == id)
             return action;
+        if (action->menu())
+            for (QAction* item : action->menu()->actions())
+                if (item->data().toInt() == id)
+                    return item;
     }
     return nullptr;
 }
@@ -147,7 +162,8 @@ void CDataLoggerDlg::ConnectControls()
 
 QSize CDataLoggerDlg::NaturalSize() const
 {
-    return CDataLoggerForm::FormSize() + QSize(0, m_menu->sizeHint().height());
+    return CDataLoggerForm::FormSize() + QSize(NoiseIndicatorsShown() ? CNoiseIndicatorPanel::kWidth : 0,
+                                               m_menu->sizeHint().height());
 }
 
 void CDataLoggerDlg::PlaceInside(const QRect& available)
@@ -181,6 +197,7 @@ void CDataLoggerDlg::ResetWindow()
     m_model.Reset();
     m_graphOwner.UndoZoom();
     ShowFields();
+    OpenedSetChanged();
 }
 
 void CDataLoggerDlg::LoadRecordSets(const std::vector<std::uint8_t>& bytes, const std::vector<LoggerRecordSet>& sets)
@@ -191,6 +208,7 @@ void CDataLoggerDlg::LoadRecordSets(const std::vector<std::uint8_t>& bytes, cons
     m_model.LoadRecordSets(bytes, sets);
     ShowList();
     UpdatePrintCommand();
+    OpenedSetChanged();
 }
 
 void CDataLoggerDlg::ImportData()
@@ -200,6 +218,7 @@ void CDataLoggerDlg::ImportData()
     m_model.Import(m_dialogs, [this] {
         ShowList();
         ShowFields();
+        OpenedSetChanged();
     });
 }
 
@@ -238,11 +257,13 @@ void CDataLoggerDlg::OpenRow(int row)
         m_graph->SetData(opened.start, opened.scale, opened.samples, opened.count);
         m_graphOwner.UndoZoom();
         ShowFields();
+        OpenedSetChanged();
         return;
     case OpenStatus::OutOfMemory:
         m_graph->ClearData();
         m_graphOwner.UndoZoom();
         ShowFields();
+        OpenedSetChanged();
         ShowMessage(m_dialogs, "Memory OverFlow!");
         return;
     }
@@ -292,6 +313,9 @@ void CDataLoggerDlg::ShowReadouts(const GraphReadoutTexts& texts)
 {
     for (const auto& [field, text] : texts.Fields())
         ShowText(ControlIdOf(field), *text);
+    // The cursors moved: the panel's column between them follows.
+    if (m_indicatorPanel)
+        m_indicatorPanel->Invalidate();
 }
 
 void CDataLoggerDlg::ShowHScrollBar(const HScrollBarState& bar)

@@ -2,6 +2,7 @@
 
 #include "graph/GraphOwnerModel.h"
 #include "logger/DataLoggerModel.h"
+#include "logger/IndicatorPanelText.h"
 #include "logger/widgets/CDataLoggerButton.h"
 
 #include <QDialog>
@@ -13,10 +14,12 @@
 #include <vector>
 
 class CDataLoggerForm;
+class CNoiseIndicatorPanel;
 class CTimeButtom;
 class IClock;
 class IDialogSeam;
 class QAction;
+class QHBoxLayout;
 class QMenuBar;
 class QScrollArea;
 
@@ -37,6 +40,7 @@ public:
     static constexpr int kSaveDataId = 32791;
     static constexpr int kPrintDataId = 32795;
     static constexpr int kReportId = 32801;
+    static constexpr int kNoiseIndicatorsId = 32803;
 
     // face: the template's font ("MS Shell Dlg" 8), which the program chooses.
     CDataLoggerDlg(IDialogSeam& dialogs, const IClock& clock, const QFont& face = QFont(),
@@ -70,10 +74,20 @@ public:
     CTimeButtom* TimeStrip() const { return m_timeStrip; }
     CDataLoggerForm* Form() const { return m_form; }
     QMenuBar* MenuBar() const { return m_menu; }
+    // The action of a command of the menu bar or of its View menu.
     QAction* Command(int id) const;
     QScrollArea* ScrollArea() const { return m_scroll; }
-    // The window with the whole form showing: menu bar and form.
+    // The window with the whole form showing: menu bar and form, and the
+    // Noise Indicators panel beside the form while it is open.
     QSize NaturalSize() const;
+
+    // View > Noise Indicators: the panel beside the form, for the set opened
+    // and the samples between cursors A and B; the window grows by its width
+    // while it is open (as far as the screen has room) and gives it back when
+    // it closes. The form keeps its size.
+    void ShowNoiseIndicators(bool shown);
+    bool NoiseIndicatorsShown() const;
+    CNoiseIndicatorPanel* NoiseIndicatorPanel() const { return m_indicatorPanel; }
     // Places the window inside an available screen area (before it is shown).
     void PlaceInside(const QRect& available);
     // What the graph last said about a sample it left out, empty when nothing.
@@ -110,6 +124,9 @@ private:
     void ShowFields();
     void ShowText(int id, const std::string& text);
     void UpdatePrintCommand();
+    // The set opened changed (opened, let go, replaced): the panel shows it anew.
+    void OpenedSetChanged();
+    IndicatorPanelTexts IndicatorTexts();
 
     IDialogSeam& m_dialogs;
     CDataLoggerModel m_model;
@@ -117,6 +134,13 @@ private:
     CGraphOwnerModel m_graphOwner;
     QMenuBar* m_menu = nullptr;
     QScrollArea* m_scroll = nullptr;
+    // The form beside the Noise Indicators panel (made when first shown).
+    QHBoxLayout* m_body = nullptr;
+    CNoiseIndicatorPanel* m_indicatorPanel = nullptr;
+    int m_indicatorWidening = 0; // what the window grew by for the panel
+    // The indicators of the set opened, worked out when the panel first needs them.
+    std::vector<NoiseIndicators> m_openedIndicators;
+    bool m_openedIndicatorsStale = true;
     CDataLoggerForm* m_form = nullptr;
     // Children of the form, which owns them.
     CDataLoggerButton* m_graph = nullptr;

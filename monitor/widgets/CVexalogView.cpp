@@ -1,5 +1,3 @@
-#include "monitor/widgets/CVexalogView.h"
-
 #include "common/Clock.h"
 #include "common/CommandIds.h"
 #include "common/DialogSeam.h"
@@ -9,9 +7,11 @@
 #include "graph/widgets/CTrafficButton.h"
 #include "graph/widgets/OwnerScrollBars.h"
 #include "logger/DataFile.h"
+#include "logger/widgets/CNoiseIndicatorPanel.h"
 #include "meter/PortProbe.h"
 #include "monitor/widgets/CMeterButton.h"
 #include "monitor/widgets/CPortDialog.h"
+#include "monitor/widgets/CVexalogView.h"
 #include "monitor/widgets/PanelAreas.h"
 
 #include <QComboBox>
@@ -60,6 +60,7 @@ CVexalogView::CVexalogView(IDialogSeam& dialogs, const Options& options, QWidget
     , m_askPort([this](int current) { return AskPortWithDialog(current); })
 {
     setObjectName(QStringLiteral("CVexalogView"));
+    m_formWidth = minimumWidth();
     m_controller.SetJournal(&m_journal, FolderOf(m_iniPath));
     m_link.AddListener(m_controller);
     m_link.AddListener(*this);
@@ -187,12 +188,19 @@ void CVexalogView::ShowStatistics(const RealTimeStatisticsTexts& texts)
 {
     for (const auto& [field, text] : texts.Fields())
         ShowFieldText(ControlIdOf(field), *text);
+    // The statistics follow every decoded block: the reading it may have
+    // brought goes into the run's indicators too.
+    if (m_recordingIndicators.Follow(m_controller.Store(), m_controller.SamplingPeriod()) && m_indicatorPanel)
+        m_indicatorPanel->Invalidate();
 }
 
 void CVexalogView::ShowReadouts(const GraphReadoutTexts& texts)
 {
     for (const auto& [field, text] : texts.Fields())
         ShowFieldText(ControlIdOf(field), *text);
+    // The cursors moved, or what lies between them: the panel follows.
+    if (m_indicatorPanel)
+        m_indicatorPanel->Invalidate();
 }
 
 void CVexalogView::ShowFieldText(int id, const std::string& text)
@@ -322,6 +330,9 @@ bool CVexalogView::QueryClose()
     m_journal.Remove();
     if (!m_portSaved)
         SaveRememberedPort(true);
+    // The window's place is kept without the panel's width: the next start
+    // opens without the panel.
+    ShowNoiseIndicators(false);
     return true;
 }
 

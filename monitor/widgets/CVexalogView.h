@@ -2,9 +2,11 @@
 
 #include "common/CommandTarget.h"
 #include "graph/GraphOwnerModel.h"
+#include "logger/IndicatorPanelText.h"
 #include "logger/widgets/CDataLoggerDlg.h"
 #include "meter/MeterLink.h"
 #include "monitor/RealTimeController.h"
+#include "monitor/RecordingIndicators.h"
 #include "monitor/widgets/CDialog1.h"
 #include "monitor/widgets/CExportCommand.h"
 #include "monitor/widgets/CRealTimeSetup.h"
@@ -21,6 +23,7 @@
 #include <vector>
 
 class CMeterButton;
+class CNoiseIndicatorPanel;
 class CStaticCursor;
 class CTimeButtom;
 class CTrafficButton;
@@ -95,9 +98,20 @@ public:
     CDataLoggerDlg* DataLoggerWindow() const { return m_dataLogger; }
     CDialog1* WaitDialog() const { return m_waitDialog; }
 
+    // View > Noise Indicators: the panel beside the form, for the whole run
+    // and the readings between cursors A and B, following the recording as
+    // it goes. The window grows by the panel's width while it is open (as
+    // far as the screen has room) and gives it back when it closes; the form
+    // keeps its size and place.
+    void ShowNoiseIndicators(bool shown);
+    bool NoiseIndicatorsShown() const;
+    CNoiseIndicatorPanel* NoiseIndicatorPanel() const { return m_indicatorPanel; }
+    const CRecordingIndicators& RecordingIndicators() const { return m_recordingIndicators; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // One command the view answers (ViewCommands.cpp): its id, its enable
@@ -144,6 +158,9 @@ private:
     // File > Report… of the recording, and Report… of the DataLogger window's set.
     void PrintRecordingReport();
     void PrintDataLoggerReport();
+    // The Noise Indicators panel's texts, and its place beside the form.
+    IndicatorPanelTexts IndicatorTexts() const;
+    void PlaceIndicatorPanel();
 
     IDialogSeam& m_dialogs;
     std::unique_ptr<IClock> m_systemClock;
@@ -165,6 +182,11 @@ private:
     int m_startupPort = 0;
     bool m_initialUpdateDone = false;
     bool m_portSaved = false;
+    // The run's noise indicators, one reading added as each is recorded.
+    CRecordingIndicators m_recordingIndicators;
+    CNoiseIndicatorPanel* m_indicatorPanel = nullptr; // a child, made when first shown
+    int m_formWidth = 0;                              // the form's least width, left of the panel
+    int m_indicatorWidening = 0;                      // what the window grew by for the panel
     // Where the recording was last saved, for the report's digest.
     std::string m_savedPath;
     // A window of its own (no parent), destroyed with the view.

@@ -44,6 +44,9 @@ std::span<const CVexalogView::Command> CVexalogView::Commands()
         {CommandId::Com4, nullptr, comPort, portMarked},
         {CommandId::Com5, nullptr, comPort, portMarked},
         {CommandId::OtherPort, nullptr, [](View& view, int) { view.OnOtherPort(); }},
+        {CommandId::NoiseIndicators, nullptr,
+         [](View& view, int) { view.ShowNoiseIndicators(!view.NoiseIndicatorsShown()); },
+         [](const View& view, int) { return view.NoiseIndicatorsShown(); }},
     };
     return table;
 }

@@ -164,7 +164,8 @@ TEST(HelpWindow, OpensAtIntroductionAndFollowsLinks)
     const QString html = help.Browser()->toHtml();
     for (const char* page : {"Connecting.html", "MeterPanel.html", "RealTimeMonitoring.html", "RealTimeGraph.html",
                              "SetupDialog.html", "SavingData.html", "ExportingData.html", "SimulatedMeter.html",
-                             "DataLogger.html", "DataLoggerGraph.html", "Printing.html", "CommandLine.html"}) {
+                             "DataLogger.html", "DataLoggerGraph.html", "NoiseIndicators.html", "Printing.html",
+                             "CommandLine.html"}) {
         EXPECT_TRUE(html.contains(QString::fromLatin1(page))) << page;
         EXPECT_FALSE(CHelpBrowser::TopicPath(QString::fromLatin1(page)).isEmpty()) << page;
     }
@@ -198,6 +199,7 @@ TEST(HelpWindow, PagesDescribeNoFeatureTheProgramDoesNotHave)
         {view.HandlesCommand(CommandId::ExportData), {"export", ".xls"}},
         {view.HandlesCommand(CommandId::Open), {"import", "ctrl+o"}},
         {view.HandlesCommand(CommandId::DataLogger), {"download", "datalogger window"}},
+        {view.HandlesCommand(CommandId::NoiseIndicators), {"noise indicators"}},
     };
     const QStringList pages = QDir(QStringLiteral(":/help")).entryList({QStringLiteral("*.html")});
     ASSERT_GE(pages.size(), 6);

@@ -65,7 +65,8 @@ const std::vector<ExpectedMenu>& Expected()
           {32799, "Other", "", 'O', ""}}},
         {"View", 'V', 0,
          {{59392, "ToolBar", "", 'T', "Show or Hide ToolBar"},
-          {59393, "StatusBar", "", 'S', "Show or Hide StatusBar"}}},
+          {59393, "StatusBar", "", 'S', "Show or Hide StatusBar"},
+          {32802, "Noise Indicators", "", 'N', "Show or Hide the Noise Indicators"}}},
         {"Help", 'H', 0,
          {{32798, "Contents", "", 'C', "Help"}, {57664, "About LX47...", "", 'A', "Show Copyright"}}},
     };

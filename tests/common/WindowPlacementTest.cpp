@@ -45,3 +45,28 @@ TEST(WindowPlacement, TheWholeFrameLiesInsideTheAvailableAreaAtTheWantedOrRememb
         EXPECT_LE(place.y + place.height + frame.bottom, c.available.y + c.available.height) << c.what;
     }
 }
+
+TEST(WindowPlacement, APanelBesideTheContentsWidensTheWindowWithinTheAvailableArea)
+{
+    const FrameMargins frame{4, 30, 4, 4};
+    const WindowRect large{0, 0, 1920, 1050};
+    const WindowRect small{0, 0, 800, 570};
+    const struct {
+        const char* what;
+        WindowRect available;
+        WindowRect client;
+        int extra;
+        WindowRect expected;
+    } cases[] = {
+        {"room on the right: grows there", large, {100, 60, 820, 620}, 400, {100, 60, 1220, 620}},
+        {"near the right edge: moves left to grow", large, {1000, 60, 820, 620}, 400, {696, 60, 1220, 620}},
+        {"a full small screen: stays as it is", small, {4, 30, 792, 536}, 400, {4, 30, 792, 536}},
+        {"narrowed again: keeps its place", large, {696, 60, 1220, 620}, -400, {696, 60, 820, 620}},
+        {"never narrower than the least width", large, {4, 30, 300, 200}, -400, {4, 30, 160, 200}},
+    };
+    for (const auto& c : cases) {
+        const WindowRect place = WidenWindowRect(c.client, c.extra, c.available, frame);
+        EXPECT_EQ(place, c.expected) << c.what << ": " << place.x << "," << place.y << " " << place.width << "x"
+                                     << place.height;
+    }
+}

@@ -187,6 +187,9 @@ TEST(DataFileRateTest, FollowsTheHeaderRule)
     EXPECT_DOUBLE_EQ(ParseDataFileRate("ORVANTIS LX47 DATA LOGGER:12.5;"), 12.5);
     // The length is the position of ';' less one, counted from the text after the signature.
     EXPECT_DOUBLE_EQ(ParseDataFileRate("ORVANTIS LX47 DATA LOGGER  ;x:75"), 7.0);
+    // A rate that is no number of seconds up to a day counts as none.
+    for (const char* rate : {"nan", "inf", "1e308", "-5.0", "86400.5"})
+        EXPECT_DOUBLE_EQ(ParseDataFileRate(std::string("ORVANTIS LX47 DATA LOGGER:") + rate + ";"), 0.0) << rate;
     // Only 25 characters after the signature are looked at.
     EXPECT_DOUBLE_EQ(ParseDataFileRate("ORVANTIS LX47 DATA LOGGER" + std::string(30, ' ') + ":5.0;"), 0.0);
 }
@@ -259,6 +262,8 @@ TEST_F(DataFileReaderTest, DamagedLinesAreLeftOutAndNamed)
         {"a run of NULs", std::string(700, '\0') + "\r\n", "it holds NUL bytes"},
         {"a level that is no number", "7-3-2007, 9:05:09, abc, dBA\r\n", "its level is not a number"},
         {"an overflowing level", "7-3-2008, 9:05:09, 1e400, dBA\r\n", "its level is not a number"},
+        {"a level no meter gives", "7-3-2008, 9:05:09, 99999999999999999999999, dBA\r\n", "its level is out of range"},
+        {"a negative level", "7-3-2008, 9:05:09, -12.5, dBA\r\n", "its level is out of range"},
         {"a time of two fields", "7-3-2007, 9:05, 65.30, dBA\r\n", "its time is not hour:minute:second"},
         {"a date of letters", "a-b-c, 9:05:07, 65.30, dBA\r\n", "its date is not day-month-year"},
         {"junk", "junk\r\n", "it ends before its unit"},

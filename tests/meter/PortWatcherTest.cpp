@@ -2,6 +2,7 @@
 #include "meter/PortProbe.h"
 #include "meter/PortWatcher.h"
 #include "tests/support/Pty.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -73,17 +74,6 @@ private:
     std::condition_variable m_changed;
     int m_count = 0;
 };
-
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 TEST(PortWatcherTest, CallsBackOnceWhenThePortComesBackAndEnds)
 {

@@ -3,9 +3,11 @@
 #include "tests/station/StationTestKit.h"
 
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 
 #include <arpa/inet.h>
+#include <pwd.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -27,6 +29,15 @@ int FreePort()
     return port;
 }
 
+// Started as root, mosquitto becomes the user mosquitto before it reads its
+// certificates and writes its sessions: the folder and files are handed over.
+void HandOver(const std::string& path)
+{
+    const passwd* user = ::getpwnam("mosquitto");
+    if (::geteuid() == 0 && user != nullptr && ::chown(path.c_str(), user->pw_uid, user->pw_gid) != 0)
+        std::perror(path.c_str());
+}
+
 } // namespace
 
 bool PortAccepts(int port)
@@ -41,7 +52,10 @@ bool PortAccepts(int port)
     return ok;
 }
 
-CBroker::CBroker() : m_port(FreePort()) {}
+CBroker::CBroker() : m_port(FreePort())
+{
+    HandOver(m_dir.Path().string());
+}
 
 std::string CBroker::Program()
 {
@@ -51,17 +65,68 @@ std::string CBroker::Program()
     return {};
 }
 
+namespace {
+
+bool Openssl(const std::vector<std::string>& arguments, std::string* error)
+{
+    CChildProcess run("/usr/bin/openssl", arguments, {}, true);
+    if (run.WaitExit(60000) == 0)
+        return true;
+    *error = "openssl " + arguments.front() + " failed: " + FinalOutput(run);
+    return false;
+}
+
+} // namespace
+
+bool CBroker::MakeAuthority(const std::string& folder, const std::string& name, std::string* error)
+{
+    return Openssl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                    folder + "/" + name + ".key", "-out", folder + "/" + name + ".crt", "-days", "2", "-subj",
+                    "/CN=Vexalog test authority " + name},
+                   error);
+}
+
+bool CBroker::EnableTls()
+{
+    const std::string folder = m_dir.Path().string();
+    if (!MakeAuthority(folder, "ca", &m_error) ||
+        !Openssl({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                  folder + "/server.key", "-out", folder + "/server.crt", "-days", "2", "-subj", "/CN=127.0.0.1",
+                  "-addext", "subjectAltName=IP:127.0.0.1", "-CA", CaFile(), "-CAkey", folder + "/ca.key"},
+                 &m_error))
+        return false;
+    for (const char* file : {"ca.crt", "server.crt", "server.key"})
+        HandOver(m_dir.File(file));
+    m_tlsPort = FreePort();
+    return m_tlsPort != 0;
+}
+
+std::string CBroker::Log() const
+{
+    return m_log + (m_process ? m_process->Output() : std::string());
+}
+
 bool CBroker::Start()
 {
     const std::string config = m_dir.File("mosquitto.conf");
-    std::ofstream(config) << "listener " << m_port << " 127.0.0.1\n"
-                          << "allow_anonymous true\n"
-                          << "persistence true\n"
-                          << "persistence_location " << m_dir.Path().string() << "/\n"
-                          << "autosave_interval 1\n"
-                          << "log_dest stdout\n";
+    {
+        std::ofstream out(config);
+        out << "per_listener_settings false\n"
+            << "allow_anonymous true\n"
+            << "persistence true\n"
+            << "persistence_location " << m_dir.Path().string() << "/\n"
+            << "autosave_interval 1\n"
+            << "log_dest stdout\n"
+            << "listener " << m_port << " 127.0.0.1\n";
+        if (m_tlsPort != 0)
+            out << "listener " << m_tlsPort << " 127.0.0.1\n"
+                << "cafile " << CaFile() << "\n"
+                << "certfile " << m_dir.File("server.crt") << "\n"
+                << "keyfile " << m_dir.File("server.key") << "\n";
+    }
     m_process = std::make_unique<CChildProcess>(Program(), std::vector<std::string>{"-c", config}, std::vector<std::string>{}, true);
-    if (!m_process->Started() || !WaitUntil([&] { return PortAccepts(m_port); }, 20000)) {
+    if (!m_process->Started() ||
+        !WaitUntil([&] { return PortAccepts(m_port) && (m_tlsPort == 0 || PortAccepts(m_tlsPort)); }, 20000)) {
         m_error = "mosquitto did not start: " + m_process->Output();
         return false;
     }
@@ -74,5 +139,6 @@ void CBroker::Stop()
         return;
     m_process->Signal(SIGTERM);
     m_process->WaitExit(20000);
+    m_log += FinalOutput(*m_process);
     m_process.reset();
 }

@@ -1,6 +1,7 @@
 // The central collector: two collectors on one database, SQLite or a real
-// PostgreSQL, leave one row per station and start, and malformed messages are
-// counted and skipped.
+// PostgreSQL, leave one row per station and start, malformed messages are
+// counted and skipped, and a PostgreSQL server restarted under a collector
+// loses nothing.
 #include "tests/station/Broker.h"
 #include "tests/station/Postgres.h"
 #include "tests/station/StationTestKit.h"
@@ -57,7 +58,60 @@ bool PublishAll(const CBroker& broker, const std::vector<CMqttClient::Message>& 
     return all;
 }
 
+// Intervals of a station, one a minute from the given minute of 2026-12-08 10:00.
+std::vector<CMqttClient::Message> Intervals(const std::string& station, int first, int count)
+{
+    std::vector<CMqttClient::Message> messages;
+    for (int minute = first; minute < first + count; ++minute) {
+        StationInterval interval;
+        interval.station = station;
+        interval.startUtc = *ParseUtc("2026-12-08T10:00:00Z") + minute * 60000;
+        interval.endUtc = interval.startUtc + 60000;
+        interval.unit = "dBA";
+        interval.count = 60;
+        interval.coverage = 1.0;
+        interval.leq = 40.0 + minute;
+        messages.push_back({"vexalog/" + station + "/interval", IntervalJson(interval)});
+    }
+    return messages;
+}
+
 } // namespace
+
+TEST(Collector, APostgresServerRestartedUnderTheCollectorLosesNothing)
+{
+    if (CBroker::Program().empty())
+        GTEST_SKIP() << "mosquitto is not installed (scripts/install-deps.sh installs it)";
+    if (const std::string missing = CPostgres::Missing(); !missing.empty())
+        GTEST_SKIP() << missing;
+    CBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.Error();
+    CPostgres postgres;
+    ASSERT_TRUE(postgres.Start()) << postgres.Error();
+    auto collect = StartCli({"collect", "--mqtt", broker.Address(), "--pg", postgres.ConnInfo()});
+    ASSERT_FALSE(collect->WaitFor("connected", 30000).empty()) << collect->Output();
+    const std::string summary = "SELECT count(*), sum(leq) FROM intervals";
+    const auto stored = [&] {
+        const auto rows = PgRows(postgres.ConnInfo(), summary);
+        return rows.empty() ? std::string() : rows.front();
+    };
+    ASSERT_TRUE(PublishAll(broker, Intervals("roof", 0, 10)));
+    ASSERT_TRUE(WaitUntil([&] { return stored() == "10|445"; }, 30000)) << collect->Output();
+
+    // Down: what comes meanwhile waits in the collector, said once.
+    postgres.Stop();
+    ASSERT_TRUE(PublishAll(broker, Intervals("roof", 10, 10)));
+    ASSERT_FALSE(collect->WaitForLineWith("keeping the messages and trying again", 30000).empty()) << collect->Output();
+    ASSERT_TRUE(postgres.Start()) << postgres.Error();
+    ASSERT_FALSE(collect->WaitForLineWith("the database takes messages again", 60000).empty()) << collect->Output();
+    // 40..59 dB, each interval once.
+    ASSERT_TRUE(WaitUntil([&] { return stored() == "20|990"; }, 30000)) << collect->Output();
+    collect->Signal(SIGINT);
+    EXPECT_EQ(collect->WaitExit(20000), 0) << collect->Output();
+    const std::string output = FinalOutput(*collect);
+    EXPECT_EQ(output.find("trying again"), output.rfind("trying again")) << output;
+    EXPECT_NE(output.find("stored 20 intervals and 0 gaps"), std::string::npos) << output;
+}
 
 TEST(Collector, TwoCollectorsOnOneDatabaseLeaveOneRowPerStationAndInterval)
 {
@@ -134,6 +188,6 @@ TEST(Collector, TwoCollectorsOnOneDatabaseLeaveOneRowPerStationAndInterval)
                        " WHERE station = 'sill' ORDER BY start_utc LIMIT 1"),
                   std::vector<std::string>{"sill|2026-12-08T10:00:00.000Z|2026-12-08T10:01:00.000Z|dBA|60|100|50.5"});
         EXPECT_EQ(rows("SELECT * FROM gaps"),
-                  std::vector<std::string>{"roof|2026-12-08T10:15:00.000Z|2026-12-08T10:16:00.000Z|meter lost"});
+                  std::vector<std::string>{"roof|2026-12-08T10:15:00.000Z|2026-12-08T10:16:00.000Z|meter lost|1"});
     }
 }

@@ -63,7 +63,8 @@ bool CPostgres::Start()
     auto initdb = As("initdb");
     initdb.insert(initdb.end(), {"-D", data, "-U", "postgres", "-A", "trust", "--no-sync", "-E", "UTF8", "--locale=C"});
     std::string output;
-    if (RunToEnd(initdb, &output) != 0) {
+    // A cluster made by an earlier start is started again as it stands.
+    if (!std::filesystem::exists(data + "/PG_VERSION") && RunToEnd(initdb, &output) != 0) {
         m_error = "initdb failed: " + output;
         return false;
     }

@@ -19,6 +19,8 @@ public:
     // the user under root), or empty.
     static std::string Missing();
 
+    // Makes the cluster on the first start; a start after Stop runs the
+    // same cluster again.
     bool Start();
     void Stop();
     std::string ConnInfo() const { return "host=" + m_dir.Path().string() + " port=5432 user=postgres dbname=postgres"; }

@@ -102,6 +102,14 @@ TEST_F(StationDatabaseTest, WritingABatchAgainLeavesOneRowPerKey)
     batch = {};
     batch.station = "roof";
     batch.publishedStarts = {1796748360000};
+    // A gap is acknowledged only as it was sent: an ack of an older end marks nothing.
+    batch.publishedGaps = {{"roof", 1796748300000, 1796748380000, "meter lost"}};
+    ASSERT_TRUE(database.Write(batch, &error)) << error;
+    std::vector<StationGap> waiting;
+    ASSERT_TRUE(database.UnpublishedGaps("roof", 10, waiting, &error)) << error;
+    ASSERT_EQ(waiting.size(), 1u);
+    EXPECT_EQ(waiting[0].endUtc, 1796748385123);
+    batch.publishedGaps = {waiting[0]};
     ASSERT_TRUE(database.Write(batch, &error)) << error;
 
     EXPECT_EQ(SqlRows(m_path, "SELECT * FROM readings ORDER BY t_utc"),
@@ -110,7 +118,18 @@ TEST_F(StationDatabaseTest, WritingABatchAgainLeavesOneRowPerKey)
     EXPECT_EQ(SqlRows(m_path, "SELECT station, start_utc, end_utc, count, leq, lmax, published FROM intervals"),
               std::vector<std::string>{"roof|2026-12-08T16:46:00.000Z|2026-12-08T16:47:00.000Z|2|61.3||1"});
     EXPECT_EQ(SqlRows(m_path, "SELECT * FROM gaps"),
-              std::vector<std::string>{"roof|2026-12-08T16:45:00.000Z|2026-12-08T16:46:25.123Z|meter lost"});
+              std::vector<std::string>{"roof|2026-12-08T16:45:00.000Z|2026-12-08T16:46:25.123Z|meter lost|1"});
+    // Written again as it stands it stays published; grown, it is to be sent again.
+    const struct {
+        std::int64_t end;
+        const char* published;
+    } rewrites[] = {{1796748385123, "1"}, {1796748390000, "0"}};
+    for (const auto& rewrite : rewrites) {
+        batch = {};
+        batch.gaps = {{"roof", 1796748300000, rewrite.end, "meter lost"}};
+        ASSERT_TRUE(database.Write(batch, &error)) << error;
+        EXPECT_EQ(SqlRows(m_path, "SELECT published FROM gaps"), std::vector<std::string>{rewrite.published});
+    }
     EXPECT_EQ(SqlRows(m_path, "PRAGMA journal_mode"), std::vector<std::string>{"wal"});
     const auto last = database.LastReading("roof");
     ASSERT_TRUE(last.has_value());
@@ -147,4 +166,39 @@ TEST_F(StationDatabaseTest, AFileThatIsNotADatabaseIsRefusedAndLeftAsItWas)
     EXPECT_EQ(error, m_path + " is not a SQLite database");
     std::ifstream file(m_path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), text);
+}
+
+TEST_F(StationDatabaseTest, ADatabaseWithoutTheGapsAcknowledgementIsUpgradedInPlace)
+{
+    // The tables as an earlier version made them, with a gap and a reading.
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(m_path.c_str(), &old), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(old,
+                           "CREATE TABLE readings(station TEXT NOT NULL, t_utc TEXT NOT NULL, meter_time TEXT,"
+                           " level REAL NOT NULL, unit TEXT NOT NULL, response TEXT, flags TEXT NOT NULL DEFAULT '',"
+                           " PRIMARY KEY(station, t_utc)) WITHOUT ROWID;"
+                           "CREATE TABLE gaps(station TEXT NOT NULL, start_utc TEXT NOT NULL, end_utc TEXT NOT NULL,"
+                           " reason TEXT NOT NULL, PRIMARY KEY(station, start_utc)) WITHOUT ROWID;"
+                           "INSERT INTO readings VALUES('roof', '2026-12-08T16:46:25.123Z', '16:46:25', 61.2, 'dBA',"
+                           " 'FAST', '');"
+                           "INSERT INTO gaps VALUES('roof', '2026-12-08T16:45:00.000Z', '2026-12-08T16:46:25.123Z',"
+                           " 'meter lost');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(old);
+
+    for (int run = 0; run < 2; ++run) { // the second opening finds it upgraded
+        CStationDatabase database;
+        std::string error;
+        ASSERT_TRUE(database.Open(m_path, &error)) << error;
+        std::vector<StationGap> waiting;
+        ASSERT_TRUE(database.UnpublishedGaps("roof", 10, waiting, &error)) << error;
+        ASSERT_EQ(waiting.size(), 1u);
+        EXPECT_EQ(FormatUtc(waiting[0].endUtc), "2026-12-08T16:46:25.123Z");
+        EXPECT_FALSE(waiting[0].published);
+    }
+    EXPECT_EQ(SqlRows(m_path, "SELECT * FROM gaps"),
+              std::vector<std::string>{"roof|2026-12-08T16:45:00.000Z|2026-12-08T16:46:25.123Z|meter lost|0"});
+    EXPECT_EQ(SqlCount(m_path, "SELECT count(*) FROM readings"), 1);
+    EXPECT_EQ(SqlCount(m_path, "SELECT count(*) FROM intervals"), 0);
 }

@@ -104,6 +104,26 @@ TEST_F(StationLogTest, KillNineLosesAtMostTheLastSecondAndARestartGoesOn)
     EXPECT_EQ(SqlCount(m_db, "SELECT count(*) FROM readings WHERE t_utc <= '" + last.front() + "'"), kept);
 }
 
+TEST_F(StationLogTest, AFileThatCannotGrowEndsTheStationWithItsReasonAndNoHalfWrittenBatch)
+{
+    // No file of the process may grow beyond 96 KiB: the database fills up
+    // as on a small disk, after a few seconds of commits.
+    CChildProcess run("/usr/bin/prlimit", {"--fsize=98304", "--", std::getenv("VEXALOG_CLI"), "log", "--device",
+                                           m_device, "--db", m_db, "--station", "sill"}, {}, true);
+    ASSERT_TRUE(run.Started()) << run.Error();
+    EXPECT_EQ(run.WaitExit(120000), 1);
+    const std::string output = FinalOutput(run);
+    EXPECT_NE(output.find("vexalog-cli log: " + m_db + " cannot grow: this process may write files of at most 98304 "
+                          "bytes (ulimit -f)"),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(output.find("cannot grow"), output.rfind("cannot grow")) << output;
+    // What was committed before is whole and readable: the failed batch left nothing.
+    EXPECT_EQ(SqlRows(m_db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+    EXPECT_GE(Readings(), 1);
+    EXPECT_EQ(SqlCount(m_db, "SELECT count(*) FROM readings WHERE level IS NULL OR unit = '' OR meter_time = ''"), 0);
+}
+
 TEST_F(StationLogTest, ADatabaseItCannotWriteIsRefusedBeforeLogging)
 {
     const std::string text = "not a database at all\n";
@@ -139,6 +159,9 @@ TEST_F(StationLogTest, ADatabaseItCannotWriteIsRefusedBeforeLogging)
          "a password is not taken on the command line"},
         {{cli, "log", "--device", m_device, "--mqtt", "broker:99999"}, "--mqtt wants HOST or HOST:PORT"},
         {{cli, "log", "--device", m_device, "--ha-discovery"}, "--topic and --ha-discovery go with --mqtt"},
+        {{cli, "log", "--device", m_device, "--mqtt", "broker", "--mqtt-version", "4"}, "--mqtt-version wants 3.1.1 or 5"},
+        {{cli, "log", "--device", m_device, "--mqtt", "broker", "--mqtt-cafile", m_temp.File("none.crt")},
+         "cannot read the certificate authority " + m_temp.File("none.crt")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

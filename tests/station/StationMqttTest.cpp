@@ -150,3 +150,70 @@ TEST(StationMqtt, ABrokerThatIsNotThereAtTheStartIsWaitedForAndGetsWhatWaited)
     const std::string output = FinalOutput(*log);
     EXPECT_EQ(output.find("cannot be reached"), output.rfind("cannot be reached")) << output;
 }
+
+TEST(StationMqtt, AStationKilledWhileTheBrokerIsAwaySendsEveryGapAndIntervalAfterItsRestart)
+{
+    if (CBroker::Program().empty())
+        GTEST_SKIP() << "mosquitto is not installed (scripts/install-deps.sh installs it)";
+    CTempDir temp("vx_station_restart");
+    const std::string device = temp.File("ttyLX47");
+    const std::string db = temp.File("roof.sqlite");
+    const std::string central = temp.File("central.sqlite");
+    CSimulatedMeter sim({"--level", "const:61.0", "--link", device, "--exit-with-parent"});
+    ASSERT_TRUE(sim.Started()) << sim.Error();
+    CBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.Error();
+    // A collector with an id of its own: the broker keeps its session while it is down.
+    auto collect = StartCli({"collect", "--mqtt", broker.Address(), "--db", central, "--mqtt-client-id",
+                             "vx-test-collector"});
+    ASSERT_FALSE(collect->WaitFor("connected", 30000).empty()) << collect->Output();
+    const std::vector<std::string> station = {"log", "--device", device, "--db", db, "--station", "roof", "--period",
+                                              "1", "--mqtt", broker.Address()};
+    const auto count = [&](const std::string& sql) { return SqlCount(db, sql); };
+    auto log = StartCli(station);
+    ASSERT_TRUE(WaitUntil([&] { return count("SELECT count(*) FROM intervals WHERE published = 1") >= 2; }, 40000))
+        << log->Output();
+
+    broker.Stop();
+    ASSERT_FALSE(log->WaitForLineWith("cannot be reached", 30000).empty()) << log->Output();
+    ASSERT_TRUE(sim.Send("vanish"));
+    ASSERT_FALSE(log->WaitFor("link lost", 30000).empty()) << log->Output();
+    ASSERT_TRUE(sim.Send("appear"));
+    ASSERT_FALSE(log->WaitFor("connected", 30000).empty()) << log->Output();
+    ASSERT_TRUE(WaitUntil([&] { return count("SELECT count(*) FROM gaps WHERE published = 0") == 1; }, 30000))
+        << log->Output();
+    log->Signal(SIGKILL);
+    ASSERT_EQ(log->WaitExit(20000), 128 + SIGKILL);
+
+    // Restarted with the broker still away: the time it was down is a gap that waits too.
+    log = StartCli(station);
+    ASSERT_FALSE(log->WaitForLineWith("cannot be reached", 30000).empty()) << log->Output();
+    ASSERT_TRUE(WaitUntil([&] { return count("SELECT count(*) FROM gaps WHERE published = 0") == 2; }, 30000))
+        << log->Output();
+    ASSERT_TRUE(broker.Start()) << broker.Error();
+    ASSERT_FALSE(log->WaitForLineWith("is back", 60000).empty()) << log->Output();
+    ASSERT_TRUE(WaitUntil([&] {
+        return count("SELECT count(*) FROM gaps WHERE published = 0") == 0 &&
+               count("SELECT count(*) FROM intervals WHERE published = 0") <= 1;
+    }, 60000)) << log->Output();
+    log->Signal(SIGTERM);
+    ASSERT_EQ(log->WaitExit(20000), 0) << log->Output();
+
+    // The collector has each of them once, as the station stored it.
+    const std::string gaps = "SELECT station, start_utc, end_utc, reason FROM gaps ORDER BY start_utc";
+    const std::string intervals = "SELECT station, start_utc, end_utc, count, leq FROM intervals";
+    const auto sent = SqlRows(db, gaps);
+    const auto published = SqlRows(db, intervals + " WHERE published = 1 ORDER BY start_utc");
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_NE(sent[0].find("|meter lost"), std::string::npos) << sent[0];
+    EXPECT_NE(sent[1].find("|station stopped"), std::string::npos) << sent[1];
+    ASSERT_TRUE(WaitUntil([&] {
+        return SqlRows(central, gaps) == sent &&
+               SqlCount(central, "SELECT count(*) FROM intervals") >= static_cast<long>(published.size());
+    }, 90000)) << collect->Output();
+    collect->Signal(SIGINT);
+    EXPECT_EQ(collect->WaitExit(20000), 0) << collect->Output();
+    std::vector<std::string> arrived = SqlRows(central, intervals + " ORDER BY start_utc");
+    arrived.resize(published.size());
+    EXPECT_EQ(arrived, published);
+}

@@ -3,6 +3,7 @@
 // What the station tests share: the companion run as a long-running child,
 // waiting for conditions, and the database read back by plain SQL.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/WaitUntil.h"
 
 #include <sqlite3.h>
 
@@ -26,18 +27,6 @@ inline std::string FinalOutput(CChildProcess& process)
 {
     process.WaitForLineWith("\x1f no line holds this \x1f", 20000);
     return process.Output();
-}
-
-template <typename Condition>
-bool WaitUntil(Condition condition, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return condition();
 }
 
 // Every row of a query as texts joined by '|' (NULL as empty), read with

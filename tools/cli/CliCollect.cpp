@@ -29,7 +29,7 @@ int RunCollect(const CliOptions& options)
         std::fprintf(stderr, "vexalog-cli collect: %s\n", error.c_str());
         return code;
     };
-    std::vector<std::string> names = {"db", "pg"};
+    std::vector<std::string> names = {"db", "pg", "mqtt-client-id"};
     names.insert(names.end(), kMqttOptionNames.begin(), kMqttOptionNames.end());
     if (!options.Check(names, 0, &error))
         return fail(kExitUsage);
@@ -70,9 +70,21 @@ int RunCollect(const CliOptions& options)
         }
     }
     CCollector collector(*store, prefix);
-    char host[128] = {};
-    ::gethostname(host, sizeof host - 1);
-    mqtt.clientId = "vexalog-collect-" + std::string(host) + "-" + std::to_string(::getpid());
+    // With an id of its own the collector's session outlives it: the broker
+    // keeps what comes for it while it is away (restarted, or cut off) and
+    // hands it over when it returns. Without, each run is a new client.
+    if (const auto id = options.Value("mqtt-client-id")) {
+        if (id->empty() || id->size() > 128 || id->find_first_of("#+/ ") != std::string::npos) {
+            error = "--mqtt-client-id wants 1 to 128 characters without '#', '+', '/' or spaces, not '" + *id + "'";
+            return fail(kExitUsage);
+        }
+        mqtt.clientId = *id;
+        mqtt.persistentSession = true;
+    } else {
+        char host[128] = {};
+        ::gethostname(host, sizeof host - 1);
+        mqtt.clientId = "vexalog-collect-" + std::string(host) + "-" + std::to_string(::getpid());
+    }
     CMqttClient client(mqtt);
     client.Subscribe(collector.Topics());
     if (!client.Start(&error))
@@ -100,7 +112,8 @@ int RunCollect(const CliOptions& options)
         }
         disconnectedDrains = events.connected ? 0 : disconnectedDrains + 1;
         if (disconnectedDrains == 25 && !saidUnreachable) {
-            std::fprintf(stderr, "vexalog-cli collect: the broker cannot be reached, trying again\n");
+            std::fprintf(stderr, "vexalog-cli collect: the broker cannot be reached, trying again%s%s\n",
+                         events.error.empty() ? "" : "; ", events.error.c_str());
             saidUnreachable = true;
         }
         wasConnected = events.connected;

@@ -4,7 +4,7 @@
 #include "logger/DataFileReader.h"
 #include "logger/DataFileSummary.h"
 
-#include "report/SetIndicators.h"
+#include "logger/SetIndicators.h"
 
 #include "acoustics/IndicatorText.h"
 

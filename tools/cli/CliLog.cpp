@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -145,9 +146,11 @@ int RunLog(const CliOptions& options)
     auto& app = *QCoreApplication::instance();
     // One transaction a second at most: what a kill -9 or a power cut can lose.
     QTimer tick;
+    bool failed = false;
     QObject::connect(&tick, &QTimer::timeout, &app, [&] {
-        if (!logger.Tick(UtcNowMs(), &error)) {
+        if (!failed && !logger.Tick(UtcNowMs(), &error)) {
             std::fprintf(stderr, "vexalog-cli log: %s\n", error.c_str());
+            failed = true;
             QCoreApplication::exit(kExitFailed);
         }
     });
@@ -171,16 +174,21 @@ int RunLog(const CliOptions& options)
 
     QuitOnSignals(app);
     IgnoreBrokenPipe();
+    // A file grown to the most the process may write (ulimit -f) fails the
+    // write, said as a full disk, instead of ending the station unannounced.
+    std::signal(SIGXFSZ, SIG_IGN);
     const int code = QCoreApplication::exec();
     tick.stop();
     retry.stop();
     link.RemoveListener(sampler);
     link.RemoveListener(events);
-    const bool finished = logger.Finish(UtcNowMs(), &error);
+    // After a failed write the same write would fail again: said once.
+    const bool finished = failed || logger.Finish(UtcNowMs(), &error);
     if (publisher)
         publisher->Stop();
-    if (!finished) {
-        std::fprintf(stderr, "vexalog-cli log: %s\n", error.c_str());
+    if (failed || !finished) {
+        if (!failed)
+            std::fprintf(stderr, "vexalog-cli log: %s\n", error.c_str());
         return kExitFailed;
     }
     Say("stopped after " + std::to_string(logger.ReadingsWritten()) + " readings and " +

@@ -8,6 +8,7 @@
 #include "logger/DataLoggerGraph.h"
 #include "logger/DataLoggerModel.h"
 #include "logger/LoggerGraphSize.h"
+#include "logger/widgets/DataLoggerForm.h"
 #include "logger/widgets/DataLoggerPrinting.h"
 #include "tools/cli/ConsoleDialogs.h"
 

@@ -54,5 +54,15 @@ bool ReadMqttOptions(const CliOptions& options, MqttSettings& settings, std::str
             settings.password.pop_back();
     }
     settings.caFile = options.Value("mqtt-cafile").value_or("");
+    if (!settings.caFile.empty() && ::access(settings.caFile.c_str(), R_OK) != 0) {
+        *error = "cannot read the certificate authority " + settings.caFile;
+        return false;
+    }
+    const std::string version = options.Value("mqtt-version").value_or("3.1.1");
+    if (version != "3.1.1" && version != "5") {
+        *error = "--mqtt-version wants 3.1.1 or 5, not '" + version + "'";
+        return false;
+    }
+    settings.protocolVersion = version == "5" ? 5 : 4;
     return true;
 }

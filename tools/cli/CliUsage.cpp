@@ -68,11 +68,14 @@ constexpr CommandHelp kCommands[] = {
      "      vexalog-STATION.sqlite) with the indicators of every period (default 60 s) until\n"
      "      SIGINT or SIGTERM; a meter that goes away is waited for and the gap recorded;\n"
      "      with --mqtt it publishes to the broker (credentials: VEXALOG_MQTT_USERNAME,\n"
-     "      VEXALOG_MQTT_PASSWORD or --mqtt-password-file FILE; TLS: --mqtt-cafile FILE)\n"},
+     "      VEXALOG_MQTT_PASSWORD or --mqtt-password-file FILE; TLS: --mqtt-cafile FILE;\n"
+     "      MQTT 3.1.1, or MQTT 5 with --mqtt-version 5)\n"},
     {"collect",
      "  vexalog-cli collect --mqtt HOST[:PORT] (--db FILE | --pg CONNINFO) [--topic PREFIX]\n"
+     "                      [--mqtt-client-id ID]\n"
      "      store every station's intervals and gaps in one SQLite or PostgreSQL database,\n"
-     "      one row per station and start; malformed messages are counted and skipped\n"},
+     "      one row per station and start; malformed messages are counted and skipped;\n"
+     "      with --mqtt-client-id the broker keeps what comes while the collector is away\n"},
     {"query",
      "  vexalog-cli query --db FILE [--station NAME] --from ISO --to ISO\n"
      "                    (--txt OUT.txt | --csv OUT.csv | --json)\n"

@@ -196,7 +196,7 @@ TEST(DataLoggerGraphDrawing, ASampleWithoutCalendarTimeIsLeftOutAndReportedOnce)
     g.Draw();
     g.Draw();
     EXPECT_EQ(g.view.messages.size(), 1u);
-    EXPECT_NE(g.graph.State().cursorATime, "");
+    EXPECT_NE(g.graph.Cursors().A().time, "");
 }
 
 TEST(DataLoggerGraphDrawing, BothRenderingsGiveTheSamePixels)
@@ -234,7 +234,11 @@ TEST(DataLoggerDrawing, PaintingTwiceGivesTheSameFrameAndTellsTheOwnerNothing)
     // Known before any frame is drawn.
     EXPECT_FALSE(g.owner.CanPrint());
     EXPECT_FALSE(g.view.labels.empty());
-    const auto snapshot = [&] { return std::tuple{g.owner.CanPrint(), g.view.labels, g.view.readouts.avgBetween}; };
+    const auto snapshot = [&] {
+        const DataLoggerGraphState& s = g.graph.State();
+        return std::tuple{g.owner.CanPrint(), g.view.labels, g.view.readouts.avgBetween, s.printAllowed, s.timeLabels,
+                          s.zoomFirst, s.zoomLast, s.cursors.A().at, s.cursors.B().at, s.cursors.Between().average};
+    };
     const auto before = snapshot();
     const QImage first = g.Draw();
     const QImage second = g.Draw();

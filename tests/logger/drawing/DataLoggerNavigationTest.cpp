@@ -124,13 +124,13 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
 
     // Sample k lies at x = 30 + 26 k; a double click reads the first sample at or right of it.
     g.graph.DoubleClick({290, 100});
-    EXPECT_EQ(g.graph.State().cursorAIndex, 10);
+    EXPECT_EQ(g.graph.Cursors().A().at, 10);
     EXPECT_EQ(r.cursorA, "60.0");
     EXPECT_EQ(r.cursorATime, "09:05:07");
     EXPECT_EQ(r.cursorBTime, "");
 
     g.graph.DoubleClick({340, 100});
-    EXPECT_EQ(g.graph.State().cursorBIndex, 12);
+    EXPECT_EQ(g.graph.Cursors().B().at, 12);
     EXPECT_EQ(r.cursorB, "58.2");
     EXPECT_EQ(r.cursorBTime, "09:05:09");
     EXPECT_EQ(r.maxBetween, "75.5");
@@ -147,15 +147,15 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
     g.graph.DoubleClick({500, 100});
     EXPECT_EQ(r.cursorATime, before.cursorATime);
     EXPECT_EQ(r.avgBetween, before.avgBetween);
-    EXPECT_TRUE(g.graph.State().cursorBShown);
-    EXPECT_EQ(g.graph.State().cursorBX, 340);
+    EXPECT_TRUE(g.graph.Cursors().B().shown);
+    EXPECT_EQ(g.graph.Cursors().B().x, 340);
 
     // The fourth places A again and hides B; a fifth left of A moves A there.
     g.graph.DoubleClick({420, 100});
     g.graph.DoubleClick({160, 100});
-    EXPECT_EQ(g.graph.State().cursorAX, 160);
-    EXPECT_EQ(g.graph.State().cursorAIndex, 5);
-    EXPECT_FALSE(g.graph.State().cursorBShown);
+    EXPECT_EQ(g.graph.Cursors().A().x, 160);
+    EXPECT_EQ(g.graph.Cursors().A().at, 5);
+    EXPECT_FALSE(g.graph.Cursors().B().shown);
     EXPECT_EQ(r.cursorATime, "09:05:02");
     EXPECT_EQ(r.cursorB, "0.0");
     image = g.Draw();
@@ -163,17 +163,17 @@ TEST(DataLoggerNavigation, CursorsAAndBWithTheStatisticsBetweenThem)
     EXPECT_NE(image.pixel(420, 10), GraphColours::kCursorA.rgb());
     // ... and the next double click changes nothing.
     g.graph.DoubleClick({600, 100});
-    EXPECT_EQ(g.graph.State().cursorAX, 160);
-    EXPECT_FALSE(g.graph.State().cursorBShown);
+    EXPECT_EQ(g.graph.Cursors().A().x, 160);
+    EXPECT_FALSE(g.graph.Cursors().B().shown);
 
     // Double clicks on the label strip or outside the control, and the right
     // button there, do nothing; the right button on the plot removes both.
     g.graph.DoubleClick({29, 100});
     g.graph.DoubleClick({700, 100});
     g.graph.RightButtonDown({10, 100});
-    EXPECT_TRUE(g.graph.State().cursorAShown);
+    EXPECT_TRUE(g.graph.Cursors().A().shown);
     g.graph.RightButtonDown({300, 100});
-    EXPECT_FALSE(g.graph.State().cursorAShown);
+    EXPECT_FALSE(g.graph.Cursors().A().shown);
     EXPECT_EQ(r.cursorA, "0.0");
     EXPECT_EQ(r.cursorATime, "");
     EXPECT_TRUE(PixelsOf(g.Draw(), GraphColours::kCursorA).empty());
@@ -186,9 +186,9 @@ TEST(DataLoggerNavigation, ACursorReadsTheHighestSampleOfItsTimeStampAndTiesKeep
     set.At(0, 50.0).At(1, 62.0).At(1, 62.005).At(1, 64.0).At(1, 63.0).At(2, 64.0).At(3, 64.0).At(4, 40.0);
     g.Open(set); // 156 pixels a second
     g.graph.DoubleClick({186, 100});
-    EXPECT_EQ(g.graph.State().cursorAIndex, 3);
+    EXPECT_EQ(g.graph.Cursors().A().at, 3);
     g.graph.DoubleClick({498, 100});
-    EXPECT_EQ(g.graph.State().cursorBIndex, 6);
+    EXPECT_EQ(g.graph.Cursors().B().at, 6);
     // 64 at 9:4:58, 9:4:59 and 9:5:0: the earliest stays.
     EXPECT_EQ(g.view.readouts.maxBetweenTime, "09:04:58");
     EXPECT_EQ(g.view.readouts.minBetween, "63.0");
@@ -221,8 +221,8 @@ TEST(DataLoggerNavigation, ScrollingAZoomedViewRereadsTheCursorsAndShowsTheirTim
     g.owner.HorizontalScroll(ScrollCode::LineForward, 0);
     EXPECT_EQ(s.zoomFirst, 12);
     EXPECT_EQ(s.zoomLast, 33) << "the view keeps its count of samples past its first";
-    EXPECT_EQ(s.cursorAIndex, 12);
-    EXPECT_EQ(s.cursorBIndex, 13);
+    EXPECT_EQ(s.cursors.A().at, 12);
+    EXPECT_EQ(s.cursors.B().at, 13);
     const GraphReadoutTexts& r = g.view.readouts;
     EXPECT_EQ(r.cursorATime, "9:5:9");
     EXPECT_EQ(r.cursorBTime, "9:5:10");
@@ -252,13 +252,13 @@ TEST(DataLoggerNavigation, ZoomsAndScrollsWithoutASpanOfTimeAreRefused)
         set.At(5, 65.0);
     g.Open(set); // 124.8 pixels a second
     g.graph.DoubleClick({600, 100});
-    ASSERT_EQ(g.graph.State().cursorAIndex, 34);
+    ASSERT_EQ(g.graph.Cursors().A().at, 34);
 
     // Within the first second only: its first and last samples share a time stamp.
     const DataLoggerGraphState& s = g.graph.State();
     g.Drag({31, 120}, {45, 210});
     EXPECT_TRUE(s.fullView);
-    EXPECT_TRUE(s.cursorAShown) << "the readouts stay";
+    EXPECT_TRUE(s.cursors.A().shown) << "the readouts stay";
     EXPECT_FALSE(g.owner.HScrollBar().arrowsEnabled);
 
     g.Drag({30, 120}, {300, 210});
@@ -277,7 +277,7 @@ TEST(DataLoggerNavigation, ZoomsAndScrollsWithoutASpanOfTimeAreRefused)
     g.Drag({31, 120}, {45, 210});
     EXPECT_EQ(s.zoomFirst, 0);
     EXPECT_EQ(s.zoomLast, 31);
-    EXPECT_TRUE(s.cursorAShown);
+    EXPECT_TRUE(s.cursors.A().shown);
 }
 
 TEST(DataLoggerNavigation, MouseAndScrollOnAnEmptyGraphDoNothing)
@@ -290,7 +290,7 @@ TEST(DataLoggerNavigation, MouseAndScrollOnAnEmptyGraphDoNothing)
     const DataLoggerGraphState& s = g.graph.State();
     EXPECT_TRUE(s.fullView);
     EXPECT_EQ(s.topDb, 130.0);
-    EXPECT_FALSE(s.cursorAShown);
+    EXPECT_FALSE(s.cursors.A().shown);
     EXPECT_TRUE(PixelsOf(g.Draw(), GraphColours::kTrace).empty());
 }
 

@@ -205,6 +205,9 @@ TEST_F(DataLoggerDlgTest, StatisticsAndReadoutFieldsShowTheirWidestTextsWhole)
         ASSERT_NE(edit, nullptr) << id;
         edit->setText(QString::fromStdString(*text));
         EXPECT_TRUE(TextFits(*edit)) << id << ": " << *text << " in " << TextRoom(*edit) << " px";
+        // A readout takes no typing.
+        QTest::keyClicks(edit, QStringLiteral("243"));
+        EXPECT_EQ(edit->text().toStdString(), *text) << id;
     }
 }
 

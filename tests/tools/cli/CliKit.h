@@ -6,6 +6,7 @@
 #include "tests/support/CommaLocale.h"
 #include "tests/support/SimulatedMeter.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/tools/cli/CliRun.h"
 #include "tools/sim/SimWire.h"
 
@@ -48,17 +49,6 @@ inline std::vector<std::string> SampleLines(const std::string& text)
     for (std::size_t at = header + 3, end; (end = text.find("\r\r\n", at)) != std::string::npos; at = end + 3)
         lines.push_back(text.substr(at, end - at));
     return lines;
-}
-
-template <typename Condition>
-inline bool WaitUntil(Condition condition, int timeoutMs)
-{
-    for (int waited = 0; waited < timeoutMs; waited += 20) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
 }
 
 inline std::string ReadAll(const std::filesystem::path& path)

@@ -22,5 +22,13 @@ double SamplingPeriod(double rate, const std::vector<TimedLevel>& readings);
 // The indicators of a run of samples in the weighting of unit.
 NoiseIndicators IndicatorsOfSamples(const DataSample* samples, int count, double rate, const std::string& unit);
 
+// The indicators of a run of samples, one for each weighting the samples
+// were measured in, in the order of each one's first sample. Empty for no
+// samples.
+std::vector<NoiseIndicators> IndicatorsByWeighting(const DataSample* samples, int count, double rate);
+
+// The same of readings already added to live indicators.
+std::vector<NoiseIndicators> IndicatorsByWeighting(const CLiveIndicators& live);
+
 // The indicators of every record set of an imported file, numbered from 1.
 std::vector<SetIndicators> IndicatorsOfSets(const DataFileImport& data);

@@ -1,4 +1,4 @@
-#include "report/ReportCharts.h"
+#include "logger/IndicatorCharts.h"
 
 #include "acoustics/IndicatorText.h"
 #include "acoustics/LocalClock.h"
@@ -146,7 +146,11 @@ void DrawLevelDistribution(QPainter& painter, const QRectF& box, const NoiseIndi
         painter.setPen(Qt::black);
         const QString text = QStringLiteral("L%1 %2").arg(percent).arg(Number(level, 1));
         const double row = (percent == 10 ? 0 : percent == 50 ? 1 : 2) * lineHeight;
-        DrawTextAt(painter, std::min(at + 2, box.right() - metrics.horizontalAdvance(text)), box.top() + row, text);
+        const double left = std::min(at + 2, box.right() - metrics.horizontalAdvance(text));
+        // On a light ground of its own, so the label reads over the bars.
+        painter.fillRect(QRectF(left, box.top() + row, metrics.horizontalAdvance(text), metrics.height()),
+                         QColor(255, 255, 255, 200));
+        DrawTextAt(painter, left, box.top() + row, text);
     }
     painter.setPen(QPen(kAxisColour, kHairline));
     painter.drawLine(box.bottomLeft(), box.bottomRight());

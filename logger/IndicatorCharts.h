@@ -6,8 +6,9 @@
 
 class QPainter;
 
-// The report's two small charts, drawn in points on a painter already
-// scaled to points. Without enough data each says so in place of the chart.
+// The two small charts of the noise indicators, drawn in the painter's units
+// (points on the report's pages, pixels in the Noise Indicators panel).
+// Without enough data each says so in place of the chart.
 
 // LAeq of each clock hour as a bar, the hour of day under it; hours measured
 // only in part are drawn lighter.

@@ -1,4 +1,4 @@
-#include "report/SetIndicators.h"
+#include "logger/SetIndicators.h"
 
 #include "common/TimeText.h"
 
@@ -27,7 +27,8 @@ std::vector<TimedLevel> TimedLevelsOf(const DataSample* samples, int count)
     std::vector<TimedLevel> readings;
     readings.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int n = 0; n < count; ++n)
-        readings.push_back({samples[n].value, CalendarTimeOf(samples[n]), WeightingOfUnit(samples[n].unit)});
+        if (samples[n].valid) // an empty slot of a page is no reading
+            readings.push_back({samples[n].value, CalendarTimeOf(samples[n]), WeightingOfUnit(samples[n].unit)});
     return readings;
 }
 
@@ -54,6 +55,22 @@ NoiseIndicators IndicatorsOfSamples(const DataSample* samples, int count, double
 {
     const std::vector<TimedLevel> readings = TimedLevelsOf(samples, count);
     return ComputeIndicators(readings, SamplingPeriod(rate, readings), WeightingOfUnit(unit));
+}
+
+std::vector<NoiseIndicators> IndicatorsByWeighting(const DataSample* samples, int count, double rate)
+{
+    const std::vector<TimedLevel> readings = TimedLevelsOf(samples, count);
+    CLiveIndicators live(SamplingPeriod(rate, readings));
+    live.Add(readings.data(), readings.size());
+    return IndicatorsByWeighting(live);
+}
+
+std::vector<NoiseIndicators> IndicatorsByWeighting(const CLiveIndicators& live)
+{
+    std::vector<NoiseIndicators> results;
+    for (const Weighting weighting : live.Weightings())
+        results.push_back(live.Result(weighting));
+    return results;
 }
 
 std::vector<SetIndicators> IndicatorsOfSets(const DataFileImport& data)
