@@ -105,7 +105,6 @@ public:
 
     bool CanHistogram() const { return m_histogramAllowed != 0; }
     bool CanPrint() const { return m_printAllowed != 0; }
-    const GraphReadouts& Readouts() const { return m_readouts; }
     GraphReadoutTexts ReadoutTexts() const { return MakeReadoutTexts(m_readouts); }
     const HScrollBarState& HScrollBar() const { return m_hBar; }
     const VScrollBarState& VScrollBar() const { return m_vBar; }

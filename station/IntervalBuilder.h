@@ -20,7 +20,6 @@ public:
 
     std::int64_t PeriodStart(std::int64_t tUtc) const;
     // The period being gathered; nothing before the first reading.
-    std::optional<std::int64_t> CurrentStart() const { return m_started ? std::optional(m_start) : std::nullopt; }
 
     // Adds a reading; a reading of a later period first closes the current one,
     // which is returned. Readings from before the current period are left out.

@@ -112,12 +112,10 @@ int CPrintJob::OpenPrinter(const std::optional<std::string>& name, int copies)
     // Fonts are made for the printer they are printed on: a new printer
     // starts the table afresh with set 0, Arial 13 points.
     m_fonts = {};
-    m_currentStyle = {};
     m_setCount = 0;
     PrintFontDescription body;
     body.height = -MulDiv(13, DpiY(), kPointsPerInch);
     AddFontSet(body);
-    m_currentSet = 0;
     return 0;
 }
 
@@ -193,16 +191,9 @@ int CPrintJob::SelectFont(int set, int style)
 {
     if (set < 0 || set >= m_setCount || style < 0 || style >= kStyles)
         return -1;
-    m_currentSet = set;
-    m_currentStyle[std::size_t(set)] = style;
     if (m_painter && m_painter->isActive())
         m_painter->setFont(*m_fonts[std::size_t(set)][std::size_t(style)]);
     return 0;
-}
-
-int CPrintJob::CurrentStyle(int set) const
-{
-    return set >= 0 && set < kMaxFontSets ? m_currentStyle[std::size_t(set)] : 0;
 }
 
 QFont CPrintJob::Font(int set, int style) const

@@ -110,8 +110,6 @@ public:
     int ErrorCode() const { return m_errorCode; }
     int Copies() const { return m_copies; }
     int FontSetCount() const { return m_setCount; }
-    int CurrentSet() const { return m_currentSet; }
-    int CurrentStyle(int set) const;
     // The font of a set and style; the default font for one not yet added.
     QFont Font(int set, int style) const;
 
@@ -127,9 +125,7 @@ private:
 
     PointRect m_margins{35, 80, 0, 0};
     std::array<std::array<std::optional<QFont>, kStyles>, kMaxFontSets> m_fonts;
-    std::array<int, kMaxFontSets> m_currentStyle{};
     int m_setCount = 0;
-    int m_currentSet = 0;
     int m_copies = 1;
     int m_pageWidth = 0;
     int m_pageHeight = 0;

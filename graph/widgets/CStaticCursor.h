@@ -11,8 +11,6 @@ public:
 
     void SetIsA(bool isA) { m_isA = isA; update(); }
     void SetIsB(bool isB) { m_isB = isB; update(); }
-    bool IsA() const { return m_isA; }
-    bool IsB() const { return m_isB; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -13,8 +13,6 @@ class QPainter;
 // the graph.
 class CTimeButtom final : public QWidget {
 public:
-    static constexpr int kLeftOffset = 30;
-
     explicit CTimeButtom(QWidget* parent = nullptr);
 
     // Takes the control's present rectangle as the strip.
@@ -23,7 +21,6 @@ public:
     void SetLabels(const std::string& left, const std::string& middle, const std::string& right);
 
     const std::string& Left() const { return m_left; }
-    const std::string& Middle() const { return m_middle; }
     const std::string& Right() const { return m_right; }
 
     // The strip's drawing, for any painter: the background over strip and

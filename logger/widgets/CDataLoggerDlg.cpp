@@ -335,6 +335,5 @@ void CDataLoggerDlg::ShowTimeLabels(const std::string& left, const std::string& 
 
 void CDataLoggerDlg::ShowStatusMessage(const std::string& text)
 {
-    m_status = text;
     emit StatusMessage(QString::fromStdString(text));
 }

@@ -73,7 +73,6 @@ public:
     CDataLoggerButton* Graph() const { return m_graph; }
     CTimeButtom* TimeStrip() const { return m_timeStrip; }
     CDataLoggerForm* Form() const { return m_form; }
-    QMenuBar* MenuBar() const { return m_menu; }
     // The action of a command of the menu bar or of its View menu.
     QAction* Command(int id) const;
     QScrollArea* ScrollArea() const { return m_scroll; }
@@ -91,7 +90,6 @@ public:
     // Places the window inside an available screen area (before it is shown).
     void PlaceInside(const QRect& available);
     // What the graph last said about a sample it left out, empty when nothing.
-    const std::string& StatusText() const { return m_status; }
 
 signals:
     // The graph left a sample out: for the program's status line.
@@ -145,7 +143,6 @@ private:
     // Children of the form, which owns them.
     CDataLoggerButton* m_graph = nullptr;
     CTimeButtom* m_timeStrip = nullptr;
-    std::string m_status;
     bool m_placed = false;
     int m_openedRow = -1;
     int m_listShown = -1; // the model's rows version the list shows

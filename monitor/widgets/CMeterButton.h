@@ -56,8 +56,6 @@ public:
 
     int Id() const { return m_key.id; }
     std::uint8_t Command() const { return m_key.command; }
-    QPoint NormalPosition() const { return m_key.normalPos; }
-    QPoint PressedPosition() const { return m_key.pressedPos; }
     const QImage& Picture() const { return m_picture; }
 
     QSize sizeHint() const override;

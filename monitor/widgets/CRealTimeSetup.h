@@ -26,7 +26,6 @@ public:
     void SetParameters(double interval, int count);
     void GetParameters(double& interval, int& count, int& choice) const;
 
-    const CRealTimeSetupLogic& Logic() const { return m_logic; }
 
 protected:
     void showEvent(QShowEvent* event) override;
