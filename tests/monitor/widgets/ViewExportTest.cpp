@@ -2,12 +2,7 @@
 // simulated meter: the readings taken so far reach the workbook, recording
 // goes on meanwhile, and the outcome is reported.
 #include "common/CommandIds.h"
-#include "common/PrivateProfile.h"
-#include "monitor/widgets/CVexalogView.h"
-#include "tests/support/FastClock.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/SimulatedMeter.h"
-#include "tests/support/TempDir.h"
+#include "tests/monitor/widgets/SimulatedViewKit.h"
 #include "tests/support/XlsTool.h"
 
 #include <QTest>
@@ -18,24 +13,11 @@ using namespace std::chrono_literals;
 
 TEST(ViewExportTest, ExportDataWritesTheReadingsRecordedSoFarWhileRecordingGoesOn)
 {
-    const CTempDir temp("vx_viewexport");
-    ASSERT_TRUE(temp.IsValid());
-    const std::string ini = temp.File("TempPort.ini");
-    const std::string device = temp.File("ttyLX47");
-    ASSERT_TRUE(CPrivateProfile(ini).WriteString(CPortMap::kOverrideSection, "1", device));
-    CSimulatedMeter sim({"--level", "const:85.3", "--link", device, "--exit-with-parent"});
-    ASSERT_TRUE(sim.Started()) << sim.Error();
-
-    CScriptedDialogs dialogs;
-    CFastClock clock;
-    CVexalogView::Options options;
-    options.iniPath = ini;
-    options.clock = &clock;
-    options.timing.link = LinkTiming{100, 8000ms}; // two real seconds on the four-times clock
-    options.timing.watcherPeriod = 100ms;
-    CVexalogView view(dialogs, options);
-    view.SetStartupPort(1);
-    view.OnInitialUpdate();
+    CSimulatedView kit("vx_viewexport", "const:85.3");
+    ASSERT_TRUE(kit.Start());
+    CVexalogView& view = kit.View();
+    CScriptedDialogs& dialogs = kit.Dialogs();
+    const CTempDir& temp = kit.Temp();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.MeterLink().Connected(); }, 5000));
 
     EXPECT_TRUE(view.HandlesCommand(CommandId::ExportData));

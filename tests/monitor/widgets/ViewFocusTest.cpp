@@ -2,12 +2,7 @@
 // meter: Run leaves the focus where the user put it, and tabbing and typing
 // through the form never lands in a field or changes what a field shows.
 #include "common/CommandIds.h"
-#include "common/PrivateProfile.h"
-#include "monitor/widgets/CVexalogView.h"
-#include "tests/support/FastClock.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/SimulatedMeter.h"
-#include "tests/support/TempDir.h"
+#include "tests/monitor/widgets/SimulatedViewKit.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,24 +17,9 @@ using namespace std::chrono_literals;
 
 TEST(ViewFocusTest, RunKeepsTheFocusWhereTheUserLeftItAndTypingChangesNoField)
 {
-    const CTempDir temp("vx_viewfocus");
-    ASSERT_TRUE(temp.IsValid());
-    const std::string ini = temp.File("TempPort.ini");
-    const std::string device = temp.File("ttyLX47");
-    ASSERT_TRUE(CPrivateProfile(ini).WriteString(CPortMap::kOverrideSection, "1", device));
-    CSimulatedMeter sim({"--level", "ramp:60:90:5", "--link", device, "--exit-with-parent"});
-    ASSERT_TRUE(sim.Started()) << sim.Error();
-
-    CScriptedDialogs dialogs;
-    CFastClock clock;
-    CVexalogView::Options options;
-    options.iniPath = ini;
-    options.clock = &clock;
-    options.timing.link = LinkTiming{100, 8000ms}; // two real seconds on the four-times clock
-    options.timing.watcherPeriod = 100ms;
-    CVexalogView view(dialogs, options);
-    view.SetStartupPort(1);
-    view.OnInitialUpdate();
+    CSimulatedView kit("vx_viewfocus", "ramp:60:90:5");
+    ASSERT_TRUE(kit.Start());
+    CVexalogView& view = kit.View();
     view.show();
     view.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view, 20000));

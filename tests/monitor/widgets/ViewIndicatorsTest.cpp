@@ -4,16 +4,11 @@
 // indicators of the saved readings are, and its column between cursors A
 // and B follows the cursors; the program ends with it closed.
 #include "common/CommandIds.h"
-#include "common/PrivateProfile.h"
 #include "graph/widgets/CTrafficButton.h"
 #include "logger/widgets/CNoiseIndicatorPanel.h"
-#include "monitor/widgets/CVexalogView.h"
-#include "tests/support/FastClock.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/SimulatedMeter.h"
-#include "tests/support/TempDir.h"
 
 #include "logger/SetIndicators.h"
+#include "tests/monitor/widgets/SimulatedViewKit.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -46,23 +41,10 @@ std::vector<std::string> Expected(const DataSample* readings, int count, double 
 
 TEST(ViewIndicators, ThePanelFollowsTheRecordingAndTheCursors)
 {
-    CTempDir temp{"vx_viewpanel"};
-    ASSERT_TRUE(temp.IsValid());
-    const std::string ini = temp.File("TempPort.ini");
-    const std::string device = temp.File("ttyLX47");
-    ASSERT_TRUE(CPrivateProfile(ini).WriteString(CPortMap::kOverrideSection, "1", device));
-    CSimulatedMeter sim({"--level", "ramp:40:120:6", "--link", device, "--exit-with-parent"});
-    ASSERT_TRUE(sim.Started()) << sim.Error();
-    CFastClock clock;
-    CScriptedDialogs dialogs;
-    CVexalogView::Options options;
-    options.iniPath = ini;
-    options.clock = &clock;
-    options.timing.link = LinkTiming{100, 8000ms};
-    options.timing.watcherPeriod = 100ms;
-    CVexalogView view(dialogs, options);
-    view.SetStartupPort(1);
-    view.OnInitialUpdate();
+    CSimulatedView kit("vx_viewpanel", "ramp:40:120:6");
+    ASSERT_TRUE(kit.Start());
+    CVexalogView& view = kit.View();
+    CScriptedDialogs& dialogs = kit.Dialogs();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.MeterLink().Connected(); }, 10000));
 
     // Opened beside the form, which keeps its controls where they were.

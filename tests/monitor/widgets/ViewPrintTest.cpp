@@ -2,14 +2,9 @@
 // the command's enable rule follows the graph, Cancel in the print dialog
 // prints nothing, and the target chosen there gets the graph's page.
 #include "common/CommandIds.h"
-#include "common/PrivateProfile.h"
 #include "graph/widgets/CTrafficButton.h"
-#include "monitor/widgets/CVexalogView.h"
-#include "tests/support/FastClock.h"
+#include "tests/monitor/widgets/SimulatedViewKit.h"
 #include "tests/support/PdfPages.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/SimulatedMeter.h"
-#include "tests/support/TempDir.h"
 
 #include <QTest>
 
@@ -21,24 +16,11 @@ using namespace std::chrono_literals;
 
 TEST(ViewPrintTest, PrintGoesThroughThePrintDialogWhileEveryPlottedReadingFits)
 {
-    const CTempDir temp("vx_viewprint");
-    ASSERT_TRUE(temp.IsValid());
-    const std::string ini = temp.File("TempPort.ini");
-    const std::string device = temp.File("ttyLX47");
-    ASSERT_TRUE(CPrivateProfile(ini).WriteString(CPortMap::kOverrideSection, "1", device));
-    CSimulatedMeter sim({"--level", "const:85.3", "--link", device, "--exit-with-parent"});
-    ASSERT_TRUE(sim.Started()) << sim.Error();
-
-    CScriptedDialogs dialogs;
-    CFastClock clock;
-    CVexalogView::Options options;
-    options.iniPath = ini;
-    options.clock = &clock;
-    options.timing.link = LinkTiming{100, 8000ms}; // two real seconds on the four-times clock
-    options.timing.watcherPeriod = 100ms;
-    CVexalogView view(dialogs, options);
-    view.SetStartupPort(1);
-    view.OnInitialUpdate();
+    CSimulatedView kit("vx_viewprint", "const:85.3");
+    ASSERT_TRUE(kit.Start());
+    CVexalogView& view = kit.View();
+    CScriptedDialogs& dialogs = kit.Dialogs();
+    const CTempDir& temp = kit.Temp();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.MeterLink().Connected(); }, 5000));
     view.OnCommand(CommandId::Run);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.Controller().Store().Count() >= 4; }, 8000));
