@@ -107,7 +107,7 @@ std::string CStationDatabase::Explain(int code) const
     case SQLITE_FULL:
         return "the disk holding " + m_path + " is full";
     case SQLITE_IOERR:
-        if (const std::string why = WhyNoRoom(m_path); !why.empty())
+        if (std::string why = WhyNoRoom(m_path); !why.empty())
             return why;
         break;
     case SQLITE_CANTOPEN:
